@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string_view>
+
+#include "config/app_state.h"
+
+namespace velqo {
+
+enum class DirPurpose { kPair, kLog };
+
+// Makes sure a directory exists, asking to create it unless CreateNewDir is
+// 1; clears PairDirsReady when it is not available (and may set
+// EndRunRequested).
+void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose);
+
+// Creates a directory with its missing ancestors; true when it exists afterwards.
+bool MakeDirectory(AppState& s, std::string_view path);
+
+// Removes a directory with everything below it, never following a symbolic
+// link out of the tree. Reports a failure inside it (and stops that
+// removal) without ending the run; returns false then.
+bool RemoveDirTree(AppState& s, std::string_view path);
+
+}  // namespace velqo

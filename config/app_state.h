@@ -1,0 +1,109 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/fixed_text.h"
+#include "common/host.h"
+#include "common/platform.h"
+#include "common/profile.h"
+#include "common/run_flags.h"
+#include "config/option_set.h"
+
+namespace velqo {
+
+// Flags set once from the command line, and the demonstration's flag.
+struct SwitchFlags {
+  int AutoStart = 0;
+  int QuietSwitch = 0;
+  int DebugMode = 0;
+  int PathsReadOnly = 0;
+  int IntlTest = 0;
+  int BriefSwitch = 0;
+  int DirDelSwitch = 0;
+  int JfdiSwitch = 0;
+  int XattrSwitch = 0;
+  int DemoMode = 0;
+};
+
+// The five copies of the option set and what is kept with them.
+struct OptionCopies {
+  OptionSet DefaultOptions;
+  OptionSet SessionOptions;
+  OptionSet DirOptions;
+  OptionSet ActiveOptions;
+  OptionSet DialogOptions;
+  FilterTables Tables;
+  int OptUpdInUse = 0;
+};
+
+// Window and appearance settings read by the INI load for the main window.
+struct WindowSettings {
+  int MainLeft = 10;
+  int MainTop = 10;
+  int MainWidth = 600;
+  int MainHeight = 240;
+  std::string MainSkin;    // as stored
+  std::string SkinInUse = "None";
+  std::string WFontName = "Arial";
+  int WFontSize = 8;
+  std::string WFontStyle = "1";
+  std::string WFontColor = "1";
+  std::string MWCurBkGndColor = "12632256";
+  bool HintsOn = true;
+};
+
+// Where the configuration lives, decided once at start.
+struct ConfigPlaces {
+  std::string WindowsDir;   // Windows form
+  std::string ProgramDir;   // Windows form
+  std::string IniPath;      // the located WINVELQO.INI
+  int LastBatch = 1;        // the selected batch number
+  std::string LastLogFileWritten;  // last value written to LastLogFile this session
+};
+
+// The update log's program-wide state.
+struct LogState {
+  bool HeaderPending = true;
+  bool TruncatePending = false;
+};
+
+// All program-wide state, from start to exit. One object, passed explicitly,
+// so that every test starts from a fresh one.
+struct AppState {
+  AppState(Platform& platform, Host& host_ref) : fs(platform), host(host_ref), profiles(platform) {
+    host.BindFlags(&flags);
+  }
+  AppState(const AppState&) = delete;
+  AppState& operator=(const AppState&) = delete;
+
+  Platform& fs;
+  Host& host;
+  ProfileStore profiles;
+
+  RunFlags flags;
+  SwitchFlags sw;
+  OptionCopies opt;
+  IntlSettings intl;
+  WindowSettings window;
+  ConfigPlaces places;
+  LogState log;
+
+  // The directory pair being worked on.
+  PathText Path1;
+  PathText Path2;
+  // The current file action's two files and their descriptions.
+  PathText File1Path;
+  PathText File2Path;
+  FixedText<301> File1Data;
+  FixedText<301> File2Data;
+  int ConfirmResult = mrOk;
+};
+
+// Shows a debug box only in debug mode (switch /D).
+inline void MBDebug(AppState& s, std::string_view text, std::string_view caption) {
+  if (s.sw.DebugMode != 0) s.host.DebugBox(text, caption);
+}
+
+}  // namespace velqo
