@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -27,9 +28,7 @@ class FixedText {
   // holds a zero character.
   [[nodiscard]] bool Assign(std::string_view text) {
     if (text.size() > kMaxLength || text.find('\0') != std::string_view::npos) return false;
-    std::memcpy(data_, text.data(), text.size());
-    data_[text.size()] = '\0';
-    length_ = text.size();
+    Copy(0, text);
     return true;
   }
 
@@ -37,16 +36,12 @@ class FixedText {
   void AssignCut(std::string_view text) {
     text = text.substr(0, std::min(text.find('\0'), text.size()));
     text = text.substr(0, std::min(text.size(), kMaxLength));
-    std::memcpy(data_, text.data(), text.size());
-    data_[text.size()] = '\0';
-    length_ = text.size();
+    Copy(0, text);
   }
 
   [[nodiscard]] bool Append(std::string_view text) {
     if (text.size() > kMaxLength - length_ || text.find('\0') != std::string_view::npos) return false;
-    std::memcpy(data_ + length_, text.data(), text.size());
-    length_ += text.size();
-    data_[length_] = '\0';
+    Copy(length_, text);
     return true;
   }
 
@@ -70,6 +65,14 @@ class FixedText {
   friend bool operator==(const FixedText& a, std::string_view b) { return a.view() == b; }
 
  private:
+  // Puts text at position at and ends the text after it. An empty view may
+  // carry no pointer at all, which memcpy must not see.
+  void Copy(std::size_t at, std::string_view text) {
+    if (!text.empty()) std::memcpy(data_ + at, text.data(), text.size());
+    length_ = at + text.size();
+    data_[length_] = '\0';
+  }
+
   char data_[N];
   std::size_t length_ = 0;
 };

@@ -30,23 +30,47 @@ class IniDocument {
   std::vector<std::string> KeyNames(std::string_view section) const;
   std::vector<std::string> SectionNames() const;
 
-  // Updates a key in place, or adds it after the last key of its section, or
-  // adds the section at the end. Refuses (false) a value, key or section
-  // holding a line break or a zero, or a name that could not be read back.
+  // Updates a key in place (its first occurrence), or adds it after the last
+  // key of its section, or adds the section at the end. Refuses (false,
+  // nothing changed) a value, key or section holding a line break or a zero,
+  // or a name that could not be read back (an empty key, a key holding "="
+  // or starting with ";" or "[", a section holding "]"). A value that a
+  // reader would change (blanks at either end, or one pair of enclosing
+  // quotes) is written inside double quotes, so it reads back exactly.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
+  // Removes every line of the key in its section; a missing key is no change.
   void DeleteKey(std::string_view section, std::string_view key);
+  // Removes every section of that name with all its lines, so that no later
+  // duplicate comes to light in its place.
   void DeleteSection(std::string_view section);
 
-  // The file's bytes; lines end as the file's first line ended (CRLF for a new file).
+  // The file's bytes. Every line keeps its own line end, so an untouched
+  // file serializes to exactly the bytes it was parsed from; lines added by
+  // an edit end as the file's first line ends (CRLF for a new file).
   std::string Serialize() const;
 
  private:
   struct Line {
+    enum class Kind : std::uint8_t { kOther, kSection, kKey };
     std::string text;  // without its line end
+    std::string eol;   // "\r\n", "\n", "\r", or "" for a last line without one
+    Kind kind = Kind::kOther;
+    std::string name;  // section or key name, blanks removed
   };
+  // A section: its header line and the index one past its last line.
+  struct Range {
+    std::size_t header;
+    std::size_t end;
+  };
+
+  static Line MakeLine(std::string text, std::string eol);
+  std::optional<Range> FindSection(std::string_view name, std::size_t from = 0) const;
+  std::optional<std::size_t> FindKey(const Range& range, std::string_view key) const;
+  std::string NewLineEnd() const;
+  void InsertLine(std::size_t at, std::string text);
+  void KeepLinesApart();
+
   std::vector<Line> lines_;
-  std::string eol_ = "\r\n";
-  bool final_eol_ = true;
 };
 
 // The profile functions over INI files named by Windows paths, with a cache:
@@ -78,8 +102,14 @@ class ProfileStore {
   void Flush();
 
  private:
-  IniDocument* Load(std::string_view file);
-  Status Store(std::string_view file, const IniDocument& doc);
+  // The cached document of a file, parsing it on first use. A missing file
+  // is an empty document; a file that exists but cannot be read is an error,
+  // so that no write replaces it with a document built from nothing.
+  Status Load(std::string_view file, IniDocument** doc);
+  // Writes an edited copy of the cached document and keeps it only once the
+  // file has been replaced, so a failed write leaves file and cache alike.
+  Status Store(std::string_view file, IniDocument* cached, IniDocument edited);
+  static std::string CacheKey(std::string_view file);
 
   Platform& platform_;
   std::map<std::string, IniDocument, std::less<>> cache_;

@@ -15,9 +15,13 @@ TOstring::TOstring(std::uint32_t capacity)
 TOstring::~TOstring() = default;
 
 void TOstring::Append(std::string_view text) {
+  // A zero ends the text, as for operation 1, so that Length() always
+  // matches the zero-terminated Text().
+  text = text.substr(0, text.find('\0'));
   const std::uint32_t room = capacity_ - length_;
   const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(room, text.size()));
-  std::memcpy(buffer_.get() + length_, text.data(), n);
+  // An empty view may carry no pointer at all, which memcpy must not see.
+  if (n > 0) std::memcpy(buffer_.get() + length_, text.data(), n);
   length_ += n;
   buffer_[length_] = '\0';
 }
@@ -31,7 +35,7 @@ void TOstring::AppendCounted(std::string_view text) {
   // buffer of 256 and then through the zero-terminated append.
   char scratch[256];
   const std::size_t n = std::min<std::size_t>(text.size(), 255);
-  std::memcpy(scratch, text.data(), n);
+  if (n > 0) std::memcpy(scratch, text.data(), n);
   scratch[n] = '\0';
   Append(static_cast<const char*>(scratch));
 }

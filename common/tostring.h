@@ -35,7 +35,7 @@ class TOstring {
   std::uint32_t Capacity() const { return capacity_; }
   std::string_view View() const { return std::string_view(buffer_.get(), length_); }
 
-  // Appends any text view (through operation 1's cutting rule).
+  // Appends a text view as operation 1 does: up to any zero, cut at the capacity.
   void Append(std::string_view text);
 
  private:

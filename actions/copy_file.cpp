@@ -1,0 +1,149 @@
+#include <cstdint>
+#include <string>
+
+#include "actions/copy_backup.h"
+#include "actions/log_format.h"
+#include "actions/update_log.h"
+
+namespace velqo {
+
+namespace {
+
+constexpr unsigned kFailCriticalErrors = 1;
+
+constexpr std::string_view kAttributeWarningTail =
+    "That Read-Only Files May Be Encountered.  Your System Configuration Prevents "
+    "Velqo From Modifying The Attributes Of The File Above To Clear The Read-Only "
+    "Attribute (If It Exists).  The Update Of This File May Fail. "
+    "Press OK To Continue With The Rest Of The Files "
+    "In This Directory Or Press Cancel To Terminate This Update.";
+
+bool TowardsDir1(int kind) { return kind == kCopy2Over1 || kind == kCopyAdd2To1; }
+
+std::string AttributeWarning(std::string_view target, std::string_view reason) {
+  std::string text = "Cannot Modify The File Attributes Of ";
+  text += target;
+  text += reason;
+  text += kAttributeWarningTail;
+  return text;
+}
+
+std::string CopyWarning(std::string_view source, std::string_view target) {
+  std::string text = "Cannot Execute Copy Of ";
+  text += source;
+  text += " To ";
+  text += target;
+  text += ".  Press OK To Continue With The Rest Of The Files ";
+  text += "In This Directory Or Press Cancel To Terminate This Update.";
+  return text;
+}
+
+// A warning of the copy, unless JFDI; Cancel stops the rest of the pair but
+// not this file.
+void Warn(AppState& s, const std::string& text) {
+  if (s.opt.ActiveOptions.JFDI != 0) return;
+  if (s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOkCancel) == Answer::kCancel) {
+    s.flags.PairStopped = 1;
+  }
+}
+
+std::string_view CopyPhrase(int kind, bool backups) {
+  switch (kind) {
+    case kCopy2Over1:
+      return backups ? "    was copied from " : "    was replaced by ";
+    case kCopyAdd1To2:
+      return "    was copied to ";
+    case kCopyAdd2To1:
+      return "    was copied from ";
+    default:
+      return backups ? "    was copied to " : "    was copied over ";
+  }
+}
+
+void LogCopy(AppState& s, std::string_view source, std::string_view target, int kind,
+             bool failed) {
+  const OptionSet& o = s.opt.ActiveOptions;
+  if (o.EnableLog != 1) return;
+  if (failed) {
+    WriteLogLine(s,
+                 "!!!!! Could Not Perform Copy - The Following"
+                 " Action Could Not Be Completed !!!!!");
+    s.flags.ErrorLogged = 1;
+  }
+  if (o.Brief == 1 && !failed) return;
+  // The first line always names the Dir 1 side file, whatever the direction.
+  const std::string_view dir1_file = TowardsDir1(kind) ? target : source;
+  const std::string_view dir2_file = TowardsDir1(kind) ? source : target;
+  WriteLogEntryLine(s, NamePart(dir1_file), s.File1Data.view(), CopyPhrase(kind, o.CreateBackup == 1));
+  WriteLogEntryLine(s, NamePart(dir2_file), s.File2Data.view(), {});
+}
+
+struct Attributes {
+  bool known = false;
+  std::uint32_t bits = 0;
+  bool IsLink() const { return known && (bits & kAttrReparsePoint) != 0; }
+};
+
+Attributes AttributesOf(Platform& fs, std::string_view path) {
+  Attributes a;
+  a.known = fs.GetAttributes(path, &a.bits).ok();
+  return a;
+}
+
+// Gives a fresh copy its attributes. A link has no attributes of its own
+// here, and setting them would reach whatever it points to, so links are
+// left alone.
+void SettleAttributes(AppState& s, std::string_view target, const Attributes& source,
+                      const Attributes& before) {
+  if (!source.known || source.IsLink()) return;
+  if (s.opt.ActiveOptions.XATTR == 1) {
+    if (!s.fs.SetAttributes(target, source.bits).ok()) {
+      Warn(s, AttributeWarning(target,
+                               ".  You Are Running With The /O Switch Set Indicating The Likelihood "));
+    }
+    return;
+  }
+  // A replaced file keeps its own marks (a hidden target stays hidden); a
+  // new one, or one that replaced a link, takes the source's.
+  const bool keep_own = before.known && !before.IsLink();
+  (void)s.fs.SetAttributes(target, keep_own ? before.bits : source.bits);
+}
+
+// Copies and settles the attributes; false when the copy failed.
+bool CopyAndSettle(AppState& s, std::string_view source, std::string_view target) {
+  const Attributes from = AttributesOf(s.fs, source);
+  const Attributes before = AttributesOf(s.fs, target);
+  bool cleared = false;
+  if (before.known && !before.IsLink() && s.opt.ActiveOptions.XATTR == 1) {
+    cleared = s.fs.SetAttributes(target, 0).ok();
+    if (!cleared) {
+      Warn(s, AttributeWarning(target,
+                               ".  Your Settings Allow Update Of Read-Only Files, Indicating "));
+    }
+  }
+  if (!s.fs.CopyFile(source, target).ok()) {
+    // The old target is still there, untouched by the failed copy; it gets
+    // back the marks that were cleared for it.
+    if (cleared) (void)s.fs.SetAttributes(target, before.bits);
+    Warn(s, CopyWarning(source, target));
+    return false;
+  }
+  s.flags.FileChanged = 1;
+  SettleAttributes(s, target, from, before);
+  return true;
+}
+
+}  // namespace
+
+void CopyOneFile(AppState& s, std::string_view source, std::string_view target, int kind) {
+  s.host.PumpEvents();
+  s.fs.SetErrorMode(kFailCriticalErrors);
+  const bool wait = s.opt.ActiveOptions.ConfirmEveryFile == 1;
+  if (wait) s.host.SetWaitCursor(true);
+  const bool copied = CopyAndSettle(s, source, target);
+  LogCopy(s, source, target, kind, !copied);
+  if (wait) s.host.SetWaitCursor(false);
+  s.fs.SetErrorMode(0);
+}
+
+}  // namespace velqo

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "common/posix_platform.h"
+#include "common/run_flags.h"
+#include "engine/update_run.h"
+
+namespace velqo::cli {
+
+// Exit statuses of velqo-cli.
+enum ExitStatus : int {
+  kExitDone = 0,       // "Update Completed" or nothing to do, and no error reported
+  kExitNoStart = 1,    // could not start: Windows directory, arguments, stored paths
+  kExitError = 2,      // an error was logged or reported by the run
+  kExitCancelled = 3,  // cancelled: Ctrl-C, a Cancel answer, end of input
+};
+
+inline constexpr const char* kProductTitle = "ProVelqo v5.00";
+
+// What the console program runs against: its streams and what is known
+// about the terminal. main() fills it from the process; tests from strings.
+struct CliIo {
+  CliIo(std::istream& in_ref, std::ostream& out_ref, std::ostream& err_ref)
+      : in(in_ref), out(out_ref), err(err_ref) {}
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  bool echo_answers = false;  // standard input is not a terminal
+  bool progress = false;      // standard error is a terminal
+  int width = 80;             // columns of that terminal
+  std::string cwd;            // for relative directory arguments
+  std::function<int()> interrupts;
+};
+
+// Runs the console program: args as main() receives them (args[0] the
+// program's path). Returns the exit status.
+int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, CliIo& io);
+
+// The exit status of a finished run. reported_error: a box with an error
+// caption or icon was shown (a path the run refused, a batch item skipped).
+int ExitStatusOf(const RunFlags& flags, UpdateOutcome outcome, bool reported_error);
+
+}  // namespace velqo::cli

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/progress.h"
+#include "common/host.h"
+
+namespace velqo::cli {
+
+// One possible answer to a question printed on the terminal.
+struct Choice {
+  std::string name;   // shown in the prompt, matched ignoring case
+  bool letter;        // its first letter alone is accepted too
+  int value;
+};
+
+// The choice a typed line names, ignoring case and surrounding blanks.
+std::optional<int> MatchAnswer(std::string_view line, const std::vector<Choice>& choices);
+
+// What the terminal host is connected to besides its two streams.
+struct TerminalHostOptions {
+  // Repeat each answer read after the prompt: when standard input is not a
+  // terminal nothing else would show what was answered.
+  bool echo_answers = false;
+  ProgressDisplay* progress = nullptr;  // may be null
+  std::ostream* notes = nullptr;        // the cancel notice (standard error); may be null
+  // The number of interrupts (Ctrl-C) received so far; may be empty.
+  std::function<int()> interrupts;
+};
+
+// The host interface on a terminal. Every box prints one block,
+// "[Caption] text", to the output stream; a question then prints its
+// answers and reads one line. After end of input every question takes its
+// safest answer (Cancel where offered, else No, else OK) and says so.
+// Windows-only parts (trees, cursor, buttons) do nothing.
+class TerminalHost : public Host {
+ public:
+  TerminalHost(std::istream& in, std::ostream& out, TerminalHostOptions options = {});
+
+  Answer MessageBox(std::string_view text, std::string_view caption, Icon icon,
+                    Buttons buttons) override;
+  void DebugBox(std::string_view text, std::string_view caption) override;
+  void PumpEvents() override;
+
+  void SetStatusText(std::string_view text) override;
+  void SetProgressMax(int maximum) override;
+  void SetProgressPosition(int position) override;
+  void SetUpdateEnabled(bool) override {}
+  void SetCancelEnabled(bool) override {}
+  void SetWaitCursor(bool) override {}
+
+  int ConfirmCopy(std::string_view path1, std::string_view path2, std::string_view data1,
+                  std::string_view data2) override;
+  int ConfirmOlderCopy(std::string_view path1, std::string_view path2, std::string_view data1,
+                       std::string_view data2) override;
+  int ConfirmDelete(std::string_view path, std::string_view data) override;
+
+  // The status window is not printed (a line per file would bury the
+  // output); it only tells the progress line which file is being copied.
+  void StatusShow() override {}
+  void StatusHide() override {}
+  void StatusSetMode(std::string_view) override {}
+  void StatusSetFiles(std::string_view top_path, std::string_view top_data,
+                      std::string_view bottom_path, std::string_view bottom_data) override;
+  void StatusSetSingle(std::string_view path, std::string_view data) override;
+
+  void SetTreeDirectory(int, std::string_view) override {}
+  void EndApplication() override { end_requested_ = true; }
+
+  bool SaveFileDialog(std::string_view, std::string_view, std::string_view,
+                      std::string*) override {
+    return false;
+  }
+  bool OpenFileDialog(std::string_view, std::string_view, std::string_view,
+                      std::string*) override {
+    return false;
+  }
+  bool AskIntlSettings(int* time_choice, int* date_choice) override;
+
+  std::string Dir1Text() override { return dir1_; }
+  std::string Dir2Text() override { return dir2_; }
+  void SetDir1Text(std::string_view text) override { dir1_ = text; }
+  void SetDir2Text(std::string_view text) override { dir2_ = text; }
+  void SetBatchList(const std::vector<std::string>& batches, int selected) override;
+  void SetDirPairItems(const std::vector<std::string>& pairs) override { pairs_ = pairs; }
+  std::vector<std::string> DirPairItems() override { return pairs_; }
+
+  // Boxes that reported a failure so far: caption "Error" or "Capacity
+  // Exceeded", or an error or stop icon.
+  int reported_errors() const { return reported_errors_; }
+  bool end_requested() const { return end_requested_; }
+  bool input_ended() const { return input_ended_; }
+  // The batch list's selected line, for the caller's summary (empty: none).
+  const std::string& selected_batch() const { return selected_batch_; }
+
+ private:
+  // Prints "[caption] text" with the text's line breaks kept.
+  void PrintBlock(std::string_view caption, std::string_view text);
+  // Prompts until a choice is named; safest when input has ended.
+  int Ask(const std::vector<Choice>& choices, int safest);
+  int Confirm(std::string_view caption, std::string_view text, const std::vector<Choice>& choices);
+  // Turns a newly arrived interrupt into a cancel request; true if one came.
+  bool TakeInterrupt();
+  void ClearProgress();
+
+  std::istream& in_;
+  std::ostream& out_;
+  TerminalHostOptions options_;
+  int interrupts_seen_ = 0;
+  bool input_ended_ = false;
+  bool end_requested_ = false;
+  int reported_errors_ = 0;
+  std::string dir1_;
+  std::string dir2_;
+  std::vector<std::string> pairs_;
+  std::string selected_batch_;
+};
+
+}  // namespace velqo::cli

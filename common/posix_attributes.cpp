@@ -1,0 +1,21 @@
+#include "common/posix_platform_impl.h"
+
+namespace velqo {
+
+Status PosixPlatform::GetAttributes(std::string_view path, std::uint32_t* attributes) {
+  ResolvedPath r;
+  Status st = LocateExisting(path, &r);
+  if (!st.ok()) return st;
+  *attributes = AttributesOf(r);
+  return Status::Ok();
+}
+
+Status PosixPlatform::SetAttributes(std::string_view path, std::uint32_t attributes) {
+  ResolvedPath r;
+  Status st = LocateExisting(path, &r);
+  if (!st.ok()) return st;
+  if (r.windows.IsRoot()) return Status::AccessDenied("the attributes of a drive root are fixed");
+  return attributes_.Write(r.host, r.st, r.name, attributes);
+}
+
+}  // namespace velqo

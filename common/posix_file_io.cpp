@@ -1,0 +1,139 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "common/posix_platform_impl.h"
+
+namespace velqo {
+
+namespace {
+
+std::string DirectoryOf(const std::string& host) {
+  const std::size_t cut = host.rfind('/');
+  return cut == 0 || cut == std::string::npos ? std::string("/") : host.substr(0, cut);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// Writes a complete new file beside host and renames it into place, so a
+// crash leaves either the old or the new contents, never a part.
+Status ReplaceAtomically(const std::string& host, std::string_view contents, const struct stat* existing,
+                         mode_t umask_bits) {
+  const std::string dir = DirectoryOf(host);
+  std::string temp = JoinHostPath(dir, std::string(kTempPrefix) + "XXXXXX");
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return Status::FromErrno(errno, "create a temporary file beside " + host);
+  // A replaced file keeps its permissions and owner; a new one gets the umask's.
+  const mode_t mode = existing != nullptr ? (existing->st_mode & 07777) : (0666 & ~umask_bits);
+  bool ok = fchmod(fd, mode) == 0;
+  if (ok && existing != nullptr && geteuid() == 0) {
+    if (fchown(fd, existing->st_uid, existing->st_gid) != 0) {
+      // Keeping root as the owner is harmless; the contents still change.
+    }
+  }
+  ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
+  const int err = errno;
+  if (close(fd) != 0 && ok) ok = false;
+  if (!ok || rename(temp.c_str(), host.c_str()) != 0) {
+    const int rename_err = ok ? errno : err;
+    unlink(temp.c_str());
+    return Status::FromErrno(rename_err, "write " + host);
+  }
+  const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    fsync(dfd);
+    close(dfd);
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status PosixPlatform::ReadFile(std::string_view path, std::string* contents) {
+  ResolvedPath r;
+  Status st = LocateExisting(path, &r);
+  if (!st.ok()) return st;
+  const int fd = open(r.host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Status::FromErrno(errno, "open " + r.host);
+  struct stat fst;
+  if (fstat(fd, &fst) != 0 || !S_ISREG(fst.st_mode)) {
+    close(fd);
+    return Status::AccessDenied("not a regular file: " + std::string(path));
+  }
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      close(fd);
+      return Status::FromErrno(err, "read " + r.host);
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  *contents = std::move(text);
+  return Status::Ok();
+}
+
+Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents, WriteMode mode) {
+  ResolvedPath r;
+  Status st = Locate(path, &r);
+  if (!st.ok()) return st;
+  if (r.windows.IsRoot()) return Status::AccessDenied(std::string(path));
+  if (!r.parent_exists) return Status::PathNotFound(std::string(path));
+  std::string host = r.host;
+  struct stat target {};
+  bool exists = r.exists;
+  if (exists && S_ISLNK(r.st.st_mode)) {
+    // A linked settings file stays linked: the file it names is replaced.
+    char real[PATH_MAX];
+    if (realpath(r.host.c_str(), real) != nullptr) host = real;
+    exists = stat(host.c_str(), &target) == 0;
+  } else if (exists) {
+    target = r.st;
+  }
+  if (exists) {
+    if (!S_ISREG(target.st_mode)) return Status::AccessDenied("not a regular file: " + std::string(path));
+    if ((target.st_mode & S_IWUSR) == 0) return Status::AccessDenied("read-only file: " + std::string(path));
+  }
+  const std::string dir = DirectoryOf(r.host);
+  const bool current = resolver_.BeginChange(dir);
+  if (mode == WriteMode::kReplaceAtomically) {
+    st = ReplaceAtomically(host, contents, exists ? &target : nullptr, umask_);
+  } else {
+    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                      (mode == WriteMode::kAppend ? O_APPEND : O_TRUNC);
+    const int fd = open(host.c_str(), flags, 0666);
+    if (fd < 0) {
+      st = Status::FromErrno(errno, "open " + host);
+    } else {
+      const bool ok = WriteAll(fd, contents);
+      const int err = errno;
+      st = ok ? Status::Ok() : Status::FromErrno(err, "write " + host);
+      if (close(fd) != 0 && st.ok()) st = Status::FromErrno(errno, "write " + host);
+    }
+  }
+  resolver_.EndChange(dir, current && st.ok(), st.ok() && !r.exists ? r.name : std::string_view(), {});
+  if (st.ok() && exists) ForgetPending(target);
+  return st;
+}
+
+}  // namespace velqo

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/drive_map.h"
+#include "common/host_attributes.h"
+#include "common/path_resolver.h"
+#include "common/posix_platform.h"
+
+namespace velqo {
+
+// The real platform. Its operations are defined in the files named for
+// them: posix_platform.cpp (paths, current directory, clock),
+// posix_search.cpp, posix_attributes.cpp, posix_copy.cpp, posix_entries.cpp
+// (rename, delete, directories, open and create), posix_file_io.cpp,
+// posix_volumes.cpp, posix_places.cpp, posix_processes.cpp.
+class PosixPlatform final : public Platform {
+ public:
+  explicit PosixPlatform(const PlatformConfig& config);
+  ~PosixPlatform() override;
+
+  Status FindFirst(std::string_view pattern, std::uint32_t mask, std::unique_ptr<DirSearch>* search) override;
+  Status GetAttributes(std::string_view path, std::uint32_t* attributes) override;
+  Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
+  Status CopyFile(std::string_view from, std::string_view to) override;
+  Status FlushCopies() override;
+  void SetCopyProgress(CopyProgress progress) override { progress_ = std::move(progress); }
+  Status MoveFile(std::string_view from, std::string_view to) override;
+  Status DeleteFile(std::string_view path) override;
+  Status CreateDirectory(std::string_view path) override;
+  Status RemoveDirectory(std::string_view path) override;
+  Status SetCurrentDirectory(std::string_view path) override;
+  std::string CurrentDirectory() override { return current_dir_; }
+  Status OpenReadWrite(std::string_view path) override;
+  Status CreateNewFile(std::string_view path) override;
+  Status ReadFile(std::string_view path, std::string* contents) override;
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override;
+  Status SetLastWriteTime(std::string_view path, const LocalTime& time) override;
+  Status VolumeFileSystemName(std::string_view root, std::string* name) override;
+  Status DiskSpace(std::string_view root, std::uint64_t* total, std::uint64_t* free) override;
+  LocalTime Now() override;
+  Status WindowsDirectory(std::string* path) override;
+  std::string ProgramDirectory() override;
+  std::string DataDirectory() override;
+  std::string ShellFolder(std::string_view name) override;
+  IntlSettings LocaleIntl() override;
+  int RunEditor(std::string_view file) override;
+  bool OpenUrl(std::string_view url) override;
+  Status ToWindowsPath(std::string_view typed, std::string* windows) override;
+  Status ToHostPath(std::string_view windows, std::string* host) override;
+
+ private:
+  // A copy renamed into place with a provisional time, waiting for the
+  // flush that makes its data durable before it gets its real time.
+  struct PendingCopy {
+    std::string host;
+    struct timespec atime {};
+    struct timespec mtime {};
+  };
+  using InodeKey = std::pair<dev_t, ino_t>;
+
+  Status Locate(std::string_view path, ResolvedPath* out) { return resolver_.Resolve(path, current_dir_, out); }
+  // Locate, failing with kFileNotFound / kPathNotFound when the entry is missing.
+  Status LocateExisting(std::string_view path, ResolvedPath* out);
+  std::uint32_t AttributesOf(const ResolvedPath& r) {
+    return attributes_.Read(r.host, r.st, r.name, r.windows.IsRoot());
+  }
+  // The last-write time to report: a pending copy's real one.
+  std::uint32_t DosTimeOf(const struct stat& st) const;
+  struct timespec RealMtime(const struct stat& st) const;
+  // Host path to Windows form (kTooLong, kInvalidArgument).
+  Status HostToWindows(std::string_view host, std::string* windows) const;
+  std::string HostToWindowsOrEmpty(std::string_view host) const;
+  std::string ConfigHome() const;
+
+  Status CopyLink(const ResolvedPath& from, const ResolvedPath& to);
+  Status CopyRegular(const ResolvedPath& from, const ResolvedPath& to);
+  void ForgetPending(const struct stat& st) { pending_.erase(InodeKey(st.st_dev, st.st_ino)); }
+
+  PlatformConfig config_;
+  DriveMap drives_;
+  PathResolver resolver_;
+  AttributeStore attributes_;
+  std::string current_dir_;
+  CopyProgress progress_;
+  std::map<InodeKey, PendingCopy> pending_;
+  mode_t umask_ = 022;
+};
+
+}  // namespace velqo

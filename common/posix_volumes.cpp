@@ -1,0 +1,97 @@
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+#include "common/platform_ops.h"
+#include "common/posix_platform_impl.h"
+
+namespace velqo {
+
+namespace {
+
+// File systems whose Windows names differ from their Linux ones, and those
+// statfs identifies without the mount table.
+struct KnownFileSystem {
+  long magic;
+  const char* name;
+};
+constexpr KnownFileSystem kKnown[] = {
+    {0x4d44, "FAT32"},       // vfat, msdos
+    {0x2011BAB0, "exFAT"},   // exfat
+    {0x5346544e, "NTFS"},    // ntfs
+    {0x7366746e, "NTFS"},    // ntfs3
+    {0x9123683E, "BTRFS"},   // subvolumes have device numbers the mount table lacks
+    {0x58465342, "XFS"},
+    {0x01021994, "TMPFS"},
+};
+
+std::string WindowsName(std::string_view linux_name) {
+  if (linux_name == "vfat" || linux_name == "msdos") return "FAT32";
+  if (linux_name == "exfat") return "exFAT";
+  if (linux_name == "ntfs" || linux_name == "ntfs3") return "NTFS";
+  std::string upper;
+  for (const char c : linux_name) upper += AsciiUpper(c);
+  return upper;
+}
+
+// The type of the mount that holds device dev, from the mount table.
+std::string MountTableType(dev_t dev) {
+  std::ifstream in("/proc/self/mountinfo");
+  std::string line;
+  const std::string wanted = std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string id, parent, numbers;
+    fields >> id >> parent >> numbers;
+    if (numbers != wanted) continue;
+    const std::size_t dash = line.find(" - ");
+    if (dash == std::string::npos) continue;
+    std::istringstream rest(line.substr(dash + 3));
+    std::string type;
+    rest >> type;
+    if (!type.empty()) return type;
+  }
+  return {};
+}
+
+}  // namespace
+
+Status PosixPlatform::VolumeFileSystemName(std::string_view root, std::string* name) {
+  ResolvedPath r;
+  Status st = LocateExisting(root, &r);
+  if (!st.ok()) return st;
+  struct statfs sfs;
+  if (statfs(r.host.c_str(), &sfs) != 0) return Status::FromErrno(errno, "volume of " + r.host);
+  const long magic = static_cast<long>(sfs.f_type);
+  for (const KnownFileSystem& known : kKnown) {
+    if (known.magic == magic) {
+      *name = known.name;
+      return Status::Ok();
+    }
+  }
+  struct stat dev_st;
+  std::string type;
+  if (stat(r.host.c_str(), &dev_st) == 0) type = MountTableType(dev_st.st_dev);
+  if (type.empty()) type = magic == 0xEF53 ? "ext4" : "unknown";
+  *name = WindowsName(type);
+  return Status::Ok();
+}
+
+Status PosixPlatform::DiskSpace(std::string_view root, std::uint64_t* total, std::uint64_t* free) {
+  ResolvedPath r;
+  Status st = LocateExisting(root, &r);
+  if (!st.ok()) return st;
+  struct statvfs vfs;
+  if (statvfs(r.host.c_str(), &vfs) != 0) return Status::FromErrno(errno, "space of " + r.host);
+  const std::uint64_t unit = vfs.f_frsize != 0 ? vfs.f_frsize : vfs.f_bsize;
+  *total = static_cast<std::uint64_t>(vfs.f_blocks) * unit;
+  *free = static_cast<std::uint64_t>(vfs.f_bavail) * unit;
+  return Status::Ok();
+}
+
+}  // namespace velqo

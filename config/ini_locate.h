@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "config/app_state.h"
+#include "config/profile_section.h"
+
+namespace velqo {
+
+// Decides, once at start, which WINVELQO.INI the program uses and records it
+// in s.places.IniPath: the program directory's when that directory is
+// writable (a copy of the Windows directory's file is made there when only
+// that one exists), else the Windows directory's.
+void LocateIniFile(AppState& s);
+
+// The directory holding the located INI file.
+std::string IniDirectory(const AppState& s);
+
+// The program section of the located INI file.
+inline ProfileSection ProgramSection(AppState& s) {
+  return ProfileSection(s.profiles, s.places.IniPath);
+}
+
+}  // namespace velqo

@@ -1,0 +1,73 @@
+#include "config/options_upd.h"
+
+#include "common/platform_ops.h"
+#include "config/config_texts.h"
+#include "config/ini_writers.h"
+#include "config/key_reading.h"
+#include "config/option_keys.h"
+#include "config/option_tables.h"
+
+namespace velqo {
+
+namespace {
+
+bool IsFile(Platform& fs, std::string_view path) {
+  std::uint32_t attributes = 0;
+  return fs.GetAttributes(path, &attributes).ok() && (attributes & kAttrDirectory) == 0;
+}
+
+void ReportBadKey(AppState& s, std::string_view path) {
+  std::string text = "There Is An Error In File ";
+  text += path;
+  text += " - Please Reselect And Resave The Options For This File.";
+  s.host.MessageBox(text, kErrorCaption, Icon::kWarning, Buttons::kOk);
+}
+
+// Overlays the keys the file carries on DirOptions. The values accepted are
+// 0 and above: a negative one is treated as missing, so it gets the missing
+// key's box or repair. Repairs are written back when the file allows; a Dir 1
+// on a read-only medium is normal, and its values are right in memory.
+void ReadOptionsUpd(AppState& s, const std::string& path) {
+  // The file travels with its directory and may have been edited since it
+  // was last read: read it afresh.
+  s.profiles.Flush();
+  ProfileSection file(s.profiles, path);
+  OptionSet& dir = s.opt.DirOptions;
+  for (const KeyRule& rule : OptionsUpdRules()) {
+    if (ReadOptionKey(file, rule, true, &dir).wants_box) ReportBadKey(s, path);
+  }
+  if (dir.ReadOnlyFilter != 0) dir.XATTR = 1;
+}
+
+}  // namespace
+
+std::string OptionsUpdPath(std::string_view dir1) { return ChildPath(dir1, kOptionsUpdName); }
+
+void DeriveActiveOptions(AppState& s, std::string_view dir1) {
+  const std::string path = OptionsUpdPath(dir1);
+  if (IsFile(s.fs, path) && s.opt.ActiveOptions.IgnoreOptUpd != 1) {
+    s.opt.OptUpdInUse = 1;
+    s.opt.DirOptions = s.opt.DefaultOptions;
+    ReadOptionsUpd(s, path);
+    RebuildTables(s, s.opt.DirOptions);
+    s.opt.ActiveOptions = s.opt.DirOptions;
+    return;
+  }
+  s.opt.ActiveOptions = s.opt.SessionOptions;
+  s.opt.OptUpdInUse = 0;
+  RebuildTables(s, s.opt.ActiveOptions);
+}
+
+void WriteOptionsUpd(AppState& s, std::string_view dir1) {
+  std::string text = "Current Options Will Be Stored In File OPTIONS.UPD In Directory ";
+  text += dir1;
+  text += ". Velqo Will Now Use These Settings Whenever This Disk's Dir1 Is ";
+  text += dir1;
+  text += ".";
+  s.host.MessageBox(text, kAppTitle, Icon::kNone, Buttons::kOk);
+  ProfileSection file(s.profiles, OptionsUpdPath(dir1));
+  WriteOptionKeys(s, file, s.opt.ActiveOptions, OptionsUpdWriteOrder(), kUpdWriteFailed);
+  DeriveActiveOptions(s, dir1);
+}
+
+}  // namespace velqo

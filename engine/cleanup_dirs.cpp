@@ -1,0 +1,126 @@
+#include "engine/cleanup_dirs.h"
+
+#include <string>
+#include <unordered_set>
+
+#include "actions/directories.h"
+#include "actions/update_log.h"
+#include "common/tostring.h"
+
+namespace velqo {
+
+namespace {
+
+// Paths of both trees compared without their drive letter.
+std::string WithoutDrive(std::string_view path) {
+  return path.empty() ? std::string() : std::string(path.substr(1));
+}
+
+void ShowStructureAlert(AppState& s, std::string_view top1, std::string_view top2) {
+  TOstring text(800);
+  text.Append("Because Of The HIGH Likelihood Of Catastrophe, Velqo ");
+  text.Append("Does Not Allow Cleanup Involving Removal Of Directories ");
+  text.Append("When The Two Top Directories Do Not Share The Same Path ");
+  text.Append("Structure - I.E. C:\\EXAMPLE\\TEST And D:\\EXAMPLE\\TEST Are ");
+  text.Append("Acceptable; C:\\EXAMPLE\\TEST And D:\\EXAMPLE\\ODDBALL Are Not. ");
+  text.Append("In This Case The Unacceptable Top Directories Were");
+  text.AppendCrLf();
+  text.Append(top1);
+  text.AppendCrLf();
+  text.Append(" And ");
+  text.AppendCrLf();
+  text.Append(top2);
+  s.host.MessageBox(text.View(), "Cleanup Directories Alert", Icon::kWarning, Buttons::kOk);
+}
+
+// What the Dir 1 walk saw, keyed without the drive letter.
+struct Dir1View {
+  std::unordered_set<std::string> present;
+  std::unordered_set<std::string> unreadable;
+};
+
+Dir1View ViewOf(DirWalk& dir1) {
+  Dir1View view;
+  view.present.reserve(static_cast<std::size_t>(dir1.count()) * 2);
+  for (int i = 0; i < dir1.count(); ++i) view.present.insert(WithoutDrive(dir1.Entry(i)));
+  for (const std::string& dir : dir1.unreadable()) view.unreadable.insert(WithoutDrive(dir));
+  return view;
+}
+
+// True when a proper ancestor of path (drive letter dropped) is in set.
+bool BelowAnyOf(const std::string& path, const std::unordered_set<std::string>& set) {
+  if (set.empty()) return false;
+  for (std::size_t cut = path.find('\\', 3); cut != std::string::npos;
+       cut = path.find('\\', cut + 1)) {
+    if (set.count(WithoutDrive(path.substr(0, cut))) != 0) return true;
+  }
+  return false;
+}
+
+bool UserAgrees(AppState& s, const std::string& path) {
+  if (s.opt.ActiveOptions.JFDI == 1) return true;
+  TOstring text(300);
+  text.Append("Do You Wish To Delete ");
+  text.Append(path);
+  text.Append(" And All Of Its Subdirectories As Part");
+  text.Append(" Of The Current CleanUp Operation?");
+  return s.host.MessageBox(text.View(), "Confirm Directory Deletion Operation", Icon::kQuestion,
+                           Buttons::kYesNo) == Answer::kYes;
+}
+
+void LogLine(AppState& s, std::string_view first, std::string_view second) {
+  TOstring line(80);
+  line.Append(first);
+  line.Append(second);
+  WriteLogLine(s, line.View());
+}
+
+void RemoveOne(AppState& s, const std::string& path) {
+  s.flags.DirectoryRemoved = 1;
+  const bool removed = RemoveDirTree(s, path);
+  if (s.opt.ActiveOptions.EnableLog != 1) return;
+  if (removed) {
+    LogLine(s, "   ", " The directory below (and its subdirectories) has been deleted by CleanUp  ");
+  } else {
+    // The removal said what failed; the log must not claim it was done.
+    LogLine(s, "!!! CleanUp Could Not Completely Remove The Directory Below", " !!!");
+    s.flags.ErrorLogged = 1;
+  }
+  LogLine(s, "       ", path);
+}
+
+}  // namespace
+
+bool SameStructure(std::string_view top1, std::string_view top2) {
+  return !top1.empty() && !top2.empty() && top1.substr(1) == top2.substr(1);
+}
+
+void RemoveSurplusDirectories(AppState& s, DirWalk& dir1, std::string_view top1,
+                              std::string_view top2, bool same_structure) {
+  if (!same_structure) {
+    ShowStructureAlert(s, top1, top2);
+    return;
+  }
+  DirWalk dir2(s, top2);
+  if (!dir2.ok()) return;
+  dir2.keys.push_back(DirKey{0, static_cast<std::int32_t>(top2.size())});
+  AcquireDirectories(s, dir2, WalkMode::kDir2);
+  SortDirKeys(dir2.keys);
+
+  const Dir1View view = ViewOf(dir1);
+  std::unordered_set<std::string> surplus;
+  for (DirKey& key : dir2.keys) {
+    const std::string path(dir2.Entry(key.position));
+    if (view.present.count(WithoutDrive(path)) != 0) continue;
+    key.length = 0;
+    const bool inside_surplus = BelowAnyOf(path, surplus);
+    surplus.insert(WithoutDrive(path));
+    if (inside_surplus) continue;
+    // Below a Dir 1 directory that could not be read, absence proves nothing.
+    if (BelowAnyOf(path, view.unreadable)) continue;
+    if (!UserAgrees(s, path)) continue;
+    RemoveOne(s, path);
+  }
+}
+
+}  // namespace velqo

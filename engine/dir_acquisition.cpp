@@ -1,0 +1,117 @@
+#include "engine/dir_acquisition.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "common/platform_ops.h"
+#include "engine/skipped_paths.h"
+
+namespace velqo {
+
+namespace {
+
+constexpr std::uint32_t kDirOptionalBits = kAttrHidden | kAttrSystem | kAttrArchive | kAttrReadOnly;
+
+bool OptionOn(std::int32_t option) { return option == 1; }
+
+void ShowCapacityMessage(AppState& s) {
+  s.host.MessageBox("Velqo Cannot Handle More Than 10000 SubDirectories Per Update",
+                    "Capacity Exceeded", Icon::kError, Buttons::kOk);
+}
+
+// Entries are stored as the parent's path, its backslash (none after a
+// drive root) and the name in lower case; the platform resolves such paths
+// to the real spelling.
+std::string EntryPrefix(std::string_view dir) { return ChildPath(dir, ""); }
+
+}  // namespace
+
+DirWalk::DirWalk(AppState& s, std::string_view top) : list_(s, kDirListSlots) {
+  ok_ = list_.Valid();
+  for (int i = 0; ok_ && i < kDirCapacity; ++i) ok_ = list_.Store(i, "");
+  if (ok_) ok_ = Append(top);
+}
+
+std::string_view DirWalk::Entry(int index) { return std::string_view(list_.Item(index)); }
+
+bool DirWalk::Append(std::string_view path) {
+  if (!ok_ || OverCapacity()) return false;
+  if (!list_.Store(count_, path)) {
+    ok_ = false;
+    return false;
+  }
+  ++count_;
+  return true;
+}
+
+std::uint32_t DirectorySearchMask(const OptionSet& o) {
+  std::uint32_t mask = kAttrDirectory;
+  if (OptionOn(o.IncHidDir)) mask |= kAttrHidden;
+  if (OptionOn(o.IncRODir)) mask |= kAttrReadOnly;
+  if (OptionOn(o.IncArcDir)) mask |= kAttrArchive;
+  if (OptionOn(o.IncSysDir)) mask |= kAttrSystem;
+  return mask;
+}
+
+bool DirectoryAccepted(std::uint32_t attributes, const OptionSet& o) {
+  if ((attributes & kAttrDirectory) == 0) return false;
+  if ((attributes & ~(kAttrDirectory | kDirOptionalBits)) != 0) return false;
+  if ((attributes & kAttrHidden) != 0 && !OptionOn(o.IncHidDir)) return false;
+  if ((attributes & kAttrSystem) != 0 && !OptionOn(o.IncSysDir)) return false;
+  if ((attributes & kAttrArchive) != 0 && !OptionOn(o.IncArcDir)) return false;
+  if ((attributes & kAttrReadOnly) != 0 && !OptionOn(o.IncRODir)) return false;
+  return true;
+}
+
+void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
+  const std::string dir(walk.Entry(index));
+  const OptionSet& o = s.opt.ActiveOptions;
+  std::unique_ptr<DirSearch> search;
+  if (!s.fs.FindFirst(SearchPattern(dir), DirectorySearchMask(o), &search).ok() || !search) {
+    walk.NoteUnreadable(dir);
+    return;
+  }
+  const std::string prefix = EntryPrefix(dir);
+  FindData entry;
+  for (bool first = true; !walk.OverCapacity(); first = false) {
+    if (!first) s.host.PumpEvents();
+    if (!search->Next(&entry)) break;
+    if (!DirectoryAccepted(entry.attributes, o) || entry.name.empty() || entry.name[0] == '.') {
+      continue;
+    }
+    const std::string path = prefix + AsciiLowerCopy(entry.name);
+    if (path.size() > PathText::kMaxLength) {
+      // Its Dir 2 counterpart is just as long, so CleanUp never sees it either.
+      if (mode == WalkMode::kDir1) ReportPathTooLong(s, path);
+      continue;
+    }
+    const int position = walk.count();
+    if (!walk.Append(path)) break;
+    if (mode == WalkMode::kDir2) {
+      walk.keys.push_back(DirKey{position, static_cast<std::int32_t>(path.size())});
+    }
+  }
+  if (mode == WalkMode::kDir1 && walk.OverCapacity()) ShowCapacityMessage(s);
+}
+
+void AcquireDirectories(AppState& s, DirWalk& walk, WalkMode mode) {
+  int start = 0;
+  int end = walk.count();
+  while (start < end) {
+    for (int i = start; i < end; ++i) {
+      s.host.PumpEvents();
+      ListSubdirectories(s, walk, i, mode);
+      if (!walk.Complete()) return;
+    }
+    start = end;
+    end = walk.count();
+  }
+}
+
+void SortDirKeys(std::vector<DirKey>& keys) {
+  const auto shorter = [](const DirKey& a, const DirKey& b) { return a.length < b.length; };
+  std::make_heap(keys.begin(), keys.end(), shorter);
+  std::sort_heap(keys.begin(), keys.end(), shorter);
+}
+
+}  // namespace velqo

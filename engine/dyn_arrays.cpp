@@ -1,0 +1,79 @@
+#include "engine/dyn_arrays.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+#include <string>
+
+namespace velqo {
+
+DynArrayStorage::DynArrayStorage(AppState& s, std::int64_t count, const Kind& kind)
+    : s_(s), kind_(kind) {
+  // The size is kept as a 32-bit byte count; a count whose size does not fit
+  // (or a negative one) is treated like an exhausted heap.
+  const auto max_count =
+      static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max() / kind.element_size);
+  if (count >= 0 && count <= max_count) {
+    const auto bytes = static_cast<std::size_t>(count) * kind.element_size;
+    // Zero-filled although callers fill what they read: a reader that slips
+    // then sees empty texts, never stale heap contents.
+    storage_.reset(new (std::nothrow) unsigned char[bytes == 0 ? 1 : bytes]());
+  }
+  if (storage_ == nullptr) {
+    Fail(std::string("Insufficient Memory Available For This Update - ") + kind.tag);
+    return;
+  }
+  count_ = static_cast<int>(count);
+  size_bytes_ = static_cast<std::int32_t>(count * static_cast<std::int64_t>(kind.element_size));
+}
+
+DynArrayStorage::~DynArrayStorage() = default;
+
+void DynArrayStorage::Fail(std::string_view message) {
+  s_.host.MessageBox(message, "", Icon::kNone, Buttons::kOk);
+  s_.flags.PairStopped = 1;
+}
+
+unsigned char* DynArrayStorage::Slot(int index) {
+  if (index < 0 || index >= count_ || index > kind_.largest_index) {
+    Fail(std::string("Cannot Retreive Data - ") + kind_.tag);
+    return nullptr;
+  }
+  return storage_.get() + static_cast<std::size_t>(index) * kind_.element_size;
+}
+
+DynTextArray::DynTextArray(AppState& s, std::int64_t count, const Kind& kind,
+                           const char* refused_text)
+    : DynArrayStorage(s, count, kind), refused_text_(refused_text) {}
+
+char* DynTextArray::Item(int index) {
+  if (unsigned char* slot = Slot(index)) return reinterpret_cast<char*>(slot);
+  // Refilled on every refusal: a caller may have written into it last time.
+  std::memset(scratch_, 0, sizeof scratch_);
+  std::strcpy(scratch_, refused_text_);
+  return scratch_;
+}
+
+bool DynTextArray::Store(int index, std::string_view text) {
+  if (text.size() >= kElementSize || text.find('\0') != std::string_view::npos) return false;
+  unsigned char* slot = Slot(index);
+  if (slot == nullptr) return false;
+  if (!text.empty()) std::memcpy(slot, text.data(), text.size());
+  slot[text.size()] = '\0';
+  return true;
+}
+
+TDynDirectoryArray::TDynDirectoryArray(AppState& s, std::int64_t count)
+    : DynTextArray(s, count, Kind{kElementSize, kLargestDirectoryIndex, "DDA"}, "") {}
+
+TDynFileArray::TDynFileArray(AppState& s, std::int64_t count)
+    : DynTextArray(s, count, Kind{kElementSize, kLargestEntryIndex, "DFA"}, "Invalid File") {}
+
+TDynLongIntArray::TDynLongIntArray(AppState& s, std::int64_t count)
+    : DynNumberArray(s, count, "DLIA") {}
+
+TDynWordArray::TDynWordArray(AppState& s, std::int64_t count) : DynNumberArray(s, count, "DWA") {}
+
+TDynSizeArray::TDynSizeArray(AppState& s, std::int64_t count) : DynNumberArray(s, count, "DSA") {}
+
+}  // namespace velqo

@@ -1,0 +1,133 @@
+#include "engine/file_lists.h"
+
+#include <string>
+#include <vector>
+
+#include "actions/directories.h"
+#include "common/platform_ops.h"
+#include "common/tostring.h"
+#include "engine/skipped_paths.h"
+
+namespace velqo {
+
+bool FileList::Create(AppState& s, int n) {
+  names_ = std::make_unique<TDynFileArray>(s, n);
+  times_ = std::make_unique<TDynLongIntArray>(s, n);
+  sizes_ = std::make_unique<TDynSizeArray>(s, n);
+  states_ = std::make_unique<TDynWordArray>(s, n);
+  count_ = 0;
+  if (!names_->Valid() || !times_->Valid() || !sizes_->Valid() || !states_->Valid()) {
+    s.flags.PairStopped = 1;
+    return false;
+  }
+  for (int i = 0; i < n; ++i) states_->Item(i) = kStateLone;
+  return true;
+}
+
+void FileList::Free() {
+  names_.reset();
+  times_.reset();
+  sizes_.reset();
+  states_.reset();
+  count_ = 0;
+}
+
+bool FileList::Add(const FindData& entry) {
+  if (!names_->Store(count_, entry.name)) return false;
+  times_->Item(count_) = static_cast<std::int32_t>(entry.dos_time);
+  sizes_->Item(count_) = static_cast<std::int64_t>(entry.size);
+  ++count_;
+  return true;
+}
+
+namespace {
+
+enum class ReadResult { kRead, kPathNotFound, kUnreadable, kTooMany };
+
+// One directory read: every file entry (directories are not asked for),
+// stopping one past the limit so the count is taken before any filtering.
+ReadResult ReadEntries(AppState& s, std::string_view dir, std::vector<FindData>* entries) {
+  std::unique_ptr<DirSearch> search;
+  const Status status = s.fs.FindFirst(SearchPattern(dir), kMaskAllFiles, &search);
+  if (status.code() == Status::Code::kFileNotFound) return ReadResult::kRead;  // nothing matched
+  if (status.code() == Status::Code::kPathNotFound) return ReadResult::kPathNotFound;
+  if (!status.ok() || search == nullptr) return ReadResult::kUnreadable;
+  FindData entry;
+  while (search->Next(&entry)) {
+    entries->push_back(std::move(entry));
+    if (entries->size() > static_cast<std::size_t>(kMaxFilesPerDirectory)) return ReadResult::kTooMany;
+  }
+  return ReadResult::kRead;
+}
+
+// The side of the pair a list belongs to.
+struct Side {
+  std::string_view dir;
+  std::string_view invalid_text;
+  std::string_view count_caption;
+};
+
+bool ReportReadFailure(AppState& s, const Side& side, ReadResult result) {
+  switch (result) {
+    case ReadResult::kRead:
+      return false;
+    case ReadResult::kPathNotFound:
+      s.host.MessageBox(side.invalid_text, "Error", Icon::kWarning, Buttons::kOk);
+      break;
+    case ReadResult::kUnreadable:
+      ReportUnreadableDirectory(s, side.dir);
+      break;
+    case ReadResult::kTooMany:
+      s.host.MessageBox("Velqo Cannot Handle More Than 20000 Files in Any Directory",
+                        "Capacity Exceeded", Icon::kError, Buttons::kOk);
+      break;
+  }
+  s.flags.PairStopped = 1;
+  return true;
+}
+
+void ShowCount(AppState& s, const Side& side, std::size_t count) {
+  if (s.sw.DebugMode == 0) return;
+  TOstring text(20);
+  text.AppendInt(static_cast<std::int64_t>(count), 4);
+  MBDebug(s, text.View(), side.count_caption);
+}
+
+void LoadOne(AppState& s, const Side& side, FileList& list) {
+  AdmitContext context;
+  // An exact comparison of the first characters, as the purge drive is given.
+  const std::string_view drive = s.opt.ActiveOptions.ExclDaysDriveString.view();
+  context.purge_drive_match = !drive.empty() && !side.dir.empty() && side.dir[0] == drive[0];
+
+  std::vector<FindData> entries;
+  if (ReportReadFailure(s, side, ReadEntries(s, side.dir, &entries))) return;
+  ShowCount(s, side, entries.size());
+  if (!list.Create(s, entries.empty() ? 1 : static_cast<int>(entries.size()))) return;
+  for (const FindData& entry : entries) {
+    if (s.flags.PairStopped == 1) break;
+    if (!AdmitFile(s, context, entry, side.dir)) continue;
+    if (!list.Add(entry)) ReportPathTooLong(s, ChildPath(side.dir, entry.name));
+  }
+  MBDebug(s, "FileDates and FileSizes Loaded", "Debug Info");
+}
+
+}  // namespace
+
+void LoadFileArrays(AppState& s, PairLists& lists) {
+  s.flags.PairDirsReady = 1;
+  EnsureDirectory(s, s.Path1.view(), DirPurpose::kPair);
+  EnsureDirectory(s, s.Path2.view(), DirPurpose::kPair);
+  if (s.flags.PairDirsReady == 0) {
+    s.flags.PairStopped = 1;
+    return;
+  }
+  LoadOne(s, Side{s.Path1.view(), "Directory Path 1 is invalid - please respecify",
+                  "Number Of Files In Dir 1"},
+          lists.list1);
+  if (s.flags.PairStopped == 1) return;
+  LoadOne(s, Side{s.Path2.view(), "Directory Path 2 is invalid - please respecify",
+                  "Number Of Files In Dir 2"},
+          lists.list2);
+}
+
+}  // namespace velqo

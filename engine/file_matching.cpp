@@ -1,0 +1,156 @@
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <unordered_map>
+
+#include "common/dos_time.h"
+#include "common/platform_ops.h"
+#include "common/tostring.h"
+#include "engine/pair_context.h"
+
+namespace velqo {
+
+namespace {
+
+// The first entry of a list for each name folded to lower case: looking a
+// name up here gives exactly what a search from the list's first entry
+// would find, without comparing against every entry.
+class NameIndex {
+ public:
+  explicit NameIndex(FileList& list) {
+    first_.reserve(static_cast<std::size_t>(list.count()));
+    for (int i = 0; i < list.count(); ++i) first_.emplace(AsciiLowerCopy(list.Name(i)), i);
+  }
+  // The position of the first entry named name ignoring case, or -1.
+  int Find(std::string_view name) {
+    key_.assign(name);
+    for (char& c : key_) c = AsciiLower(c);
+    const auto it = first_.find(key_);
+    return it == first_.end() ? -1 : it->second;
+  }
+
+ private:
+  std::unordered_map<std::string, int> first_;
+  std::string key_;
+};
+
+// Ten times the newer file's size is still less than the older one's.
+bool SizeDropped(std::uint64_t newer, std::uint64_t older) {
+  return newer <= std::numeric_limits<std::uint64_t>::max() / 10 && newer * 10 < older;
+}
+
+bool UserBypasses(AppState& s, std::string_view name) {
+  TOstring text(200);
+  text.Append("The New Version Of The File ");
+  text.Append(name);
+  text.Append(" Is More Than A Factor Of 10 Smaller Than The Old Version Of The File.  ");
+  text.Append("Do You Wish To ByPass This File Pair?");
+  return s.host.MessageBox(text.View(), "Warning", Icon::kWarning, Buttons::kYesNo) ==
+         Answer::kYes;
+}
+
+// One matched pair: the entry i1 of Dir 1 and i2 of Dir 2.
+class PairDecision {
+ public:
+  PairDecision(AppState& s, PairContext& pair, int i1, int i2)
+      : s_(s), l1_(pair.lists.list1), l2_(pair.lists.list2), space_(pair.space), i1_(i1), i2_(i2) {}
+
+  void Decide() {
+    const std::uint32_t packed1 = l1_.Time(i1_);
+    const std::uint32_t packed2 = l2_.Time(i2_);
+    if (packed1 == packed2) return Equal();
+    const long double t1 = DosTimeToDateTime(packed1);
+    const long double t2 = DosTimeToDateTime(packed2);
+    if (t1 > t2 + kTimeTolerance) return Dir1Newer();
+    if (t1 < t2 - kTimeTolerance) return Dir2Newer();
+    Equal();
+  }
+
+ private:
+  void Equal() {
+    l1_.SetState(i1_, kStateEqual);
+    l2_.SetState(i2_, kStateEqual);
+  }
+
+  bool Bypassed(std::uint64_t newer, std::uint64_t older) {
+    return s_.opt.ActiveOptions.JFDI == 0 && SizeDropped(newer, older) &&
+           UserBypasses(s_, l1_.Name(i1_));
+  }
+
+  void Dir1Newer() {
+    const std::uint64_t size1 = l1_.Size(i1_);
+    const std::uint64_t size2 = l2_.Size(i2_);
+    if (Bypassed(size1, size2)) return Equal();
+    l1_.SetState(i1_, kStateNewer);
+    l2_.SetState(i2_, kStateOlder);
+    s_.flags.NothingToUpdate = 0;
+    space_.growth2 += RoundToUnit(size1, space_.cluster2) - RoundToUnit(size2, space_.cluster2);
+    space_.backup2 += RoundToUnit(size2, space_.cluster2);
+  }
+
+  void Dir2Newer() {
+    const std::uint64_t size1 = l1_.Size(i1_);
+    const std::uint64_t size2 = l2_.Size(i2_);
+    if (Bypassed(size2, size1)) return Equal();
+    l2_.SetState(i2_, kStateNewer);
+    l1_.SetState(i1_, kStateOlder);
+    s_.flags.NothingToUpdate = 0;
+    space_.growth1 += RoundToUnit(size2, space_.cluster1) - RoundToUnit(size1, space_.cluster1);
+    space_.backup1 += RoundToUnit(size1, space_.cluster1);
+  }
+
+  AppState& s_;
+  FileList& l1_;
+  FileList& l2_;
+  PairSpace& space_;
+  int i1_;
+  int i2_;
+};
+
+void ShowCounts(AppState& s, PairLists& lists) {
+  if (s.sw.DebugMode == 0) return;
+  TOstring text(250);
+  text.AppendInt(lists.list1.count(), 3);
+  MBDebug(s, text.View(), "NumberOfFiles1");
+  text.Clear();
+  text.AppendInt(lists.list2.count(), 3);
+  MBDebug(s, text.View(), "NumberOfFiles2");
+}
+
+// Lone files are added in full to the drive that will receive them.
+void CountLoneFiles(AppState& s, PairContext& pair) {
+  FileList& l1 = pair.lists.list1;
+  FileList& l2 = pair.lists.list2;
+  for (int i = 0; i < l1.count(); ++i) {
+    if (l1.State(i) != kStateLone) continue;
+    pair.space.new2 += RoundToUnit(l1.Size(i), pair.space.cluster2);
+    s.flags.NothingToUpdate = 0;
+  }
+  for (int i = 0; i < l2.count(); ++i) {
+    if (l2.State(i) != kStateLone) continue;
+    pair.space.new1 += RoundToUnit(l2.Size(i), pair.space.cluster1);
+    s.flags.NothingToUpdate = 0;
+  }
+}
+
+}  // namespace
+
+void GenerateFileIndices(AppState& s, PairContext& pair) {
+  ShowCounts(s, pair.lists);
+  // The shorter list is walked; the longer one is looked up.
+  const bool outer_is_2 = pair.lists.list2.count() < pair.lists.list1.count();
+  FileList& outer = outer_is_2 ? pair.lists.list2 : pair.lists.list1;
+  FileList& inner = outer_is_2 ? pair.lists.list1 : pair.lists.list2;
+  if (outer.count() > 0) {
+    NameIndex index(inner);
+    for (int i = 0; i < outer.count() && s.flags.PairStopped == 0; ++i) {
+      if (i % 100 == 0) s.host.PumpEvents();
+      const int match = index.Find(outer.Name(i));
+      if (match < 0) continue;
+      PairDecision(s, pair, outer_is_2 ? match : i, outer_is_2 ? i : match).Decide();
+    }
+  }
+  CountLoneFiles(s, pair);
+}
+
+}  // namespace velqo

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "config/app_state.h"
+#include "engine/file_lists.h"
+
+namespace velqo {
+
+// The space estimate of one pair, in bytes (64-bit: sizes are never cut).
+struct PairSpace {
+  std::uint32_t cluster1 = 4096;  // allocation unit of Path1's drive
+  std::uint32_t cluster2 = 4096;
+  std::int64_t growth1 = 0;  // net growth of each drive from replacements
+  std::int64_t growth2 = 0;
+  std::int64_t backup1 = 0;  // room for the backups of replaced files
+  std::int64_t backup2 = 0;
+  std::int64_t new1 = 0;     // Dir 2-only files, to be added to Dir 1
+  std::int64_t new2 = 0;     // Dir 1-only files, to be added to Dir 2
+};
+
+struct PairContext {
+  PairLists lists;
+  PairSpace space;
+};
+
+// Files differing by no more than this many days (2.99808 seconds) have
+// the same time: the packed times have a 2-second resolution.
+constexpr long double kTimeTolerance = 0.0000347L;
+
+// A size counted in whole allocation units, always one unit more than its
+// whole units: R(s) = (s div U + 1) * U.
+std::int64_t RoundToUnit(std::uint64_t size, std::uint32_t unit);
+
+// The estimated allocation unit of the drive path lies on, from the
+// volume's file-system name and total size.
+std::uint32_t AllocationUnit(AppState& s, std::string_view path);
+
+// Matches the two lists by name, gives every file its state, asks the
+// size-drop question and adds up the space each drive needs.
+void GenerateFileIndices(AppState& s, PairContext& pair);
+
+// The space check of a pair; true (PairStopped set, reported and logged)
+// when a drive is short.
+bool DriveIsShort(AppState& s, const PairSpace& space);
+
+// The file actions of the file-update mode, phase by phase.
+void RunActionPhases(AppState& s, PairLists& lists);
+
+}  // namespace velqo

@@ -1,0 +1,100 @@
+#include <string>
+
+#include "common/platform_ops.h"
+#include "engine/run_internal.h"
+
+namespace velqo {
+
+namespace {
+
+constexpr std::string_view kDemoTarget = "C:\\VelqoDemo\\My Backed Up Documents";
+
+void ShowError(AppState& s, std::string_view text, Icon icon) {
+  s.host.MessageBox(text, "Error", icon, Buttons::kOk);
+}
+
+// An empty text names no directory (the platform would otherwise take it
+// for the current directory).
+bool IsExistingDir(AppState& s, std::string_view path) {
+  return !path.empty() && DirectoryExists(s.fs, path);
+}
+
+// Takes a main-window text into a path array: a host path ("/...", "~...")
+// in its Windows form. False when it cannot be converted or would not fit;
+// the array is then empty.
+bool TakeWindowText(AppState& s, std::string_view typed, PathText* out) {
+  out->Clear();
+  if (typed.empty()) return true;
+  std::string windows;
+  if (!s.fs.ToWindowsPath(typed, &windows).ok()) return false;
+  return out->Assign(windows);
+}
+
+// Returns false when Dir 2 could not be taken at all (reported here).
+bool TakePaths(AppState& s) {
+  if (s.sw.DemoMode == 1) {
+    if (!s.Path1.Assign(s.fs.ShellFolder("Personal"))) s.Path1.Clear();
+    (void)s.Path2.Assign(kDemoTarget);
+    if (!MakeDirPath(s.fs, kDemoTarget).empty()) {
+      ShowError(s, "Cannot create C:\\VelqoDemo\\My Backed Up Documents", Icon::kWarning);
+    }
+    return true;
+  }
+  // A Dir 1 that cannot be taken stays empty and fails the check below
+  // with the usual message.
+  (void)TakeWindowText(s, s.host.Dir1Text(), &s.Path1);
+  if (TakeWindowText(s, s.host.Dir2Text(), &s.Path2)) return true;
+  s.host.MessageBox("Directory Path 2 is invalid - please respecify", "Error", Icon::kWarning,
+                    Buttons::kOk);
+  return false;
+}
+
+void CheckMissingPath2(AppState& s) {
+  if (s.Path2.size() == 3) {
+    ShowError(s,
+              "Directory Path 2 does not exist. Since it is a ROOT directory, it is either "
+              "pointing at an empty removable drive or the directory was entered in error - "
+              "please respecify.",
+              Icon::kError);
+  } else if (!IsExistingDir(s, s.Path2.view().substr(0, 3))) {
+    ShowError(s,
+              "The ROOT of the Directory Path 2 does not exist - it is likely that, it is either "
+              "pointing at an empty removable drive or the directory was entered in error - "
+              "please respecify.",
+              Icon::kError);
+    (void)s.Path2.Assign("C:\\");
+  }
+}
+
+// The create question for a Dir 2 below an existing root.
+bool OfferToCreatePath2(AppState& s) {
+  const Answer answer =
+      s.host.MessageBox("Directory Path 2 does not exist. Do you wish to create this path?",
+                        "Create Directory Path 2?", Icon::kQuestion, Buttons::kYesNo);
+  if (answer != Answer::kYes) {
+    ShowError(s, "Directory Path 2 is invalid - please respecify", Icon::kWarning);
+    return false;
+  }
+  if (MakeDirPath(s.fs, s.Path2.view()).empty() && IsExistingDir(s, s.Path2.view())) return true;
+  ShowError(s, "Cannot create Directory Path 2.", Icon::kWarning);
+  return false;
+}
+
+}  // namespace
+
+PathChecks TakeAndCheckPaths(AppState& s) {
+  PathChecks checks;
+  const bool path2_taken = TakePaths(s);
+  if (!IsExistingDir(s, s.Path1.view())) checks.valid1 = false;
+  if (!path2_taken) {
+    checks.valid2 = false;
+  } else if (!IsExistingDir(s, s.Path2.view())) {
+    CheckMissingPath2(s);
+    checks.valid2 = false;
+  }
+  if (!checks.valid1) ShowError(s, "Directory Path 1 is invalid - please respecify", Icon::kError);
+  if (path2_taken && !checks.valid2 && s.Path2.size() > 3) checks.valid2 = OfferToCreatePath2(s);
+  return checks;
+}
+
+}  // namespace velqo

@@ -1,0 +1,50 @@
+#include "engine/skipped_paths.h"
+
+#include <string>
+
+#include "actions/update_log.h"
+#include "common/platform_ops.h"
+
+namespace velqo {
+
+namespace {
+
+// The same shape as the other failure notices: a framed line, then the
+// path it is about, and ErrorLogged so the run ends with the error box.
+void LogFailure(AppState& s, std::string_view notice, std::string_view path) {
+  if (s.opt.ActiveOptions.EnableLog != 1) return;
+  WriteLogLine(s, notice);
+  WriteLogLine(s, path);
+  s.flags.ErrorLogged = 1;
+}
+
+}  // namespace
+
+void ReportPathTooLong(AppState& s, std::string_view path) {
+  if (s.opt.ActiveOptions.JFDI != 1) {
+    std::string text = "The Path ";
+    text += path;
+    text += " Is Longer Than 256 Characters - It Was Left Out Of This Update.";
+    s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
+  }
+  LogFailure(s, "!!! Path Longer Than 256 Characters - Left Out Of This Update: !!!", path);
+}
+
+void ReportUnreadableDirectory(AppState& s, std::string_view dir) {
+  if (s.opt.ActiveOptions.JFDI != 1) {
+    std::string text = "The Directory ";
+    text += dir;
+    text += " Cannot Be Read - This Directory Pair Will Not Be Updated.";
+    s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
+  }
+  LogFailure(s, "!!! Could Not Read The Following Directory - Its Pair Was NOT Updated !!!", dir);
+}
+
+bool BuildChildPath(AppState& s, std::string_view dir, std::string_view name, PathText* out) {
+  const std::string path = ChildPath(dir, name);
+  if (out->Assign(path)) return true;
+  ReportPathTooLong(s, path);
+  return false;
+}
+
+}  // namespace velqo

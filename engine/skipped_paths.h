@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string_view>
+
+#include "common/fixed_text.h"
+#include "config/app_state.h"
+
+namespace velqo {
+
+// Things the engine cannot work on are reported and skipped, never
+// guessed at: a path that would not fit its 256-character array (cutting it
+// would name some other file), and a directory that cannot be read (taking
+// it for an empty one would make CleanUp delete its replica).
+
+// Reports that path (longer than 256 characters) was left alone: a box
+// unless JFDI, a failure notice in the log when logging is on.
+void ReportPathTooLong(AppState& s, std::string_view path);
+
+// Reports that a directory could not be read, so its pair was not updated.
+void ReportUnreadableDirectory(AppState& s, std::string_view dir);
+
+// Builds dir + (backslash) + name into out; reports and returns false when
+// the result does not fit.
+[[nodiscard]] bool BuildChildPath(AppState& s, std::string_view dir, std::string_view name,
+                                  PathText* out);
+
+}  // namespace velqo

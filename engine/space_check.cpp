@@ -1,0 +1,137 @@
+#include <string>
+
+#include "actions/update_log.h"
+#include "common/platform_ops.h"
+#include "common/tostring.h"
+#include "engine/pair_context.h"
+
+namespace velqo {
+
+namespace {
+
+// Used when a drive's values cannot be read (no drive letter, a drive that
+// is not there): the most common unit.
+constexpr std::uint32_t kDefaultUnit = 4096;
+
+// The root "x:\" of a path's drive letter, or empty when it has none.
+std::string DriveRoot(std::string_view path) {
+  if (path.empty()) return {};
+  const char letter = AsciiLower(path[0]);
+  if (letter < 'a' || letter > 'z') return {};
+  return std::string(1, letter) + ":\\";
+}
+
+std::uint32_t Fat32Unit(std::uint64_t total) {
+  if (total < 8'192'000'000ULL) return 4096;
+  if (total < 16'384'000'000ULL) return 8192;
+  if (total < 32'768'000'000ULL) return 16384;
+  return 32768;
+}
+
+std::uint32_t OtherUnit(std::uint64_t total) {
+  if (total < 2'000'000ULL) return 512;
+  if (total < 255'000'000ULL) return 4096;
+  if (total < 511'000'000ULL) return 8192;
+  if (total < 1'023'000'000ULL) return 16384;
+  return 32768;
+}
+
+struct Need {
+  std::int64_t need1 = 0;
+  std::int64_t need2 = 0;
+};
+
+Need NeedOf(const OptionSet& o, const PairSpace& space) {
+  Need n{space.growth1, space.growth2};
+  if (o.CreateBackup == 1) {
+    n.need1 += space.backup1;
+    n.need2 += space.backup2;
+  }
+  if (o.Add1To2 == 1) n.need2 += space.new2;
+  if (o.AddBothWays == 1) {
+    n.need1 += space.new1;
+    n.need2 += space.new2;
+  }
+  return n;
+}
+
+// The free space must exceed the need by about 2 percent. A drive whose
+// free space cannot be read is not refused: every copy reports its own
+// failure and leaves the old target intact.
+bool Short(AppState& s, std::string_view path, std::int64_t need) {
+  if (need <= 0) return false;
+  const std::string root = DriveRoot(path);
+  std::uint64_t total = 0;
+  std::uint64_t free = 0;
+  if (root.empty() || !s.fs.DiskSpace(root, &total, &free).ok()) return false;
+  return static_cast<long double>(need) / 980.0L > static_cast<long double>(free) / 1000.0L;
+}
+
+void ReportShort(AppState& s, char letter, std::string_view other) {
+  if (s.opt.ActiveOptions.JFDI != 1) {
+    TOstring text(500);
+    text.Append("The ");
+    text.Append(std::string_view(&letter, 1));
+    text.Append(" Drive Has Insufficient Space For The File Operations Related To The ");
+    text.Append(other);
+    text.Append(" Directory.  This Directory Will Not Be Updated.  Press OK To Continue With Other");
+    text.Append(" Directories Or Cancel To End This Update.");
+    if (s.host.MessageBox(text.View(), "Insufficient Disk Space", Icon::kWarning,
+                          Buttons::kOkCancel) == Answer::kCancel) {
+      s.flags.EndRunRequested = 1;
+    }
+  }
+  if (s.opt.ActiveOptions.EnableLog != 1) return;
+  TOstring line(100);
+  line.Append("!!! The ");
+  line.Append(std::string_view(&letter, 1));
+  line.Append(" Drive Has Insufficient Space ");
+  line.Append("For The File Operations From The   !!!");
+  WriteLogLine(s, line.View());
+  line.Clear();
+  line.Append(other);
+  line.Append(" Directory");
+  WriteLogLine(s, line.View());
+  line.Clear();
+  line.Append("!!! All Operations Relating To The Directory Listed");
+  line.Append(" Above Were NOT Completed !!!");
+  WriteLogLine(s, line.View());
+  s.flags.ErrorLogged = 1;
+}
+
+}  // namespace
+
+std::int64_t RoundToUnit(std::uint64_t size, std::uint32_t unit) {
+  if (unit == 0) unit = kDefaultUnit;
+  return static_cast<std::int64_t>((size / unit + 1) * unit);
+}
+
+std::uint32_t AllocationUnit(AppState& s, std::string_view path) {
+  const std::string root = DriveRoot(path);
+  std::uint64_t total = 0;
+  std::uint64_t free = 0;
+  if (root.empty() || !s.fs.DiskSpace(root, &total, &free).ok()) return kDefaultUnit;
+  std::string name;
+  if (!s.fs.VolumeFileSystemName(root, &name).ok()) name.clear();
+  return EqualsIgnoreCase(name, "FAT32") ? Fat32Unit(total) : OtherUnit(total);
+}
+
+bool DriveIsShort(AppState& s, const PairSpace& space) {
+  const Need need = NeedOf(s.opt.ActiveOptions, space);
+  char letter = 0;
+  std::string other;
+  if (Short(s, s.Path1.view(), need.need1)) {
+    letter = AsciiUpper(s.Path1[0]);
+    other = s.Path2.str();
+  } else if (Short(s, s.Path2.view(), need.need2)) {
+    letter = AsciiUpper(s.Path2[0]);
+    other = s.Path1.str();
+  } else {
+    return false;
+  }
+  s.flags.PairStopped = 1;
+  ReportShort(s, letter, other);
+  return true;
+}
+
+}  // namespace velqo

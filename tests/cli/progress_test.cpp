@@ -1,0 +1,95 @@
+#include "cli/progress.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace velqo::cli {
+namespace {
+
+TEST(ProgressLines, WalkLineShowsDirectoriesDoneOfTotalInTheWidth) {
+  EXPECT_EQ(WalkLine(50, 200, 50), "Directories  50/200 [######--------------------]  25%");
+  EXPECT_EQ(WalkLine(50, 200, 50).size(), 49u);
+  EXPECT_EQ(WalkLine(300, 200, 40), WalkLine(200, 200, 40));  // clamped
+  EXPECT_NE(WalkLine(200, 200, 40).find("200/200"), std::string::npos);
+  EXPECT_NE(WalkLine(200, 200, 40).find("100%"), std::string::npos);
+  // A narrow terminal drops the bar rather than wrapping.
+  EXPECT_LE(WalkLine(12345, 20000, 20).size(), 19u);
+}
+
+TEST(ProgressLines, CopyLineShortensThePathFromTheLeft) {
+  const std::uint64_t mib = 1024 * 1024;
+  const std::string line = CopyLine("C:\\data\\videos\\2024\\holiday\\clip-0001.mov", 12 * mib,
+                                    64 * mib, 60);
+  EXPECT_EQ(line.size(), 59u);
+  EXPECT_EQ(line.substr(0, 11), "Copying ...");
+  EXPECT_NE(line.find("clip-0001.mov  12.0 MiB of 64.0 MiB  18%"), std::string::npos);
+  EXPECT_EQ(CopyLine("C:\\a", 0, 0, 80), "Copying C:\\a  0 B of 0 B  100%");
+  EXPECT_NE(CopyLine("C:\\a", 5, 3, 80).find("3 B of 3 B  100%"), std::string::npos);
+}
+
+TEST(ProgressLines, FormatsBytesInBinaryUnits) {
+  EXPECT_EQ(FormatBytes(0), "0 B");
+  EXPECT_EQ(FormatBytes(1023), "1023 B");
+  EXPECT_EQ(FormatBytes(1024), "1.0 KiB");
+  EXPECT_EQ(FormatBytes(64ull << 20), "64.0 MiB");
+  EXPECT_EQ(FormatBytes(5ull << 40), "5.0 TiB");
+  EXPECT_EQ(FormatBytes(UINT64_MAX), "16384.0 PiB");
+}
+
+class FakeClock {
+ public:
+  std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
+  ProgressDisplay::Clock clock() {
+    return [this] { return now; };
+  }
+};
+
+TEST(ProgressDisplayTest, DisabledWritesNothingAtAll) {
+  std::ostringstream err;
+  ProgressDisplay progress(err, false, 80);
+  progress.SetWalkMaximum(10);
+  progress.SetWalkPosition(5);
+  progress.SetCurrentFile("C:\\a");
+  progress.OnCopyProgress(1, 100);
+  progress.Clear();
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST(ProgressDisplayTest, CopyProgressIsThrottledButItsEndIsDrawnAtOnce) {
+  std::ostringstream err;
+  FakeClock clock;
+  ProgressDisplay progress(err, true, 80, std::chrono::milliseconds(100), clock.clock());
+  progress.SetWalkMaximum(4);
+  progress.SetWalkPosition(1);
+  progress.SetCurrentFile("C:\\big.bin");
+  progress.OnCopyProgress(10, 1000);  // within the interval of the walk line
+  EXPECT_EQ(err.str().find("Copying"), std::string::npos);
+  clock.now += std::chrono::milliseconds(150);
+  progress.OnCopyProgress(20, 1000);
+  EXPECT_NE(err.str().find("Copying C:\\big.bin  20 B of 1000 B  2%"), std::string::npos);
+  err.str("");
+  progress.OnCopyProgress(30, 1000);
+  EXPECT_EQ(err.str(), "");
+  progress.OnCopyProgress(1000, 1000);  // done: the walk line returns
+  EXPECT_NE(err.str().find("Directories  1/4"), std::string::npos);
+}
+
+TEST(ProgressDisplayTest, ClearErasesOnlyADrawnLineAndTheEndOfTheRunRemovesIt) {
+  std::ostringstream err;
+  ProgressDisplay progress(err, true, 80, std::chrono::milliseconds(0));
+  progress.Clear();
+  EXPECT_EQ(err.str(), "");
+  progress.SetWalkMaximum(3);
+  progress.SetWalkPosition(3);
+  EXPECT_NE(err.str().find("Directories  3/3"), std::string::npos);
+  err.str("");
+  progress.SetWalkPosition(0);
+  EXPECT_EQ(err.str(), "\r\x1b[K");
+  err.str("");
+  progress.Clear();
+  EXPECT_EQ(err.str(), "");
+}
+
+}  // namespace
+}  // namespace velqo::cli

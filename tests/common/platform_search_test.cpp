@@ -1,0 +1,184 @@
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/platform_ops.h"
+#include "common/posix_platform.h"
+#include "tests/support/sandbox.h"
+
+namespace velqo {
+namespace {
+
+using testing::Sandbox;
+
+class PlatformSearchTest : public ::testing::Test {
+ protected:
+  PlatformSearchTest() : fs(NewPosixPlatform(sandbox.Config())) {}
+
+  // Every entry a search returns, in order; a failure is a test failure.
+  std::vector<FindData> Search(const std::string& pattern, std::uint32_t mask) {
+    std::unique_ptr<DirSearch> search;
+    const Status st = fs->FindFirst(pattern, mask, &search);
+    EXPECT_TRUE(st.ok()) << pattern << ": " << st.ToString();
+    std::vector<FindData> entries;
+    FindData entry;
+    while (st.ok() && search->Next(&entry)) entries.push_back(entry);
+    return entries;
+  }
+  std::map<std::string, std::uint32_t> AttributesByName(const std::string& pattern, std::uint32_t mask) {
+    std::map<std::string, std::uint32_t> out;
+    for (const FindData& e : Search(pattern, mask)) out[e.name] = e.attributes;
+    return out;
+  }
+  std::uint32_t Attributes(const std::string& path) {
+    std::uint32_t a = 0;
+    const Status st = fs->GetAttributes(path, &a);
+    EXPECT_TRUE(st.ok()) << path << ": " << st.ToString();
+    return a;
+  }
+
+  Sandbox sandbox;
+  std::unique_ptr<Platform> fs;
+};
+
+TEST_F(PlatformSearchTest, MaskAddsSpecialEntriesButNeverExcludesForReadOnlyOrArchive) {
+  sandbox.WriteFile("C:\\W\\plain.txt", "a");
+  sandbox.WriteFile("C:\\W\\locked.txt", "b");
+  sandbox.SetReadOnly("C:\\W\\locked.txt", true);
+  sandbox.WriteFile("C:\\W\\.dotfile", "c");
+  sandbox.WriteFile("C:\\W\\sys.bin", "d");
+  sandbox.MakeDir("C:\\W\\Sub");
+  ASSERT_TRUE(fs->SetAttributes("C:\\W\\sys.bin", kAttrSystem | kAttrArchive).ok());
+
+  const auto files = AttributesByName("C:\\W\\*.*", kAttrReadOnly | kAttrArchive);
+  EXPECT_EQ(files, (std::map<std::string, std::uint32_t>{{"plain.txt", kAttrArchive},
+                                                         {"locked.txt", kAttrArchive | kAttrReadOnly}}));
+
+  const auto all_files = AttributesByName("C:\\W\\*.*", kMaskAllFiles);
+  EXPECT_EQ(all_files.size(), 4u);
+  EXPECT_EQ(all_files.at(".dotfile"), kAttrHidden | kAttrArchive);
+  EXPECT_EQ(all_files.at("sys.bin"), kAttrSystem | kAttrArchive);
+
+  const auto everything = AttributesByName("C:\\W\\*.*", kMaskEverything);
+  EXPECT_EQ(everything.at("Sub"), kAttrDirectory);
+  EXPECT_EQ(everything.size(), 7u);  // with "." and ".."
+}
+
+TEST_F(PlatformSearchTest, DotEntriesComeFirstExceptInADriveRoot) {
+  sandbox.WriteFile("D:\\Dir\\file", "x");
+  const auto in_dir = Search("D:\\Dir\\*.*", kMaskEverything);
+  ASSERT_EQ(in_dir.size(), 3u);
+  EXPECT_EQ(in_dir[0].name, ".");
+  EXPECT_EQ(in_dir[1].name, "..");
+  EXPECT_EQ(in_dir[0].attributes & kAttrDirectory, kAttrDirectory);
+  EXPECT_EQ(in_dir[2].name, "file");
+
+  const auto in_root = Search("D:\\*.*", kMaskEverything);
+  ASSERT_EQ(in_root.size(), 1u);
+  EXPECT_EQ(in_root[0].name, "Dir");
+  // A file search never sees them, as they are directories.
+  EXPECT_EQ(Search("D:\\Dir\\*.*", kMaskAllFiles).size(), 1u);
+}
+
+TEST_F(PlatformSearchTest, ReportsSizeTimeAndOneEntryForAFullPathPattern) {
+  sandbox.WriteFile("C:\\Data\\Report.TXT", std::string(5000, 'r'));
+  sandbox.WriteFile("C:\\Data\\other", "o");
+  sandbox.SetMtime("C:\\Data\\Report.TXT", 1000000001);  // an odd second
+  const auto one = Search("C:\\data\\report.txt", kMaskAllFiles);
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].name, "Report.TXT");
+  EXPECT_EQ(one[0].size, 5000u);
+  std::timespec ts{1000000002, 0};
+  EXPECT_EQ(one[0].dos_time, DosTimeFromTimespec(ts));
+
+  std::unique_ptr<DirSearch> search;
+  EXPECT_EQ(fs->FindFirst("C:\\Data\\missing.txt", kMaskAllFiles, &search).code(), Status::Code::kFileNotFound);
+  EXPECT_EQ(fs->FindFirst("C:\\Nowhere\\*.*", kMaskAllFiles, &search).code(), Status::Code::kPathNotFound);
+  EXPECT_EQ(fs->FindFirst("Q:\\*.*", kMaskAllFiles, &search).code(), Status::Code::kPathNotFound);
+}
+
+TEST_F(PlatformSearchTest, LeavesOutNamesPipesSocketsAndTemporaryFilesNoWindowsProgramCouldUse) {
+  sandbox.WriteFile("C:\\S\\keep", "k");
+  sandbox.WriteFile("C:\\S\\back\\slash", "b");  // a host name holding a backslash
+  ASSERT_EQ(mkfifo(sandbox.HostPath("C:\\S\\pipe").c_str(), 0644), 0);
+  sandbox.WriteFile("C:\\S\\.velqo~tmp.abc123", "left over by an interrupted copy");
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  const std::string sock_path = sandbox.HostPath("C:\\S\\sock");
+  if (sock_path.size() < sizeof addr.sun_path) {
+    std::copy(sock_path.begin(), sock_path.end(), addr.sun_path);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  }
+  close(sock);
+
+  const auto entries = AttributesByName("C:\\S\\*.*", kMaskAllFiles);
+  EXPECT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries.count("keep"), 1u);
+}
+
+TEST_F(PlatformSearchTest, ResolvesLowerCasedPathsToTheDirectoriesThatExist) {
+  sandbox.WriteFile("C:\\Work\\Src\\Main.cpp", "int main() {}");
+  EXPECT_EQ(Search("c:\\work\\src\\*.*", kMaskAllFiles).size(), 1u);
+  EXPECT_TRUE(DirectoryExists(*fs, "c:\\WORK\\sRC"));
+  std::string contents;
+  ASSERT_TRUE(fs->ReadFile("c:/work/src/main.cpp", &contents).ok());
+  EXPECT_EQ(contents, "int main() {}");
+
+  // A missing name keeps its spelling, below a directory found by case.
+  ASSERT_TRUE(fs->CreateDirectory("c:\\work\\src\\NewDir").ok());
+  EXPECT_TRUE(sandbox.Exists("C:\\Work\\Src\\NewDir"));
+
+  // An exact match wins over an earlier one that differs only in case.
+  sandbox.WriteFile("C:\\Work\\src\\exact", "e");
+  EXPECT_EQ(Search("C:\\Work\\src\\*.*", kMaskAllFiles).size(), 1u);
+  EXPECT_EQ(Search("C:\\Work\\Src\\*.*", kMaskAllFiles).size(), 1u);
+  EXPECT_EQ(Search("C:\\Work\\Src\\*.*", kMaskAllFiles)[0].name, "Main.cpp");
+}
+
+TEST_F(PlatformSearchTest, CachedDirectoriesFollowRenamesAndRemovalsByThisLayerAndOthers) {
+  sandbox.WriteFile("C:\\Top\\Old\\f1", "1");
+  EXPECT_EQ(Search("c:\\top\\old\\*.*", kMaskAllFiles).size(), 1u);
+  ASSERT_TRUE(fs->MoveFile("c:\\top\\old", "c:\\top\\New").ok());
+  std::unique_ptr<DirSearch> search;
+  EXPECT_EQ(fs->FindFirst("c:\\top\\old\\*.*", kMaskAllFiles, &search).code(), Status::Code::kPathNotFound);
+  EXPECT_EQ(Search("c:\\top\\new\\*.*", kMaskAllFiles).size(), 1u);
+
+  // Changed behind the layer's back: the cache must not keep the old answer.
+  ASSERT_EQ(rename(sandbox.HostPath("C:\\Top\\New").c_str(), sandbox.HostPath("C:\\Top\\Other").c_str()), 0);
+  EXPECT_EQ(fs->FindFirst("c:\\top\\new\\*.*", kMaskAllFiles, &search).code(), Status::Code::kPathNotFound);
+  sandbox.WriteFile("C:\\Top\\NEW\\f2", "2");
+  const auto entries = Search("c:\\top\\new\\*.*", kMaskAllFiles);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, "f2");
+
+  // A new file found by its lower-case name right after another was added.
+  ASSERT_TRUE(fs->CreateNewFile("C:\\Top\\NEW\\Added.txt").ok());
+  sandbox.WriteFile("C:\\Top\\NEW\\Behind.txt", "b");
+  EXPECT_TRUE(EntryExists(*fs, "c:\\top\\new\\added.txt"));
+  EXPECT_TRUE(EntryExists(*fs, "c:\\top\\new\\behind.txt"));
+}
+
+TEST_F(PlatformSearchTest, SymbolicLinksAreReparsePointsNeverDirectories) {
+  sandbox.MakeDir("C:\\L\\Real");
+  ASSERT_EQ(symlink(sandbox.HostPath("C:\\L\\Real").c_str(), sandbox.HostPath("C:\\L\\ToDir").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", sandbox.HostPath("C:\\L\\.dangling").c_str()), 0);
+  const auto entries = AttributesByName("C:\\L\\*.*", kMaskEverything);
+  EXPECT_EQ(entries.at("ToDir"), kAttrReparsePoint);
+  EXPECT_EQ(entries.at(".dangling"), kAttrReparsePoint | kAttrHidden);
+  EXPECT_EQ(Attributes("C:\\L\\ToDir"), kAttrReparsePoint);
+  // A file search lists a link as one entry, whatever it points to.
+  EXPECT_EQ(AttributesByName("C:\\L\\*.*", kAttrReadOnly | kAttrArchive).count("ToDir"), 1u);
+}
+
+}  // namespace
+}  // namespace velqo

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/platform_ops.h"
+#include "common/platform_wrapper.h"
+#include "common/profile.h"
+
+namespace velqo {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Files in memory, keyed by the exact path: enough for the profile store,
+// which only reads and replaces whole files.
+class MemoryPlatform : public Platform {
+ public:
+  std::map<std::string, std::string> files;
+  int writes = 0;
+
+  Status ReadFile(std::string_view path, std::string* contents) override {
+    const auto it = files.find(std::string(path));
+    if (it == files.end()) return Status::FileNotFound();
+    *contents = it->second;
+    return Status::Ok();
+  }
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override {
+    if (mode != WriteMode::kReplaceAtomically) return Status::NotSupported();
+    ++writes;
+    files[std::string(path)] = std::string(contents);
+    return Status::Ok();
+  }
+
+  Status FindFirst(std::string_view, std::uint32_t, std::unique_ptr<DirSearch>*) override { return No(); }
+  Status GetAttributes(std::string_view, std::uint32_t*) override { return No(); }
+  Status SetAttributes(std::string_view, std::uint32_t) override { return No(); }
+  Status CopyFile(std::string_view, std::string_view) override { return No(); }
+  Status FlushCopies() override { return No(); }
+  void SetCopyProgress(CopyProgress) override {}
+  Status MoveFile(std::string_view, std::string_view) override { return No(); }
+  Status DeleteFile(std::string_view) override { return No(); }
+  Status CreateDirectory(std::string_view) override { return No(); }
+  Status RemoveDirectory(std::string_view) override { return No(); }
+  Status SetCurrentDirectory(std::string_view) override { return No(); }
+  std::string CurrentDirectory() override { return {}; }
+  Status OpenReadWrite(std::string_view) override { return No(); }
+  Status CreateNewFile(std::string_view) override { return No(); }
+  Status SetLastWriteTime(std::string_view, const LocalTime&) override { return No(); }
+  Status VolumeFileSystemName(std::string_view, std::string*) override { return No(); }
+  Status DiskSpace(std::string_view, std::uint64_t*, std::uint64_t*) override { return No(); }
+  LocalTime Now() override { return {}; }
+  Status WindowsDirectory(std::string*) override { return No(); }
+  std::string ProgramDirectory() override { return {}; }
+  std::string DataDirectory() override { return {}; }
+  std::string ShellFolder(std::string_view) override { return {}; }
+  IntlSettings LocaleIntl() override { return {}; }
+  int RunEditor(std::string_view) override { return -1; }
+  bool OpenUrl(std::string_view) override { return false; }
+  Status ToWindowsPath(std::string_view, std::string*) override { return No(); }
+  Status ToHostPath(std::string_view, std::string*) override { return No(); }
+
+ private:
+  static Status No() { return Status::NotSupported(); }
+};
+
+// Fails every write or every read with a chosen error.
+class FailingPlatform : public PlatformWrapper {
+ public:
+  using PlatformWrapper::PlatformWrapper;
+  bool fail_writes = false;
+  bool fail_reads = false;
+  Status ReadFile(std::string_view path, std::string* contents) override {
+    if (fail_reads) return Status::AccessDenied("read refused");
+    return PlatformWrapper::ReadFile(path, contents);
+  }
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override {
+    if (fail_writes) return Status::NoSpace("disk full");
+    return PlatformWrapper::WriteFile(path, contents, mode);
+  }
+};
+
+IniDocument Doc(std::string_view text) { return IniDocument::Parse(text); }
+
+TEST(IniDocumentTest, ReadsValuesAsWindowsDoes) {
+  const IniDocument doc = Doc(
+      "  [ Main ]  \r\n"
+      "  Path1 =  C:\\work  \r\n"
+      "Quoted=\"  padded \"\r\n"
+      "Single='x'\r\n"
+      "Mismatched=\"x'\r\n"
+      "Lone=\"\r\n"
+      "  ; Hidden=1\r\n"
+      "Equals=a=b\r\n"
+      "Empty=\r\n");
+  EXPECT_EQ(doc.Get("main", "PATH1"), "C:\\work");
+  EXPECT_EQ(doc.Get("MAIN", " path1 "), "C:\\work");
+  EXPECT_EQ(doc.Get("Main", "Quoted"), "  padded ");
+  EXPECT_EQ(doc.Get("Main", "Single"), "x");
+  EXPECT_EQ(doc.Get("Main", "Mismatched"), "\"x'");
+  EXPECT_EQ(doc.Get("Main", "Lone"), "\"");
+  EXPECT_EQ(doc.Get("Main", "Hidden"), std::nullopt);
+  EXPECT_EQ(doc.Get("Main", "; Hidden"), std::nullopt);
+  EXPECT_EQ(doc.Get("Main", "Equals"), "a=b");
+  EXPECT_EQ(doc.Get("Main", "Empty"), "");
+  EXPECT_EQ(doc.Get("Other", "Path1"), std::nullopt);
+}
+
+TEST(IniDocumentTest, EveryLineEndEndsALine) {
+  const IniDocument doc = Doc("[s]\ra=1\nb=2\r\nc=3");
+  EXPECT_EQ(doc.Get("s", "a"), "1");
+  EXPECT_EQ(doc.Get("s", "b"), "2");
+  EXPECT_EQ(doc.Get("s", "c"), "3");
+}
+
+TEST(IniDocumentTest, FirstOfDuplicatedKeysAndSectionsWins) {
+  const IniDocument doc = Doc("[S]\nk=first\nK=second\nz=1\n[s]\nk=third\nlater=1\n");
+  EXPECT_EQ(doc.Get("s", "k"), "first");
+  EXPECT_EQ(doc.Get("s", "later"), std::nullopt);
+  EXPECT_EQ(doc.KeyNames("s"), (Names{"k", "z"}));
+  EXPECT_EQ(doc.SectionNames(), (Names{"S"}));
+}
+
+TEST(IniDocumentTest, ListsKeysInFileOrderSkippingOddLines) {
+  const IniDocument doc = Doc("top=0\n[b]\nzeta=1\n;c=2\nnovalue\n=x\nAlpha=3\n\n[a]\nq=1\n");
+  EXPECT_EQ(doc.KeyNames("B"), (Names{"zeta", "Alpha"}));
+  EXPECT_EQ(doc.SectionNames(), (Names{"b", "a"}));
+  EXPECT_TRUE(doc.KeyNames("missing").empty());
+}
+
+TEST(IniDocumentTest, HostileLinesParseAndSerializeUnchanged) {
+  std::string text = "[\n[]\n=x\nkey\n]\n[a]b]c\n\xff\xfe=\x80\n";
+  text += std::string("nul\0key=v\0w\n", 12);
+  text += std::string(100000, 'x') + "=long\r\n\r\r\n\n";
+  const IniDocument doc = Doc(text);
+  EXPECT_EQ(doc.Serialize(), text);
+  EXPECT_EQ(doc.SectionNames(), (Names{"", "a"}));
+  EXPECT_EQ(doc.Get("a", "\xff\xfe"), "\x80");
+  EXPECT_EQ(doc.Get("a", std::string("nul\0key", 7)), std::string("v\0w", 3));
+  EXPECT_EQ(doc.Get("a", std::string(100000, 'x')), "long");
+}
+
+TEST(IniDocumentTest, UpdatesTheFirstKeyInPlaceKeepingEverythingElse) {
+  IniDocument doc = Doc("; top\r\n[A]\r\n  KEY = old ; not a comment\r\nkey=dup\r\n; note\r\n[B]\r\nx=1\r\n");
+  ASSERT_TRUE(doc.Set("a", "key", "new"));
+  EXPECT_EQ(doc.Serialize(), "; top\r\n[A]\r\nKEY=new\r\nkey=dup\r\n; note\r\n[B]\r\nx=1\r\n");
+}
+
+TEST(IniDocumentTest, AddsKeyAfterLastKeyOfFirstSectionAndSectionAtEnd) {
+  IniDocument doc = Doc("[A]\na=1\n\n; about B\n[B]\n[a]\nz=9\n; tail");
+  ASSERT_TRUE(doc.Set("a", "b", "2"));
+  ASSERT_TRUE(doc.Set("B", "c", "3"));
+  ASSERT_TRUE(doc.Set("New", "d", "4"));
+  EXPECT_EQ(doc.Serialize(), "[A]\na=1\nb=2\n\n; about B\n[B]\nc=3\n[a]\nz=9\n; tail\n[New]\nd=4\n");
+}
+
+TEST(IniDocumentTest, NewFileGetsCrLfAndCrLfFileStaysCrLf) {
+  IniDocument fresh;
+  ASSERT_TRUE(fresh.Set("S", "k", "v"));
+  EXPECT_EQ(fresh.Serialize(), "[S]\r\nk=v\r\n");
+  IniDocument crlf = Doc("[S]\r\nk=v");
+  ASSERT_TRUE(crlf.Set("S", "n", "w"));
+  EXPECT_EQ(crlf.Serialize(), "[S]\r\nk=v\r\nn=w\r\n");
+}
+
+TEST(IniDocumentTest, EditsNeverMergeNeighbouringLines) {
+  IniDocument added = Doc("[s]\ra=1\r\n\n");
+  ASSERT_TRUE(added.Set("s", "b", "2"));
+  EXPECT_EQ(added.Serialize(), "[s]\ra=1\r\nb=2\r\n\n");
+  IniDocument removed = Doc("[s]\rk=1\rx=2\n\n");
+  removed.DeleteKey("s", "x");
+  EXPECT_EQ(removed.Serialize(), "[s]\rk=1\r\n\n");
+}
+
+TEST(IniDocumentTest, QuotesValuesAReaderWouldChange) {
+  IniDocument doc;
+  for (std::string_view value : {" lead", "trail\t", "\"both\"", "'single'", "\"", "a \"mid\" b", ""}) {
+    ASSERT_TRUE(doc.Set("S", "k", value));
+    EXPECT_EQ(doc.Get("S", "k"), value);
+    EXPECT_EQ(Doc(doc.Serialize()).Get("S", "k"), value);
+  }
+  ASSERT_TRUE(doc.Set("S", "k", "plain value"));
+  EXPECT_EQ(doc.Serialize(), "[S]\r\nk=plain value\r\n");
+}
+
+TEST(IniDocumentTest, RefusesWhatCouldNotBeReadBack) {
+  IniDocument doc = Doc("[S]\nk=v\n");
+  const std::string before = doc.Serialize();
+  EXPECT_FALSE(doc.Set("S", "k", "line\nbreak"));
+  EXPECT_FALSE(doc.Set("S", "k", "carriage\rreturn"));
+  EXPECT_FALSE(doc.Set("S", "k", std::string("zero\0", 5)));
+  EXPECT_FALSE(doc.Set("S", "", "v"));
+  EXPECT_FALSE(doc.Set("S", "a=b", "v"));
+  EXPECT_FALSE(doc.Set("S", ";k", "v"));
+  EXPECT_FALSE(doc.Set("S", "[k]", "v"));
+  EXPECT_FALSE(doc.Set("S]x", "k", "v"));
+  EXPECT_FALSE(doc.Set("S\n", "k", "v"));
+  EXPECT_EQ(doc.Serialize(), before);
+}
+
+TEST(IniDocumentTest, DeletesEveryCopyOfAKeyOrSection) {
+  IniDocument doc = Doc("[A]\nk=1\nK=2\nm=3\n[b]\nx=1\n[a]\nk=4\n");
+  doc.DeleteKey("a", "k");
+  EXPECT_EQ(doc.Serialize(), "[A]\nm=3\n[b]\nx=1\n[a]\nk=4\n");
+  doc.DeleteSection("A");
+  EXPECT_EQ(doc.Serialize(), "[b]\nx=1\n");
+  EXPECT_EQ(doc.Get("a", "k"), std::nullopt);
+  doc.DeleteKey("missing", "x");
+  doc.DeleteSection("missing");
+  EXPECT_EQ(doc.Serialize(), "[b]\nx=1\n");
+}
+
+class ProfileStoreTest : public ::testing::Test {
+ protected:
+  static constexpr std::string_view kIni = "C:\\prog\\WINVELQO.INI";
+  MemoryPlatform memory;
+  FailingPlatform platform{memory};
+  ProfileStore store{platform};
+
+  std::string& File() { return memory.files[std::string(kIni)]; }
+};
+
+TEST_F(ProfileStoreTest, ReadsIntoNCharactersAndTrimsDefaults) {
+  File() = "[S]\nk=abcdef\n";
+  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 4), "abc");
+  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 1), "");
+  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 0), "");
+  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 257), "abcdef");
+  EXPECT_EQ(store.GetString(kIni, "S", "missing", "dflt  \t", 257), "dflt");
+  EXPECT_EQ(store.GetString(kIni, "S", "missing", "  dflt", 4), "  d");
+  EXPECT_EQ(store.GetString(kIni, "Nope", "k", "d ", 257), "d");
+  EXPECT_EQ(store.GetString("C:\\absent.ini", "S", "k", "d", 257), "d");
+}
+
+TEST_F(ProfileStoreTest, ParsesIntegersLeniently) {
+  File() =
+      "[S]\nplain=42\nneg=  -17xyz\nplus=+8\njunk=12abc\nnone=abc\nempty=\nquoted=\"7\"\n"
+      "big=99999999999999999999\nsmall=-99999999999999999999\nmin=-2147483648\nhex=0x10\n";
+  EXPECT_EQ(store.GetInt(kIni, "S", "plain", 5), 42);
+  EXPECT_EQ(store.GetInt(kIni, "S", "neg", 5), -17);
+  EXPECT_EQ(store.GetInt(kIni, "S", "plus", 5), 8);
+  EXPECT_EQ(store.GetInt(kIni, "S", "junk", 5), 12);
+  EXPECT_EQ(store.GetInt(kIni, "S", "none", 5), 0);
+  EXPECT_EQ(store.GetInt(kIni, "S", "empty", 5), 0);
+  EXPECT_EQ(store.GetInt(kIni, "S", "quoted", 5), 7);
+  EXPECT_EQ(store.GetInt(kIni, "S", "big", 5), 2147483647);
+  EXPECT_EQ(store.GetInt(kIni, "S", "small", 5), -2147483647 - 1);
+  EXPECT_EQ(store.GetInt(kIni, "S", "min", 5), -2147483647 - 1);
+  EXPECT_EQ(store.GetInt(kIni, "S", "hex", 5), 0);
+  EXPECT_EQ(store.GetInt(kIni, "S", "missing", 5), 5);
+  EXPECT_EQ(store.GetInt(kIni, "Other", "plain", -3), -3);
+}
+
+TEST_F(ProfileStoreTest, FirstWriteCreatesTheFileAndReadsSeeWritesAtOnce) {
+  ASSERT_TRUE(store.WriteString(kIni, "WINVELQO", "Path1", "C:\\work").ok());
+  EXPECT_EQ(File(), "[WINVELQO]\r\nPath1=C:\\work\r\n");
+  EXPECT_EQ(store.GetString("c:/PROG/winvelqo.ini", "winvelqo", "PATH1", "", 257), "C:\\work");
+  EXPECT_EQ(store.KeyNames(kIni, "WINVELQO"), (Names{"Path1"}));
+  EXPECT_EQ(store.SectionNames(kIni), (Names{"WINVELQO"}));
+}
+
+TEST_F(ProfileStoreTest, FlushMakesAnOutsideChangeVisible) {
+  File() = "[S]\nk=1\n";
+  EXPECT_EQ(store.GetInt(kIni, "S", "k", 0), 1);
+  File() = "[S]\nk=2\n";
+  EXPECT_EQ(store.GetInt(kIni, "S", "k", 0), 1);
+  store.Flush();
+  EXPECT_EQ(store.GetInt(kIni, "S", "k", 0), 2);
+}
+
+TEST_F(ProfileStoreTest, RefusedOrFailedWritesLeaveFileAndCacheUnchanged) {
+  File() = "[S]\nk=old\n";
+  const Status refused = store.WriteString(kIni, "S", "k", "two\r\nlines");
+  EXPECT_EQ(refused.code(), Status::Code::kInvalidArgument);
+  platform.fail_writes = true;
+  EXPECT_EQ(store.WriteString(kIni, "S", "k", "new").code(), Status::Code::kNoSpace);
+  EXPECT_EQ(store.DeleteKey(kIni, "S", "k").code(), Status::Code::kNoSpace);
+  EXPECT_EQ(store.DeleteSection(kIni, "S").code(), Status::Code::kNoSpace);
+  EXPECT_EQ(File(), "[S]\nk=old\n");
+  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 257), "old");
+  EXPECT_EQ(memory.writes, 0);
+}
+
+TEST_F(ProfileStoreTest, UnreadableFileIsNeverOverwritten) {
+  File() = "[S]\nkeep=1\n";
+  platform.fail_reads = true;
+  EXPECT_EQ(store.GetInt(kIni, "S", "keep", 9), 9);
+  EXPECT_EQ(store.WriteString(kIni, "S", "k", "v").code(), Status::Code::kAccessDenied);
+  EXPECT_EQ(File(), "[S]\nkeep=1\n");
+  platform.fail_reads = false;
+  EXPECT_EQ(store.GetInt(kIni, "S", "keep", 9), 1);
+}
+
+TEST_F(ProfileStoreTest, DeletesWithoutTouchingAFileThatDoesNotChange) {
+  File() = "[S]\nk=1\n[T]\nx=1\n";
+  ASSERT_TRUE(store.DeleteKey(kIni, "S", "missing").ok());
+  ASSERT_TRUE(store.DeleteSection("C:\\absent.ini", "S").ok());
+  EXPECT_EQ(memory.writes, 0);
+  EXPECT_EQ(memory.files.count("C:\\absent.ini"), 0u);
+  ASSERT_TRUE(store.DeleteKey(kIni, "S", "K").ok());
+  ASSERT_TRUE(store.DeleteSection(kIni, "t").ok());
+  EXPECT_EQ(File(), "[S]\n");
+}
+
+}  // namespace
+}  // namespace velqo
