@@ -71,7 +71,7 @@ class TreeRemoval {
       return Fail("A Path Longer Than 256 Characters Cannot Be Removed: ", path);
     }
     // Links are never entered, whatever they point to.
-    if ((entry.attributes & kAttrReparsePoint) != 0) return DeleteLink(path);
+    
     if ((entry.attributes & kAttrDirectory) != 0) return RemoveDirectory(path);
     return DeleteOrdinaryFile(path);
   }

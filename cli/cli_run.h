@@ -41,8 +41,17 @@ struct CliIo {
 // program's path). Returns the exit status.
 int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, CliIo& io);
 
-// The exit status of a finished run. reported_error: a box with an error
-// caption or icon was shown (a path the run refused, a batch item skipped).
-int ExitStatusOf(const RunFlags& flags, UpdateOutcome outcome, bool reported_error);
+// What the terminal saw of a run besides its flags.
+struct RunReport {
+  // A box with an error caption or icon was shown (a path the run refused,
+  // a batch item skipped).
+  bool reported_error = false;
+  // A question was answered Cancel, or took its safest answer for want of
+  // one (end of input, an interrupt).
+  bool stopping_answer = false;
+};
+
+// The exit status of a finished run.
+int ExitStatusOf(const RunFlags& flags, UpdateOutcome outcome, const RunReport& report);
 
 }  // namespace velqo::cli

@@ -137,10 +137,19 @@ bool TerminalHost::TakeInterrupt() {
   return true;
 }
 
-int TerminalHost::Ask(const std::vector<Choice>& choices, int safest) {
+int TerminalHost::Ask(const std::vector<Choice>& choices, int safest, std::optional<int> cancel) {
+  bool unanswered = false;
+  const int answer = AskUntilAnswered(choices, safest, &unanswered);
+  if (cancel && (unanswered || answer == *cancel)) ++stopping_answers_;
+  return answer;
+}
+
+int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safest,
+                                   bool* unanswered) {
   const std::string prompt = Prompt(choices);
   const Choice* fallback = FindChoice(choices, safest);
   const std::string safest_name = fallback != nullptr ? fallback->name : "";
+  *unanswered = true;
   for (;;) {
     ClearProgress();
     if (TakeInterrupt()) {
@@ -170,6 +179,7 @@ int TerminalHost::Ask(const std::vector<Choice>& choices, int safest) {
     }
     if (answer) {
       out_ << std::flush;
+      *unanswered = false;
       return *answer;
     }
     out_ << "Please answer " << Alternatives(choices) << ".\n" << std::flush;
@@ -181,7 +191,8 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
   if (ReportsFailure(caption, icon)) ++reported_errors_;
   PrintBlock(caption, text);
   if (buttons == Buttons::kOk) return Answer::kOk;
-  return static_cast<Answer>(Ask(MessageChoices(buttons), SafestMessageAnswer(buttons)));
+  return static_cast<Answer>(Ask(MessageChoices(buttons), SafestMessageAnswer(buttons),
+                                 static_cast<int>(Answer::kCancel)));
 }
 
 void TerminalHost::DebugBox(std::string_view text, std::string_view caption) {
@@ -206,7 +217,7 @@ void TerminalHost::SetProgressPosition(int position) {
 int TerminalHost::Confirm(std::string_view caption, std::string_view text,
                           const std::vector<Choice>& choices) {
   PrintBlock(caption, text);
-  return Ask(choices, mrCancelUpdate);
+  return Ask(choices, mrCancelUpdate, mrCancelUpdate);
 }
 
 int TerminalHost::ConfirmCopy(std::string_view path1, std::string_view path2,
@@ -260,14 +271,15 @@ bool TerminalHost::AskIntlSettings(int* time_choice, int* date_choice) {
   PrintBlock("Test Settings For International",
              "iTime: 12 hr time or 24 hr time; iDate: mmddyy, ddmmyy or yymmdd.\n"
              "Cancel keeps the system's settings.");
+  // Cancelling this dialog only keeps the system's settings.
   const int clock = Ask({{"12", false, 0}, {"24", false, 1}, {"Cancel", true, kIntlCancel}},
-                        kIntlCancel);
+                        kIntlCancel, std::nullopt);
   if (clock == kIntlCancel) return false;
   const int order = Ask({{"mmddyy", false, 0},
                          {"ddmmyy", false, 1},
                          {"yymmdd", false, 2},
                          {"Cancel", true, kIntlCancel}},
-                        kIntlCancel);
+                        kIntlCancel, std::nullopt);
   if (order == kIntlCancel) return false;
   *time_choice = clock;
   *date_choice = order;

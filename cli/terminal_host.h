@@ -94,6 +94,9 @@ class TerminalHost : public Host {
   // Boxes that reported a failure so far: caption "Error" or "Capacity
   // Exceeded", or an error or stop icon.
   int reported_errors() const { return reported_errors_; }
+  // Questions answered Cancel, typed or taken for want of an answer (end
+  // of input, an interrupt): each stops at least the rest of a pair.
+  int stopping_answers() const { return stopping_answers_; }
   bool end_requested() const { return end_requested_; }
   bool input_ended() const { return input_ended_; }
   // The batch list's selected line, for the caller's summary (empty: none).
@@ -102,8 +105,11 @@ class TerminalHost : public Host {
  private:
   // Prints "[caption] text" with the text's line breaks kept.
   void PrintBlock(std::string_view caption, std::string_view text);
-  // Prompts until a choice is named; safest when input has ended.
-  int Ask(const std::vector<Choice>& choices, int safest);
+  // Prompts until a choice is named; safest when input has ended. cancel:
+  // the value of the answer that stops the run; nothing for a question
+  // that cannot stop it, which is then never counted as stopping.
+  int Ask(const std::vector<Choice>& choices, int safest, std::optional<int> cancel);
+  int AskUntilAnswered(const std::vector<Choice>& choices, int safest, bool* unanswered);
   int Confirm(std::string_view caption, std::string_view text, const std::vector<Choice>& choices);
   // Turns a newly arrived interrupt into a cancel request; true if one came.
   bool TakeInterrupt();
@@ -116,6 +122,7 @@ class TerminalHost : public Host {
   bool input_ended_ = false;
   bool end_requested_ = false;
   int reported_errors_ = 0;
+  int stopping_answers_ = 0;
   std::string dir1_;
   std::string dir2_;
   std::vector<std::string> pairs_;

@@ -72,11 +72,13 @@ bool AttributeStore::IsVfat(const std::string& host, dev_t dev) {
 
 std::uint32_t AttributeStore::Read(const std::string& host, const struct stat& st, std::string_view name,
                                    bool is_root) {
-  const bool dot = IsDotName(name) && !is_root;
+  // A drive root is a directory even when its host directory is reached
+  // through a link.
+  if (is_root) return kAttrDirectory;
+  const bool dot = IsDotName(name);
   // A link is one entry of its own, never the directory it may point to.
   if (S_ISLNK(st.st_mode)) return kAttrReparsePoint | (dot ? std::uint32_t{kAttrHidden} : 0u);
   const bool is_dir = S_ISDIR(st.st_mode);
-  if (is_root) return kAttrDirectory;
   std::uint32_t value = is_dir ? std::uint32_t{kAttrDirectory} : 0u;
   if ((st.st_mode & S_IWUSR) == 0) value |= kAttrReadOnly;
   std::uint32_t fat = 0;

@@ -9,6 +9,8 @@ namespace velqo {
 
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
@@ -56,9 +58,9 @@ bool ValidKeyName(std::string_view name) {
 
 }  // namespace
 
-IniDocument::Line IniDocument::MakeLine(std::string text, std::string eol) {
+IniDocument::Line IniDocument::MakeLine(std::string text, std::string eol, std::size_t skip) {
   Line line;
-  const std::string_view t = Trim(text);
+  const std::string_view t = Trim(std::string_view(text).substr(skip));
   if (!t.empty() && t.front() == '[') {
     const std::size_t close = t.find(']');
     if (close != std::string_view::npos) {
@@ -67,7 +69,8 @@ IniDocument::Line IniDocument::MakeLine(std::string text, std::string eol) {
     }
   } else if (!t.empty() && t.front() != ';') {
     const std::size_t eq = t.find('=');
-    const std::string_view name = eq == std::string_view::npos ? std::string_view() : Trim(t.substr(0, eq));
+    const std::string_view name =
+        eq == std::string_view::npos ? std::string_view() : Trim(t.substr(0, eq));
     if (!name.empty()) {
       line.kind = Line::Kind::kKey;
       line.name = std::string(name);
@@ -85,10 +88,15 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
     std::size_t next = end;
     if (end < bytes.size()) {
-      next = (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? end + 2 : end + 1;
+      next = (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? end + 2
+                                                                                      : end + 1;
     }
+    // An editor may start the file with a UTF-8 byte order mark; it stays in
+    // the file but must not hide the first section header.
+    const bool marked = pos == 0 && bytes.substr(0, end).starts_with(kByteOrderMark);
+    const std::size_t skip = marked ? kByteOrderMark.size() : 0;
     doc.lines_.push_back(MakeLine(std::string(bytes.substr(pos, end - pos)),
-                                  std::string(bytes.substr(end, next - end))));
+                                  std::string(bytes.substr(end, next - end)), skip));
     pos = next;
   }
   return doc;
@@ -162,7 +170,8 @@ std::string IniDocument::NewLineEnd() const {
 }
 
 void IniDocument::InsertLine(std::size_t at, std::string text) {
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(std::move(text), NewLineEnd()));
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                MakeLine(std::move(text), NewLineEnd()));
   KeepLinesApart();
 }
 
@@ -210,7 +219,8 @@ void IniDocument::DeleteKey(std::string_view section, std::string_view key) {
   const auto last = lines_.begin() + static_cast<std::ptrdiff_t>(range->end);
   lines_.erase(std::remove_if(first, last,
                               [key](const Line& line) {
-                                return line.kind == Line::Kind::kKey && EqualsIgnoreCase(line.name, key);
+                                return line.kind == Line::Kind::kKey &&
+                                       EqualsIgnoreCase(line.name, key);
                               }),
                last);
   KeepLinesApart();

@@ -12,7 +12,7 @@ namespace {
 
 // Bounds on what the caches hold; beyond them they start afresh.
 constexpr std::size_t kMaxPrefixes = 8192;
-constexpr std::size_t kMaxListings = 64;
+constexpr std::size_t kMaxListings = 16;
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -86,7 +86,8 @@ Status PathResolver::Resolve(const WindowsPath& path, ResolvedPath* out) {
   }
   r.host = std::move(host);
   r.parent_exists = parent_exists;
-  r.exists = parent_exists && lstat(r.host.c_str(), &r.st) == 0;
+  // A drive's own directory may be a link (a home directory elsewhere).
+  r.exists = parent_exists && (path.IsRoot() ? stat(r.host.c_str(), &r.st) : lstat(r.host.c_str(), &r.st)) == 0;
   *out = std::move(r);
   return Status::Ok();
 }

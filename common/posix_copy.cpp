@@ -151,7 +151,7 @@ Status PosixPlatform::CopyFile(std::string_view from, std::string_view to) {
     }
     if (!S_ISREG(dst.st.st_mode) && !S_ISLNK(dst.st.st_mode)) return Status::AccessDenied(std::string(to));
   }
-  if (dst.host.size() + kTempPrefix.size() + 16 > PATH_MAX) return Status::TooLong(dst.host);
+  if (dst.host.size() + kTempPrefix.size() + 32 > PATH_MAX) return Status::TooLong(dst.host);
   const std::string dir = DirectoryOf(dst.host);
   const bool listing_current = resolver_.BeginChange(dir);
   st = S_ISLNK(src.st.st_mode) ? CopyLink(src, dst) : CopyRegular(src, dst);
@@ -224,7 +224,10 @@ Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& 
   struct timespec provisional = real_mtime;
   provisional.tv_sec -= kProvisionalAge;
   const struct timespec times[2] = {ist.st_atim, provisional};
-  if (fchmod(out, ist.st_mode & 0777) != 0 || futimens(out, times) != 0) {
+  // File systems without Unix permissions (vfat, exfat) refuse some modes;
+  // the copy is still good, and read-only is settled by the caller.
+  fchmod(out, ist.st_mode & 0777);
+  if (futimens(out, times) != 0) {
     const int err = errno;
     close(out);
     unlink(temp.c_str());
@@ -246,7 +249,7 @@ Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& 
   Disarm();
   struct stat done;
   if (lstat(to.host.c_str(), &done) == 0) {
-    pending_[InodeKey(done.st_dev, done.st_ino)] = PendingCopy{to.host, ist.st_atim, real_mtime};
+    pending_[InodeKey(done.st_dev, done.st_ino)] = PendingCopy{to.host, ist.st_atim, real_mtime, done.st_mtim};
   }
   return Status::Ok();
 }
@@ -276,7 +279,10 @@ Status PosixPlatform::FlushCopies() {
     }
     struct stat st;
     const PendingCopy& copy = it->second;
-    if (lstat(copy.host.c_str(), &st) == 0 && st.st_dev == it->first.first && st.st_ino == it->first.second) {
+    // Only a copy still as it was made gets its real time: a file someone
+    // has changed since keeps the time of that change.
+    if (lstat(copy.host.c_str(), &st) == 0 && st.st_dev == it->first.first && st.st_ino == it->first.second &&
+        st.st_mtim.tv_sec == copy.provisional.tv_sec && st.st_mtim.tv_nsec == copy.provisional.tv_nsec) {
       const struct timespec times[2] = {copy.atime, copy.mtime};
       if (utimensat(AT_FDCWD, copy.host.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && result.ok()) {
         result = Status::FromErrno(errno, "set the time of " + copy.host);

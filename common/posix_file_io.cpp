@@ -40,8 +40,10 @@ Status ReplaceAtomically(const std::string& host, std::string_view contents, con
   if (fd < 0) return Status::FromErrno(errno, "create a temporary file beside " + host);
   // A replaced file keeps its permissions and owner; a new one gets the umask's.
   const mode_t mode = existing != nullptr ? (existing->st_mode & 07777) : (0666 & ~umask_bits);
-  bool ok = fchmod(fd, mode) == 0;
-  if (ok && existing != nullptr && geteuid() == 0) {
+  // Best effort: vfat and exfat have no such modes to keep.
+  fchmod(fd, mode);
+  bool ok = true;
+  if (existing != nullptr && geteuid() == 0) {
     if (fchown(fd, existing->st_uid, existing->st_gid) != 0) {
       // Keeping root as the owner is harmless; the contents still change.
     }

@@ -1,5 +1,6 @@
 #include "common/posix_platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,6 +40,24 @@ std::string ReadSmallFile(const std::string& host, std::size_t limit) {
   return text;
 }
 
+// The name of the entry of dir that matches name (exactly, else ignoring
+// case), or name itself.
+std::string FindNameIgnoringCase(const std::string& dir, std::string_view name) {
+  struct stat st;
+  if (lstat(JoinHostPath(dir, name).c_str(), &st) == 0) return std::string(name);
+  std::string found(name);
+  if (DIR* d = opendir(dir.c_str())) {
+    while (const struct dirent* e = readdir(d)) {
+      if (EqualsIgnoreCase(e->d_name, name)) {
+        found = e->d_name;
+        break;
+      }
+    }
+    closedir(d);
+  }
+  return found;
+}
+
 bool IsDriveText(std::string_view s) {
   return s.size() >= 2 && s[1] == ':' && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z')) &&
          (s.size() == 2 || s[2] == '\\' || s[2] == '/');
@@ -71,7 +90,7 @@ PosixPlatform::PosixPlatform(const PlatformConfig& config)
     : config_(config), drives_(config.home), resolver_(drives_) {
   // The middle layer of the drive map: section Drives of WIN.INI.
   const std::string windows_dir = ConfigHome() + "/velqo";
-  drives_.ApplyIniText(ReadSmallFile(JoinHostPath(windows_dir, "WIN.INI"), 1 << 20));
+  drives_.ApplyIniText(ReadSmallFile(JoinHostPath(windows_dir, FindNameIgnoringCase(windows_dir, "WIN.INI")), 1 << 20));
   drives_.ApplyList(config.velqo_drives);
 
   umask_ = umask(022);
@@ -104,7 +123,12 @@ Status PosixPlatform::LocateExisting(std::string_view path, ResolvedPath* out) {
 
 struct timespec PosixPlatform::RealMtime(const struct stat& st) const {
   auto it = pending_.find(InodeKey(st.st_dev, st.st_ino));
-  return it != pending_.end() ? it->second.mtime : st.st_mtim;
+  // A file changed by someone else since the copy shows its own time.
+  if (it == pending_.end() || it->second.provisional.tv_sec != st.st_mtim.tv_sec ||
+      it->second.provisional.tv_nsec != st.st_mtim.tv_nsec) {
+    return st.st_mtim;
+  }
+  return it->second.mtime;
 }
 
 std::uint32_t PosixPlatform::DosTimeOf(const struct stat& st) const {

@@ -60,7 +60,8 @@ class PosixPlatform final : public Platform {
   struct PendingCopy {
     std::string host;
     struct timespec atime {};
-    struct timespec mtime {};
+    struct timespec mtime {};        // the real time, given at the flush
+    struct timespec provisional {};  // what the file carries until then
   };
   using InodeKey = std::pair<dev_t, ino_t>;
 

@@ -63,7 +63,7 @@ class IniDocument {
     std::size_t end;
   };
 
-  static Line MakeLine(std::string text, std::string eol);
+  static Line MakeLine(std::string text, std::string eol, std::size_t skip = 0);
   std::optional<Range> FindSection(std::string_view name, std::size_t from = 0) const;
   std::optional<std::size_t> FindKey(const Range& range, std::string_view key) const;
   std::string NewLineEnd() const;

@@ -6,6 +6,7 @@
 #include "config/key_reading.h"
 #include "config/option_keys.h"
 #include "config/option_tables.h"
+#include "config/typed_path.h"
 
 namespace velqo {
 
@@ -58,7 +59,9 @@ void DeriveActiveOptions(AppState& s, std::string_view dir1) {
   RebuildTables(s, s.opt.ActiveOptions);
 }
 
-void WriteOptionsUpd(AppState& s, std::string_view dir1) {
+void WriteOptionsUpd(AppState& s, std::string_view typed_dir1) {
+  // The Dir 1 text comes from the main window as the user typed it.
+  const std::string dir1 = TypedPathToWindows(s.fs, typed_dir1).value_or(std::string(typed_dir1));
   std::string text = "Current Options Will Be Stored In File OPTIONS.UPD In Directory ";
   text += dir1;
   text += ". Velqo Will Now Use These Settings Whenever This Disk's Dir1 Is ";

@@ -86,47 +86,64 @@ std::string PickName(FuzzedDataProvider& in, const std::vector<std::string>& kno
   return in.ConsumeRandomLengthString(24);
 }
 
-void ApplyEdit(FuzzedDataProvider& in, IniDocument& doc, bool compare_all) {
-  const std::vector<std::string> sections = doc.SectionNames();
-  const std::string section = PickName(in, sections);
-  const std::string key = PickName(in, doc.KeyNames(section));
-  const Entry target = Fold(section, key);
+struct Edit {
+  int kind = 0;  // 0 and 1 write, 2 deletes a key, 3 deletes a section
+  std::string section;
+  std::string key;
+  std::string value;
+
+  bool ApplyTo(IniDocument& doc) const {
+    if (kind <= 1) return doc.Set(section, key, value);
+    if (kind == 2) {
+      doc.DeleteKey(section, key);
+    } else {
+      doc.DeleteSection(section);
+    }
+    return true;
+  }
+};
+
+Edit ReadEdit(FuzzedDataProvider& in, const IniDocument& doc) {
+  Edit edit;
+  edit.section = PickName(in, doc.SectionNames());
+  edit.key = PickName(in, doc.KeyNames(edit.section));
+  edit.kind = in.ConsumeIntegralInRange(0, 3);
+  if (edit.kind <= 1) edit.value = in.ConsumeRandomLengthString(40);
+  return edit;
+}
+
+void ApplyEdit(const Edit& edit, IniDocument& doc, bool compare_all) {
+  const Entry target = Fold(edit.section, edit.key);
   const Snapshot before = compare_all ? Read(doc) : Snapshot();
   const std::string old_text = doc.Serialize();
+  // The document must behave exactly as the text it would write: the same
+  // edit on a fresh parse of that text must give the same result.
+  IniDocument mirror = IniDocument::Parse(old_text);
+  const bool accepted = edit.ApplyTo(doc);
+  Check(edit.ApplyTo(mirror) == accepted && mirror.Serialize() == doc.Serialize(),
+        "an edit gives another result on the text the document wrote");
 
-  switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0:
-    case 1: {
-      const std::string value = in.ConsumeRandomLengthString(40);
-      const bool accepted = doc.Set(section, key, value);
-      Check(accepted == Writable(section, key, value), "a write was wrongly accepted or refused");
-      if (!accepted) {
-        Check(doc.Serialize() == old_text, "a refused write changed the text");
-        return;
-      }
-      Check(doc.Get(section, key) == value, "a written value does not read back");
-      Check(IniDocument::Parse(doc.Serialize()).Get(section, key) == value,
-            "a written value does not read back from the file");
-      if (compare_all) {
-        CheckOthersKept(before, Read(doc), [&](const Entry& e) { return e == target; });
-      }
+  if (edit.kind <= 1) {
+    Check(accepted == Writable(edit.section, edit.key, edit.value),
+          "a write was wrongly accepted or refused");
+    if (!accepted) {
+      Check(doc.Serialize() == old_text, "a refused write changed the text");
       return;
     }
-    case 2:
-      doc.DeleteKey(section, key);
-      Check(!doc.Get(section, key).has_value(), "a deleted key still reads");
-      if (compare_all) {
-        CheckOthersKept(before, Read(doc), [&](const Entry& e) { return e == target; });
-      }
-      return;
-    default:
-      doc.DeleteSection(section);
-      Check(doc.KeyNames(section).empty() && !doc.Get(section, key).has_value(),
-            "a deleted section still reads");
-      if (compare_all) {
-        CheckOthersKept(before, Read(doc), [&](const Entry& e) { return e.first == target.first; });
-      }
-      return;
+    Check(doc.Get(edit.section, edit.key) == edit.value, "a written value does not read back");
+    Check(IniDocument::Parse(doc.Serialize()).Get(edit.section, edit.key) == edit.value,
+          "a written value does not read back from the file");
+  } else if (edit.kind == 2) {
+    Check(!doc.Get(edit.section, edit.key).has_value(), "a deleted key still reads");
+  } else {
+    Check(doc.KeyNames(edit.section).empty() && !doc.Get(edit.section, edit.key).has_value(),
+          "a deleted section still reads");
+  }
+  if (!compare_all) return;
+  if (edit.kind == 3) {
+    CheckOthersKept(before, Read(doc), [&](const Entry& e) { return e.first == target.first; });
+  } else {
+    CheckOthersKept(before, Read(doc), [&](const Entry& e) { return e == target; });
   }
 }
 
@@ -143,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (compare_all) Read(doc);
 
   const int edits = in.ConsumeIntegralInRange(0, 6);
-  for (int i = 0; i < edits; ++i) ApplyEdit(in, doc, compare_all);
+  for (int i = 0; i < edits; ++i) ApplyEdit(ReadEdit(in, doc), doc, compare_all);
 
   const std::string written = doc.Serialize();
   const IniDocument reread = IniDocument::Parse(written);

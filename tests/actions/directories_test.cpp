@@ -115,6 +115,7 @@ TEST_F(Directories, TreeRemovalUnlinksLinksWithoutFollowingThem) {
   std::filesystem::create_directory_symlink(sandbox.HostPath("E:\\KEEP"), sandbox.HostPath("D:\\T\\LINKDIR"));
   std::filesystem::create_symlink(sandbox.HostPath("E:\\KEEP\\K.TXT"), sandbox.HostPath("D:\\T\\LINK.TXT"));
   std::filesystem::create_directory_symlink(sandbox.HostPath("E:\\KEEP"), sandbox.HostPath("D:\\TOPLINK"));
+  std::filesystem::create_symlink(sandbox.HostPath("E:\\NOWHERE"), sandbox.HostPath("D:\\T\\DANGLING"));
   sandbox.SetReadOnly("E:\\KEEP\\K.TXT", true);
   EXPECT_TRUE(RemoveDirTree(*state, "D:\\T"));
   EXPECT_TRUE(RemoveDirTree(*state, "D:\\TOPLINK"));

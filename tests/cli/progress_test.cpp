@@ -8,7 +8,7 @@ namespace velqo::cli {
 namespace {
 
 TEST(ProgressLines, WalkLineShowsDirectoriesDoneOfTotalInTheWidth) {
-  EXPECT_EQ(WalkLine(50, 200, 50), "Directories  50/200 [######--------------------]  25%");
+  EXPECT_EQ(WalkLine(50, 200, 50), "Directories  50/200 [#####-----------------]  25%");
   EXPECT_EQ(WalkLine(50, 200, 50).size(), 49u);
   EXPECT_EQ(WalkLine(300, 200, 40), WalkLine(200, 200, 40));  // clamped
   EXPECT_NE(WalkLine(200, 200, 40).find("200/200"), std::string::npos);

@@ -76,6 +76,22 @@ TEST_F(TerminalHostTest, EndOfInputGivesEveryFurtherQuestionItsSafestAnswer) {
   EXPECT_NE(text.find("(OK/Cancel) Cancel (end of input)\n"), std::string::npos);
 }
 
+TEST_F(TerminalHostTest, CountsTheAnswersThatStopTheRun) {
+  TerminalHost& h = Host("no\nc\nok\ncancel\n");
+  h.MessageBox("q", "Q", Icon::kQuestion, Buttons::kYesNoCancel);   // No: a choice
+  EXPECT_EQ(h.stopping_answers(), 0);
+  h.MessageBox("q", "Q", Icon::kQuestion, Buttons::kYesNoCancel);   // Cancel
+  h.ConfirmDelete("D:\\x", "");                                      // OK
+  EXPECT_EQ(h.stopping_answers(), 1);
+  h.ConfirmCopy("C:\\x", "D:\\x", "", "");                          // Cancel UpDate
+  h.MessageBox("q", "Q", Icon::kQuestion, Buttons::kYesNo);          // end of input: No
+  EXPECT_EQ(h.stopping_answers(), 3);
+  int clock = 0;
+  int order = 0;
+  h.AskIntlSettings(&clock, &order);  // only keeps the system's settings
+  EXPECT_EQ(h.stopping_answers(), 3);
+}
+
 TEST_F(TerminalHostTest, EchoesTheAnswerWhenInputIsNotATerminal) {
   TerminalHostOptions options;
   options.echo_answers = true;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -108,7 +110,11 @@ TEST_F(PlatformSearchTest, ReportsSizeTimeAndOneEntryForAFullPathPattern) {
 
 TEST_F(PlatformSearchTest, LeavesOutNamesPipesSocketsAndTemporaryFilesNoWindowsProgramCouldUse) {
   sandbox.WriteFile("C:\\S\\keep", "k");
-  sandbox.WriteFile("C:\\S\\back\\slash", "b");  // a host name holding a backslash
+  {
+    std::ofstream odd(sandbox.HostPath("C:\\S") + "/back\\slash");  // a host name holding a backslash
+    odd << "b";
+  }
+  ASSERT_TRUE(std::filesystem::exists(sandbox.HostPath("C:\\S") + "/back\\slash"));
   ASSERT_EQ(mkfifo(sandbox.HostPath("C:\\S\\pipe").c_str(), 0644), 0);
   sandbox.WriteFile("C:\\S\\.velqo~tmp.abc123", "left over by an interrupted copy");
   const int sock = socket(AF_UNIX, SOCK_STREAM, 0);

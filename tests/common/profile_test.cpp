@@ -1,12 +1,15 @@
+#include "common/profile.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "common/platform_ops.h"
 #include "common/platform_wrapper.h"
-#include "common/profile.h"
+#include "tests/support/sandbox.h"
 
 namespace velqo {
 namespace {
@@ -33,7 +36,9 @@ class MemoryPlatform : public Platform {
     return Status::Ok();
   }
 
-  Status FindFirst(std::string_view, std::uint32_t, std::unique_ptr<DirSearch>*) override { return No(); }
+  Status FindFirst(std::string_view, std::uint32_t, std::unique_ptr<DirSearch>*) override {
+    return No();
+  }
   Status GetAttributes(std::string_view, std::uint32_t*) override { return No(); }
   Status SetAttributes(std::string_view, std::uint32_t) override { return No(); }
   Status CopyFile(std::string_view, std::string_view) override { return No(); }
@@ -84,16 +89,16 @@ class FailingPlatform : public PlatformWrapper {
 IniDocument Doc(std::string_view text) { return IniDocument::Parse(text); }
 
 TEST(IniDocumentTest, ReadsValuesAsWindowsDoes) {
-  const IniDocument doc = Doc(
-      "  [ Main ]  \r\n"
-      "  Path1 =  C:\\work  \r\n"
-      "Quoted=\"  padded \"\r\n"
-      "Single='x'\r\n"
-      "Mismatched=\"x'\r\n"
-      "Lone=\"\r\n"
-      "  ; Hidden=1\r\n"
-      "Equals=a=b\r\n"
-      "Empty=\r\n");
+  const IniDocument doc =
+      Doc("  [ Main ]  \r\n"
+          "  Path1 =  C:\\work  \r\n"
+          "Quoted=\"  padded \"\r\n"
+          "Single='x'\r\n"
+          "Mismatched=\"x'\r\n"
+          "Lone=\"\r\n"
+          "  ; Hidden=1\r\n"
+          "Equals=a=b\r\n"
+          "Empty=\r\n");
   EXPECT_EQ(doc.Get("main", "PATH1"), "C:\\work");
   EXPECT_EQ(doc.Get("MAIN", " path1 "), "C:\\work");
   EXPECT_EQ(doc.Get("Main", "Quoted"), "  padded ");
@@ -141,8 +146,16 @@ TEST(IniDocumentTest, HostileLinesParseAndSerializeUnchanged) {
   EXPECT_EQ(doc.Get("a", std::string(100000, 'x')), "long");
 }
 
+TEST(IniDocumentTest, ByteOrderMarkDoesNotHideTheFirstSection) {
+  IniDocument doc = Doc("\xEF\xBB\xBF[WINVELQO]\r\nPath1=C:\\a\r\n");
+  EXPECT_EQ(doc.Get("WINVELQO", "Path1"), "C:\\a");
+  ASSERT_TRUE(doc.Set("WINVELQO", "Path1", "C:\\b"));
+  EXPECT_EQ(doc.Serialize(), "\xEF\xBB\xBF[WINVELQO]\r\nPath1=C:\\b\r\n");
+}
+
 TEST(IniDocumentTest, UpdatesTheFirstKeyInPlaceKeepingEverythingElse) {
-  IniDocument doc = Doc("; top\r\n[A]\r\n  KEY = old ; not a comment\r\nkey=dup\r\n; note\r\n[B]\r\nx=1\r\n");
+  IniDocument doc =
+      Doc("; top\r\n[A]\r\n  KEY = old ; not a comment\r\nkey=dup\r\n; note\r\n[B]\r\nx=1\r\n");
   ASSERT_TRUE(doc.Set("a", "key", "new"));
   EXPECT_EQ(doc.Serialize(), "; top\r\n[A]\r\nKEY=new\r\nkey=dup\r\n; note\r\n[B]\r\nx=1\r\n");
 }
@@ -152,7 +165,8 @@ TEST(IniDocumentTest, AddsKeyAfterLastKeyOfFirstSectionAndSectionAtEnd) {
   ASSERT_TRUE(doc.Set("a", "b", "2"));
   ASSERT_TRUE(doc.Set("B", "c", "3"));
   ASSERT_TRUE(doc.Set("New", "d", "4"));
-  EXPECT_EQ(doc.Serialize(), "[A]\na=1\nb=2\n\n; about B\n[B]\nc=3\n[a]\nz=9\n; tail\n[New]\nd=4\n");
+  EXPECT_EQ(doc.Serialize(),
+            "[A]\na=1\nb=2\n\n; about B\n[B]\nc=3\n[a]\nz=9\n; tail\n[New]\nd=4\n");
 }
 
 TEST(IniDocumentTest, NewFileGetsCrLfAndCrLfFileStaysCrLf) {
@@ -175,7 +189,8 @@ TEST(IniDocumentTest, EditsNeverMergeNeighbouringLines) {
 
 TEST(IniDocumentTest, QuotesValuesAReaderWouldChange) {
   IniDocument doc;
-  for (std::string_view value : {" lead", "trail\t", "\"both\"", "'single'", "\"", "a \"mid\" b", ""}) {
+  for (std::string_view value :
+       {" lead", "trail\t", "\"both\"", "'single'", "\"", "a \"mid\" b", ""}) {
     ASSERT_TRUE(doc.Set("S", "k", value));
     EXPECT_EQ(doc.Get("S", "k"), value);
     EXPECT_EQ(Doc(doc.Serialize()).Get("S", "k"), value);
@@ -301,6 +316,50 @@ TEST_F(ProfileStoreTest, DeletesWithoutTouchingAFileThatDoesNotChange) {
   ASSERT_TRUE(store.DeleteKey(kIni, "S", "K").ok());
   ASSERT_TRUE(store.DeleteSection(kIni, "t").ok());
   EXPECT_EQ(File(), "[S]\n");
+}
+
+// The same store over real files.
+class ProfileFileTest : public testing::SandboxTest {
+ protected:
+  static constexpr std::string_view kIni = "C:\\WINVELQO.INI";
+  ProfileStore& profiles() { return state->profiles; }
+};
+
+TEST_F(ProfileFileTest, EditsAHandWrittenCrLfFileInPlaceLeavingNoTemporaryFile) {
+  sandbox.WriteFile(kIni,
+                    "; mine\r\n[WINVELQO]\r\nPath1=C:\\old\r\n\r\n[Batch1]\r\nDirPair1=a\r\n");
+  ASSERT_TRUE(profiles().WriteString(kIni, "winvelqo", "PATH1", "C:\\new").ok());
+  ASSERT_TRUE(profiles().WriteString(kIni, "WINVELQO", "LastBatch", "2").ok());
+  EXPECT_EQ(
+      sandbox.ReadFile(kIni),
+      "; mine\r\n[WINVELQO]\r\nPath1=C:\\new\r\nLastBatch=2\r\n\r\n[Batch1]\r\nDirPair1=a\r\n");
+  int entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(sandbox.DriveDir('C'))) {
+    EXPECT_EQ(entry.path().filename(), "WINVELQO.INI");
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST_F(ProfileFileTest, FlushSeesAChangeMadeByAnEditor) {
+  ASSERT_TRUE(profiles().WriteString(kIni, "S", "k", "1").ok());
+  sandbox.WriteFile(kIni, "[S]\nk=2\n");
+  EXPECT_EQ(profiles().GetInt(kIni, "S", "k", 0), 1);
+  profiles().Flush();
+  EXPECT_EQ(profiles().GetInt(kIni, "S", "k", 0), 2);
+}
+
+TEST_F(ProfileFileTest, FailedReplaceKeepsTheFileOnDisk) {
+  EXPECT_FALSE(profiles().WriteString("C:\\missing\\A.INI", "S", "k", "v").ok());
+  EXPECT_FALSE(sandbox.Exists("C:\\missing"));
+
+  sandbox.WriteFile(kIni, "[S]\nk=old\n");
+  FailingPlatform failing{*fs};
+  failing.fail_writes = true;
+  UsePlatform(failing);
+  EXPECT_EQ(profiles().WriteString(kIni, "S", "k", "new").code(), Status::Code::kNoSpace);
+  EXPECT_EQ(sandbox.ReadFile(kIni), "[S]\nk=old\n");
+  EXPECT_EQ(profiles().GetString(kIni, "S", "k", "", 257), "old");
 }
 
 }  // namespace

@@ -85,10 +85,10 @@ TEST_F(DynArraysTest, ImpossibleSizesFailCreationWithoutEndingTheProgram) {
   EXPECT_FALSE(huge_sizes.Valid());
   EXPECT_FALSE(negative.Valid());
   EXPECT_EQ(huge_files.Count(), 0);
-  EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{
-                                     "Insufficient Memory Available For This Update - DFA",
-                                     "Insufficient Memory Available For This Update - DSA",
-                                     "Insufficient Memory Available For This Update - DDA"}));
+  EXPECT_EQ(host.MessageTexts(),
+            (std::vector<std::string>{"Insufficient Memory Available For This Update - DFA",
+                                      "Insufficient Memory Available For This Update - DSA",
+                                      "Insufficient Memory Available For This Update - DDA"}));
   EXPECT_EQ(state->flags.PairStopped, 1);
   EXPECT_STREQ(huge_files.Item(0), "Invalid File");
 }
