@@ -26,9 +26,12 @@ class TreeRemoval {
 
   bool Run() {
     std::uint32_t attributes = 0;
-    if (!s_.fs.GetAttributes(top_, &attributes).ok()) return true;  // nothing to remove
+    const Status found = s_.fs.GetAttributes(top_, &attributes);
+    if (found.code() == Status::Code::kFileNotFound || found.code() == Status::Code::kPathNotFound) {
+      return true;  // nothing to remove
+    }
     // A link named as the tree goes as a link; its target is not touched.
-    if ((attributes & kAttrReparsePoint) != 0) return DeleteLink(top_);
+    if (found.ok() && (attributes & kAttrReparsePoint) != 0) return DeleteLink(top_);
     return RemoveDirectory(top_);
   }
 
@@ -71,7 +74,7 @@ class TreeRemoval {
       return Fail("A Path Longer Than 256 Characters Cannot Be Removed: ", path);
     }
     // Links are never entered, whatever they point to.
-    
+    if ((entry.attributes & kAttrReparsePoint) != 0) return DeleteLink(path);
     if ((entry.attributes & kAttrDirectory) != 0) return RemoveDirectory(path);
     return DeleteOrdinaryFile(path);
   }

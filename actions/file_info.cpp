@@ -3,16 +3,23 @@
 
 #include "actions/log_format.h"
 #include "actions/update_log.h"
+#include "common/platform_ops.h"
 
 namespace velqo {
 
 namespace {
 
-// The file's own directory entry; hidden and system files count too.
+// The file's own directory entry; hidden and system files count too. A
+// name may hold "*" or "?", which the search takes for wildcards, so only
+// the entry of that very name counts.
 bool FindEntry(Platform& fs, std::string_view path, FindData* entry) {
   std::unique_ptr<DirSearch> search;
   if (!fs.FindFirst(path, kMaskAllFiles, &search).ok() || search == nullptr) return false;
-  return search->Next(entry);
+  const std::string_view name = NamePart(path);
+  while (search->Next(entry)) {
+    if (EqualsIgnoreCase(entry->name, name)) return true;
+  }
+  return false;
 }
 
 // Two-digit years as the log has always shown them: 99 for 1999, 03 for

@@ -31,6 +31,20 @@ std::string LogLine(std::string_view text) {
   return line;
 }
 
+// The file for a line written at `now`; the date is taken for every line,
+// so a run that passes midnight goes on in the next day's file.
+std::string LogFileNameAt(const AppState& s, const LocalTime& now) {
+  const OptionSet& o = s.opt.ActiveOptions;
+  std::string name = o.LogFilePath.str();
+  if (name.empty() || name.back() != '\\') name += '\\';
+  if (o.AutoGenerateFile != 1) return name + "LOG.TXT";
+  IntlSettings digits_only = s.intl;
+  digits_only.date_sep.clear();
+  return name + OrderedDate(digits_only, FourDigits(now.year), TwoDigits(now.month),
+                            TwoDigits(now.day)) +
+         ".TXT";
+}
+
 std::string HeaderTitle(const IntlSettings& intl, const LocalTime& now) {
   const ClockHour clock = ToClock(intl, now.hour);
   char hour[16];
@@ -43,9 +57,9 @@ std::string HeaderTitle(const IntlSettings& intl, const LocalTime& now) {
   return line;
 }
 
-std::string HeaderBlock(AppState& s) {
+std::string HeaderBlock(const AppState& s, const LocalTime& now) {
   const std::string stars(80, '*');
-  std::string block = LogLine(HeaderTitle(s.intl, s.fs.Now()));
+  std::string block = LogLine(HeaderTitle(s.intl, now));
   block += LogLine("Dir 1 = " + s.Path1.str());
   block += LogLine("Dir 2 = " + s.Path2.str());
   block += LogLine(stars);
@@ -66,21 +80,11 @@ void RecordLastLogFile(AppState& s, const std::string& file) {
 
 }  // namespace
 
-std::string LogFileName(AppState& s) {
-  const OptionSet& o = s.opt.ActiveOptions;
-  std::string name = o.LogFilePath.str();
-  if (name.empty() || name.back() != '\\') name += '\\';
-  if (o.AutoGenerateFile != 1) return name + "LOG.TXT";
-  const LocalTime now = s.fs.Now();
-  IntlSettings digits_only = s.intl;
-  digits_only.date_sep.clear();
-  return name + OrderedDate(digits_only, FourDigits(now.year), TwoDigits(now.month),
-                            TwoDigits(now.day)) +
-         ".TXT";
-}
+std::string LogFileName(AppState& s) { return LogFileNameAt(s, s.fs.Now()); }
 
 void WriteLogLine(AppState& s, std::string_view text) {
-  const std::string file = LogFileName(s);
+  const LocalTime now = s.fs.Now();
+  const std::string file = LogFileNameAt(s, now);
   // The log variant of EnsureDirectory never writes to the log, so this
   // cannot come back here.
   if (s.log.HeaderPending) {
@@ -95,7 +99,7 @@ void WriteLogLine(AppState& s, std::string_view text) {
   // A header that cannot be written is not tried again for every line: the
   // next pair asks for its own.
   if (s.log.HeaderPending) {
-    (void)s.fs.WriteFile(file, HeaderBlock(s), WriteMode::kAppend);
+    (void)s.fs.WriteFile(file, HeaderBlock(s, now), WriteMode::kAppend);
     s.log.HeaderPending = false;
   }
   // A line that cannot be written is dropped; the run goes on.

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/arguments.h"
+#include "cli/copy_watch.h"
 #include "cli/progress.h"
 #include "cli/terminal_host.h"
 #include "common/platform_ops.h"
@@ -121,19 +122,20 @@ int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, C
     io.err << "velqo-cli: ignoring argument \"" << arg << "\"\n";
   }
 
-  std::unique_ptr<Platform> fs = NewPosixPlatform(config);
+  std::unique_ptr<Platform> posix = NewPosixPlatform(config);
   std::string dir1;
   std::string dir2;
-  if (!ConvertPaths(*fs, line, io, &dir1, &dir2)) return kExitNoStart;
+  if (!ConvertPaths(*posix, line, io, &dir1, &dir2)) return kExitNoStart;
 
   ProgressDisplay progress(io.err, io.progress, io.width);
+  CopyWatch fs(*posix, progress);
   TerminalHost host(io.in, io.out, {io.echo_answers, &progress, &io.err, io.interrupts});
   if (progress.enabled()) {
-    fs->SetCopyProgress([&progress](std::uint64_t done, std::uint64_t total) {
+    fs.SetCopyProgress([&progress](std::uint64_t done, std::uint64_t total) {
       progress.OnCopyProgress(done, total);
     });
   }
-  AppState s(*fs, host);
+  AppState s(fs, host);
   if (!StartConfiguration(s, WithAutoStart(args))) return kExitNoStart;
 
   // Boxes and answers of the start-up (a missing INI key, the
@@ -143,7 +145,7 @@ int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, C
   if (!PrepareRun(s, host, dir1, dir2)) return kExitNoStart;
   const UpdateOutcome outcome = RunUpdate(s);
   progress.Clear();
-  fs->SetCopyProgress({});
+  fs.SetCopyProgress({});
   RunReport report;
   report.reported_error = host.reported_errors() > errors_before;
   report.stopping_answer = host.stopping_answers() > stops_before;

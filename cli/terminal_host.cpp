@@ -222,7 +222,6 @@ int TerminalHost::Confirm(std::string_view caption, std::string_view text,
 
 int TerminalHost::ConfirmCopy(std::string_view path1, std::string_view path2,
                               std::string_view data1, std::string_view data2) {
-  if (options_.progress != nullptr) options_.progress->SetCurrentFile(path1);
   // Delete Pair removes both files, so it has no one-letter answer: "d" is
   // the harmless Next Directory.
   return Confirm("Velqo Confirmation",
@@ -237,7 +236,6 @@ int TerminalHost::ConfirmCopy(std::string_view path1, std::string_view path2,
 
 int TerminalHost::ConfirmOlderCopy(std::string_view path1, std::string_view path2,
                                    std::string_view data1, std::string_view data2) {
-  if (options_.progress != nullptr) options_.progress->SetCurrentFile(path1);
   return Confirm("Velqo CleanUp Confirmation",
                  FileLine(path1, data1) + "\nIs Older Than File:\n" + FileLine(path2, data2) +
                      "\nBut Will Be Used To Replace It - ARE YOU SURE?",
@@ -256,15 +254,6 @@ int TerminalHost::ConfirmDelete(std::string_view path, std::string_view data) {
                   {"Next", true, mrNextFile},
                   {"Dir", true, mrNextDirectory},
                   {"Cancel", true, mrCancelUpdate}});
-}
-
-void TerminalHost::StatusSetFiles(std::string_view top_path, std::string_view, std::string_view,
-                                  std::string_view) {
-  if (options_.progress != nullptr) options_.progress->SetCurrentFile(top_path);
-}
-
-void TerminalHost::StatusSetSingle(std::string_view path, std::string_view) {
-  if (options_.progress != nullptr) options_.progress->SetCurrentFile(path);
 }
 
 bool TerminalHost::AskIntlSettings(int* time_choice, int* date_choice) {

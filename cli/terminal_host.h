@@ -61,14 +61,14 @@ class TerminalHost : public Host {
                        std::string_view data2) override;
   int ConfirmDelete(std::string_view path, std::string_view data) override;
 
-  // The status window is not printed (a line per file would bury the
-  // output); it only tells the progress line which file is being copied.
+  // The status window is not printed: a line per file would bury the
+  // output, and the progress line shows the file being copied.
   void StatusShow() override {}
   void StatusHide() override {}
   void StatusSetMode(std::string_view) override {}
-  void StatusSetFiles(std::string_view top_path, std::string_view top_data,
-                      std::string_view bottom_path, std::string_view bottom_data) override;
-  void StatusSetSingle(std::string_view path, std::string_view data) override;
+  void StatusSetFiles(std::string_view, std::string_view, std::string_view,
+                      std::string_view) override {}
+  void StatusSetSingle(std::string_view, std::string_view) override {}
 
   void SetTreeDirectory(int, std::string_view) override {}
   void EndApplication() override { end_requested_ = true; }

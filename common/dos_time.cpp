@@ -72,10 +72,13 @@ LocalTime UnpackDosTime(std::uint32_t packed) {
 std::uint32_t DosTimeFromTimespec(const std::timespec& ts) {
   // Round up before converting, so that the daylight-saving rule applied is
   // the one of the rounded moment.
+  // Far outside the range in any time zone (and never overflowing below).
+  if (ts.tv_sec < 0) return PackFields(kEarliest);
+  if (ts.tv_sec > 5000000000LL) return PackFields(kLatest);
   std::time_t when = ts.tv_sec;
   if (ts.tv_nsec > 0) ++when;
   LocalTime t;
-  if (!LocalFromTime(when, &t)) return PackFields(when < 0 ? kEarliest : kLatest);
+  if (!LocalFromTime(when, &t)) return PackFields(kLatest);
   if (t.second % 2 != 0) {
     ++when;
     if (!LocalFromTime(when, &t)) return PackFields(kLatest);

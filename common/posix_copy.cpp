@@ -46,11 +46,6 @@ void Arm(const std::string& path) {
 
 void Disarm() { g_temp_armed = 0; }
 
-std::string DirectoryOf(const std::string& host) {
-  const std::size_t cut = host.rfind('/');
-  return cut == 0 || cut == std::string::npos ? std::string("/") : host.substr(0, cut);
-}
-
 // A fresh temporary name in dir (not created).
 std::string TemporaryName(const std::string& dir) {
   static unsigned counter = 0;
@@ -152,7 +147,7 @@ Status PosixPlatform::CopyFile(std::string_view from, std::string_view to) {
     if (!S_ISREG(dst.st.st_mode) && !S_ISLNK(dst.st.st_mode)) return Status::AccessDenied(std::string(to));
   }
   if (dst.host.size() + kTempPrefix.size() + 32 > PATH_MAX) return Status::TooLong(dst.host);
-  const std::string dir = DirectoryOf(dst.host);
+  const std::string dir = HostParentPath(dst.host);
   const bool listing_current = resolver_.BeginChange(dir);
   st = S_ISLNK(src.st.st_mode) ? CopyLink(src, dst) : CopyRegular(src, dst);
   // The old target's inode may be reused by any later file.
@@ -172,7 +167,7 @@ Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to)
     }
     text.resize(text.size() * 2);
   }
-  const std::string dir = DirectoryOf(to.host);
+  const std::string dir = HostParentPath(to.host);
   std::string temp;
   for (int attempt = 0;; ++attempt) {
     temp = TemporaryName(dir);
@@ -202,7 +197,7 @@ Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& 
     return Status::AccessDenied("not a regular file: " + from.host);
   }
   const struct timespec real_mtime = RealMtime(ist);
-  std::string temp = JoinHostPath(DirectoryOf(to.host), std::string(kTempPrefix) + "XXXXXX");
+  std::string temp = JoinHostPath(HostParentPath(to.host), std::string(kTempPrefix) + "XXXXXX");
   const int out = mkostemp(temp.data(), O_CLOEXEC);
   if (out < 0) {
     const int err = errno;
@@ -210,42 +205,27 @@ Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& 
     return Status::FromErrno(err, "create a temporary file beside " + to.host);
   }
   Arm(temp);
-  auto fail = [&](int err, const std::string& what) {
-    close(in);
-    if (out >= 0) close(out);
+  // Every failure from here on removes the temporary file: the old target
+  // was never touched.
+  auto discard = [&](int err, const std::string& what, bool out_open) {
+    if (out_open) close(out);
     unlink(temp.c_str());
     Disarm();
     return Status::FromErrno(err, what);
   };
-  if (!CopyData(in, out, static_cast<std::uint64_t>(ist.st_size), progress_)) {
-    return fail(errno, "copy " + from.host + " to " + to.host);
-  }
+  const bool copied = CopyData(in, out, static_cast<std::uint64_t>(ist.st_size), progress_);
+  const int copy_error = errno;
   close(in);
+  if (!copied) return discard(copy_error, "copy " + from.host + " to " + to.host, true);
   struct timespec provisional = real_mtime;
   provisional.tv_sec -= kProvisionalAge;
   const struct timespec times[2] = {ist.st_atim, provisional};
   // File systems without Unix permissions (vfat, exfat) refuse some modes;
   // the copy is still good, and read-only is settled by the caller.
   fchmod(out, ist.st_mode & 0777);
-  if (futimens(out, times) != 0) {
-    const int err = errno;
-    close(out);
-    unlink(temp.c_str());
-    Disarm();
-    return Status::FromErrno(err, "settle " + to.host);
-  }
-  if (close(out) != 0) {
-    const int err = errno;
-    unlink(temp.c_str());
-    Disarm();
-    return Status::FromErrno(err, "write " + to.host);
-  }
-  if (rename(temp.c_str(), to.host.c_str()) != 0) {
-    const int err = errno;
-    unlink(temp.c_str());
-    Disarm();
-    return Status::FromErrno(err, "replace " + to.host);
-  }
+  if (futimens(out, times) != 0) return discard(errno, "settle " + to.host, true);
+  if (close(out) != 0) return discard(errno, "write " + to.host, false);
+  if (rename(temp.c_str(), to.host.c_str()) != 0) return discard(errno, "replace " + to.host, false);
   Disarm();
   struct stat done;
   if (lstat(to.host.c_str(), &done) == 0) {
@@ -263,7 +243,7 @@ Status PosixPlatform::FlushCopies() {
   // before any of them gets a time that says it is up to date.
   for (const auto& [key, copy] : pending_) {
     if (synced.count(key.first) != 0 || failed.count(key.first) != 0) continue;
-    const int fd = open(DirectoryOf(copy.host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = open(HostParentPath(copy.host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0 && syncfs(fd) == 0) {
       synced.insert(key.first);
     } else {

@@ -13,11 +13,6 @@ namespace velqo {
 
 namespace {
 
-std::string DirectoryOf(const std::string& host) {
-  const std::size_t cut = host.rfind('/');
-  return cut == 0 || cut == std::string::npos ? std::string("/") : host.substr(0, cut);
-}
-
 bool IsReadOnlyFile(const struct stat& st) { return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0; }
 
 bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -46,8 +41,8 @@ Status PosixPlatform::MoveFile(std::string_view from, std::string_view to) {
   if (!st.ok()) return st;
   if (src.windows.IsRoot() || dst.windows.IsRoot()) return Status::AccessDenied("cannot rename a drive root");
   if (!dst.parent_exists) return Status::PathNotFound(std::string(to));
-  const std::string src_dir = DirectoryOf(src.host);
-  std::string dst_dir = DirectoryOf(dst.host);
+  const std::string src_dir = HostParentPath(src.host);
+  std::string dst_dir = HostParentPath(dst.host);
   std::string target = dst.host;
   std::string new_name = dst.name;
   bool case_change = false;
@@ -105,7 +100,7 @@ Status PosixPlatform::DeleteFile(std::string_view path) {
   if (r.windows.IsRoot() || S_ISDIR(r.st.st_mode)) return Status::AccessDenied("a directory: " + std::string(path));
   // Enforced here because root would otherwise delete it.
   if (IsReadOnlyFile(r.st)) return Status::AccessDenied("read-only file: " + std::string(path));
-  const std::string dir = DirectoryOf(r.host);
+  const std::string dir = HostParentPath(r.host);
   const bool current = resolver_.BeginChange(dir);
   if (unlink(r.host.c_str()) != 0) {
     const int err = errno;
@@ -123,7 +118,7 @@ Status PosixPlatform::CreateDirectory(std::string_view path) {
   if (!st.ok()) return st;
   if (r.windows.IsRoot() || r.exists) return Status::AlreadyExists(std::string(path));
   if (!r.parent_exists) return Status::PathNotFound(std::string(path));
-  const std::string dir = DirectoryOf(r.host);
+  const std::string dir = HostParentPath(r.host);
   const bool current = resolver_.BeginChange(dir);
   if (mkdir(r.host.c_str(), 0777) != 0) {
     const int err = errno;
@@ -140,7 +135,7 @@ Status PosixPlatform::RemoveDirectory(std::string_view path) {
   if (!st.ok()) return st;
   if (r.windows.IsRoot()) return Status::AccessDenied("cannot remove a drive root");
   if (!S_ISDIR(r.st.st_mode)) return Status::InvalidArgument("not a directory: " + std::string(path));
-  const std::string dir = DirectoryOf(r.host);
+  const std::string dir = HostParentPath(r.host);
   const bool current = resolver_.BeginChange(dir);
   if (rmdir(r.host.c_str()) != 0) {
     const int err = errno;
@@ -174,7 +169,7 @@ Status PosixPlatform::CreateNewFile(std::string_view path) {
   if (!st.ok()) return st;
   if (r.windows.IsRoot() || r.exists) return Status::AlreadyExists(std::string(path));
   if (!r.parent_exists) return Status::PathNotFound(std::string(path));
-  const std::string dir = DirectoryOf(r.host);
+  const std::string dir = HostParentPath(r.host);
   const bool current = resolver_.BeginChange(dir);
   const int fd = open(r.host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) {

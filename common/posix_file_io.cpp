@@ -12,11 +12,6 @@ namespace velqo {
 
 namespace {
 
-std::string DirectoryOf(const std::string& host) {
-  const std::size_t cut = host.rfind('/');
-  return cut == 0 || cut == std::string::npos ? std::string("/") : host.substr(0, cut);
-}
-
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = write(fd, data.data(), data.size());
@@ -34,7 +29,7 @@ bool WriteAll(int fd, std::string_view data) {
 // crash leaves either the old or the new contents, never a part.
 Status ReplaceAtomically(const std::string& host, std::string_view contents, const struct stat* existing,
                          mode_t umask_bits) {
-  const std::string dir = DirectoryOf(host);
+  const std::string dir = HostParentPath(host);
   std::string temp = JoinHostPath(dir, std::string(kTempPrefix) + "XXXXXX");
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return Status::FromErrno(errno, "create a temporary file beside " + host);
@@ -116,7 +111,7 @@ Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents
     if (!S_ISREG(target.st_mode)) return Status::AccessDenied("not a regular file: " + std::string(path));
     if ((target.st_mode & S_IWUSR) == 0) return Status::AccessDenied("read-only file: " + std::string(path));
   }
-  const std::string dir = DirectoryOf(r.host);
+  const std::string dir = HostParentPath(r.host);
   const bool current = resolver_.BeginChange(dir);
   if (mode == WriteMode::kReplaceAtomically) {
     st = ReplaceAtomically(host, contents, exists ? &target : nullptr, umask_);

@@ -76,7 +76,7 @@ std::string PosixPlatform::ShellFolder(std::string_view name) {
   const std::string& home = config_.home;
   auto under_home = [&](const char* sub) { return home.empty() ? std::string() : JoinHostPath(home, sub); };
   auto xdg = [&](const std::string& value, const char* fallback) {
-    return !value.empty() ? value : under_home(fallback);
+    return !value.empty() && value[0] == '/' ? value : under_home(fallback);
   };
   const std::string dirs_file = JoinHostPath(ConfigHome(), "user-dirs.dirs");
   auto user_dir = [&](const char* key, const char* fallback) {
@@ -104,7 +104,7 @@ std::string PosixPlatform::ShellFolder(std::string_view name) {
   } else if (name == "20") {
     return ProgramDirectory();
   } else if (name == "21") {
-    host = config_.tmpdir.empty() ? std::string("/tmp") : config_.tmpdir;
+    host = config_.tmpdir.empty() || config_.tmpdir[0] != '/' ? std::string("/tmp") : config_.tmpdir;
   }
   if (host.empty() || host[0] != '/') return {};
   return HostToWindowsOrEmpty(host);

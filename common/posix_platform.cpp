@@ -109,7 +109,8 @@ PosixPlatform::~PosixPlatform() {
 }
 
 std::string PosixPlatform::ConfigHome() const {
-  if (!config_.xdg_config_home.empty()) return config_.xdg_config_home;
+  // A relative value is invalid and ignored, as the base directory rules say.
+  if (!config_.xdg_config_home.empty() && config_.xdg_config_home[0] == '/') return config_.xdg_config_home;
   return config_.home.empty() ? std::string() : JoinHostPath(config_.home, ".config");
 }
 

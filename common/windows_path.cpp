@@ -81,6 +81,11 @@ std::string JoinHostPath(std::string_view dir, std::string_view name) {
   return s;
 }
 
+std::string HostParentPath(std::string_view host) {
+  const std::size_t cut = host.rfind('/');
+  return cut == 0 || cut == std::string_view::npos ? std::string("/") : std::string(host.substr(0, cut));
+}
+
 std::string NormalizeHostPath(std::string_view path) {
   std::vector<std::string_view> parts;
   std::size_t i = 0;

@@ -33,6 +33,8 @@ Status ParseWindowsPath(std::string_view text, std::string_view current, Windows
 
 // Joins a host directory and a name with one "/" between them.
 std::string JoinHostPath(std::string_view dir, std::string_view name);
+// The directory part of an absolute host path ("/" for "/x").
+std::string HostParentPath(std::string_view host);
 // Applies ".", ".." and repeated "/" of an absolute host path lexically.
 std::string NormalizeHostPath(std::string_view path);
 

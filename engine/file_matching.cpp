@@ -84,8 +84,9 @@ class PairDecision {
     l1_.SetState(i1_, kStateNewer);
     l2_.SetState(i2_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
-    space_.growth2 += RoundToUnit(size1, space_.cluster2) - RoundToUnit(size2, space_.cluster2);
-    space_.backup2 += RoundToUnit(size2, space_.cluster2);
+    const std::uint32_t unit = ClusterSize(s_, space_, 2);
+    space_.growth2 += RoundToUnit(size1, unit) - RoundToUnit(size2, unit);
+    space_.backup2 += RoundToUnit(size2, unit);
   }
 
   void Dir2Newer() {
@@ -95,8 +96,9 @@ class PairDecision {
     l2_.SetState(i2_, kStateNewer);
     l1_.SetState(i1_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
-    space_.growth1 += RoundToUnit(size2, space_.cluster1) - RoundToUnit(size1, space_.cluster1);
-    space_.backup1 += RoundToUnit(size1, space_.cluster1);
+    const std::uint32_t unit = ClusterSize(s_, space_, 1);
+    space_.growth1 += RoundToUnit(size2, unit) - RoundToUnit(size1, unit);
+    space_.backup1 += RoundToUnit(size1, unit);
   }
 
   AppState& s_;
@@ -123,12 +125,12 @@ void CountLoneFiles(AppState& s, PairContext& pair) {
   FileList& l2 = pair.lists.list2;
   for (int i = 0; i < l1.count(); ++i) {
     if (l1.State(i) != kStateLone) continue;
-    pair.space.new2 += RoundToUnit(l1.Size(i), pair.space.cluster2);
+    pair.space.new2 += RoundToUnit(l1.Size(i), ClusterSize(s, pair.space, 2));
     s.flags.NothingToUpdate = 0;
   }
   for (int i = 0; i < l2.count(); ++i) {
     if (l2.State(i) != kStateLone) continue;
-    pair.space.new1 += RoundToUnit(l2.Size(i), pair.space.cluster1);
+    pair.space.new1 += RoundToUnit(l2.Size(i), ClusterSize(s, pair.space, 1));
     s.flags.NothingToUpdate = 0;
   }
 }

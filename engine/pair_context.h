@@ -10,8 +10,10 @@ namespace velqo {
 
 // The space estimate of one pair, in bytes (64-bit: sizes are never cut).
 struct PairSpace {
-  std::uint32_t cluster1 = 4096;  // allocation unit of Path1's drive
-  std::uint32_t cluster2 = 4096;
+  // Allocation units of Path1's and Path2's drive, 0 until first needed: a
+  // pair whose files are all equal never reads the volumes.
+  std::uint32_t cluster1 = 0;
+  std::uint32_t cluster2 = 0;
   std::int64_t growth1 = 0;  // net growth of each drive from replacements
   std::int64_t growth2 = 0;
   std::int64_t backup1 = 0;  // room for the backups of replaced files
@@ -36,6 +38,10 @@ std::int64_t RoundToUnit(std::uint64_t size, std::uint32_t unit);
 // The estimated allocation unit of the drive path lies on, from the
 // volume's file-system name and total size.
 std::uint32_t AllocationUnit(AppState& s, std::string_view path);
+
+// The allocation unit of Path1's (side 1) or Path2's drive for this pair,
+// estimated at its first use.
+std::uint32_t ClusterSize(AppState& s, PairSpace& space, int side);
 
 // Matches the two lists by name, gives every file its state, asks the
 // size-drop question and adds up the space each drive needs.

@@ -46,8 +46,6 @@ void EndPair(AppState& s, PairContext& pair) {
 }
 
 void MatchFiles(AppState& s, PairContext& pair) {
-  pair.space.cluster1 = AllocationUnit(s, s.Path1.view());
-  pair.space.cluster2 = AllocationUnit(s, s.Path2.view());
   if (pair.lists.list1.count() == 0 && pair.lists.list2.count() == 0) return;
   GenerateFileIndices(s, pair);
   s.host.PumpEvents();

@@ -116,6 +116,12 @@ std::uint32_t AllocationUnit(AppState& s, std::string_view path) {
   return EqualsIgnoreCase(name, "FAT32") ? Fat32Unit(total) : OtherUnit(total);
 }
 
+std::uint32_t ClusterSize(AppState& s, PairSpace& space, int side) {
+  std::uint32_t& unit = side == 1 ? space.cluster1 : space.cluster2;
+  if (unit == 0) unit = AllocationUnit(s, side == 1 ? s.Path1.view() : s.Path2.view());
+  return unit;
+}
+
 bool DriveIsShort(AppState& s, const PairSpace& space) {
   const Need need = NeedOf(s.opt.ActiveOptions, space);
   char letter = 0;

@@ -40,6 +40,17 @@ class ActionsTest : public SandboxTest {
 
   OptionSet& opt() { return state->opt.ActiveOptions; }
 
+  // The one message box shown so far, checked whole.
+  void ExpectOnlyBox(std::string_view text, std::string_view caption, Icon icon,
+                     Buttons buttons) const {
+    const std::vector<ShownBox> boxes = host.Messages();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, text);
+    EXPECT_EQ(boxes[0].caption, caption);
+    EXPECT_EQ(boxes[0].icon, icon);
+    EXPECT_EQ(boxes[0].buttons, buttons);
+  }
+
   std::vector<std::string> LogLines(std::string_view file = "C:\\LOGS\\LOG.TXT") const {
     std::vector<std::string> lines;
     const std::string text = sandbox.ReadFile(file);

@@ -73,10 +73,7 @@ TEST_F(Backup, ReadOnlyOlderBackupMakesTheBackupFailWithoutAnErrorOfTheRun) {
   BackupFile(*state, "C:\\A\\DATA.DAT", 0);
   EXPECT_EQ(sandbox.ReadFile("C:\\A\\DATA.DAT"), "current");
   EXPECT_EQ(sandbox.ReadFile("C:\\A\\DATA.~DA"), "older backup");
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "Cannot Back Up File");
-  EXPECT_EQ(host.Messages()[0].caption, "Error");
-  EXPECT_EQ(host.Messages()[0].buttons, Buttons::kOk);
+  ExpectOnlyBox("Cannot Back Up File", "Error", Icon::kWarning, Buttons::kOk);
   EXPECT_EQ(state->flags.ErrorLogged, 0);
   const std::vector<std::string> lines = LogLines();
   ASSERT_EQ(lines.size(), 3u);

@@ -34,10 +34,8 @@ TEST_F(Deletion, CleanUpDeletesAReadOnlyFileAndLogsBothLines) {
 
 TEST_F(Deletion, MissingFileIsReportedAndNotLogged) {
   DeleteOneFile(*state, "D:\\B\\GONE.TXT", true);
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "The File D:\\B\\GONE.TXT Cannot Be Located");
-  EXPECT_EQ(host.Messages()[0].caption, "Error");
-  EXPECT_EQ(host.Messages()[0].icon, Icon::kInformation);
+  ExpectOnlyBox("The File D:\\B\\GONE.TXT Cannot Be Located", "Error", Icon::kInformation,
+                Buttons::kOk);
   EXPECT_EQ(state->flags.FileChanged, 1);  // set before the file is looked at
   EXPECT_FALSE(sandbox.Exists("C:\\LOGS\\LOG.TXT"));
 }
@@ -100,12 +98,10 @@ TEST_F(Deletion, PurgeAsksWithTheAgeAndLogsTheDeletion) {
   host.Answer(Answer::kCancel);
   PurgeOldFile(*state, "C:\\", "OLD.TXT");
   EXPECT_TRUE(sandbox.Exists("C:\\OLD.TXT"));
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text,
-            "C:\\OLD.TXT Is Older Than   5 Days And Will Be Deleted From Drive C.  Press OK To "
-            "Delete - Cancel To Prevent Deletion.");
-  EXPECT_EQ(host.Messages()[0].caption, "Deleting Old File");
-  EXPECT_EQ(host.Messages()[0].buttons, Buttons::kOkCancel);
+  ExpectOnlyBox(
+      "C:\\OLD.TXT Is Older Than   5 Days And Will Be Deleted From Drive C.  Press OK To Delete - "
+      "Cancel To Prevent Deletion.",
+      "Deleting Old File", Icon::kInformation, Buttons::kOkCancel);
   EXPECT_FALSE(sandbox.Exists("C:\\LOGS\\LOG.TXT"));
 
   host.Answer(Answer::kOk);

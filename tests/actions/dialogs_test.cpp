@@ -17,21 +17,6 @@ class Dialogs : public ActionsTest {
   }
 };
 
-TEST_F(Dialogs, EachConfirmationStoresItsAnswer) {
-  host.AnswerConfirm(mrOkToAll);
-  host.AnswerConfirm(mrNextDirectory);
-  host.AnswerConfirm(mrOkToAllDelete);
-  ConfirmCopy(*state, "C:\\A\\F.TXT", "D:\\B\\F.TXT", "one", "two");
-  EXPECT_EQ(state->ConfirmResult, mrOkToAll);
-  ConfirmOlderCopy(*state, "C:\\A\\F.TXT", "D:\\B\\F.TXT", "one", "two");
-  EXPECT_EQ(state->ConfirmResult, mrNextDirectory);
-  ConfirmDelete(*state, "D:\\B\\F.TXT", "two");
-  EXPECT_EQ(state->ConfirmResult, mrOkToAllDelete);
-  ASSERT_EQ(host.boxes.size(), 3u);
-  EXPECT_EQ(host.boxes[1].kind, ShownBox::Kind::kConfirmOlderCopy);
-  EXPECT_EQ(host.boxes[2].text, "D:\\B\\F.TXT");
-}
-
 TEST_F(Dialogs, StatusWindowPutsTheSourceOnTopAndPumpsAfterEachChange) {
   const int before = host.pumps();
   StatusShow(*state, "Is Being Copied To:");
@@ -52,13 +37,6 @@ TEST_F(Dialogs, StatusWindowPutsTheSourceOnTopAndPumpsAfterEachChange) {
                                              "hide"};
   EXPECT_EQ(host.status_window, expected);
   EXPECT_EQ(host.pumps() - before, 9);
-}
-
-TEST_F(Dialogs, CancelPressedInTheStatusWindowStopsThePair) {
-  host.CancelAtPump(1);
-  ShowCopyPair(*state, 0);
-  EXPECT_EQ(state->flags.PairStopped, 1);
-  EXPECT_EQ(state->flags.CancelRequested, 1);
 }
 
 }  // namespace

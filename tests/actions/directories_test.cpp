@@ -26,10 +26,9 @@ TEST_F(Directories, YesCreatesTheMissingAncestorsToo) {
   host.Answer(Answer::kYes);
   Ensure("D:\\NEW\\SUB\\");
   EXPECT_TRUE(sandbox.Exists("D:\\NEW\\SUB"));
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text, "The Directory Path D:\\NEW\\SUB\\ Does Not Exist.  Do You Wish To Create This Directory?");
-  EXPECT_EQ(host.Messages()[0].caption, "Directory Path Invalid");
-  EXPECT_EQ(host.Messages()[0].buttons, Buttons::kYesNoCancel);
+  ExpectOnlyBox(
+      "The Directory Path D:\\NEW\\SUB\\ Does Not Exist.  Do You Wish To Create This Directory?",
+      "Directory Path Invalid", Icon::kQuestion, Buttons::kYesNoCancel);
   EXPECT_EQ(state->flags.PairDirsReady, 1);
 }
 
@@ -57,12 +56,10 @@ TEST_F(Directories, NoAndCancelLeaveThePairOutAndCancelEndsTheRun) {
 
 TEST_F(Directories, MissingDriveGivesTheRootMessageInsteadOfTheQuestion) {
   Ensure("F:\\DATA");
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text,
-            "Cannot Update The Directory Path F:\\DATA Because Its ROOT Doesn't Exist - Thus It "
-            "Cannot Be Created. Will End This Update Without Trying Further Subdirectories Of "
-            "This Pair.");
-  EXPECT_EQ(host.Messages()[0].icon, Icon::kStop);
+  ExpectOnlyBox(
+      "Cannot Update The Directory Path F:\\DATA Because Its ROOT Doesn't Exist - Thus It Cannot Be "
+      "Created. Will End This Update Without Trying Further Subdirectories Of This Pair.",
+      "Directory Path Invalid", Icon::kStop, Buttons::kOk);
   EXPECT_EQ(state->flags.EndRunRequested, 1);
   EXPECT_EQ(state->flags.PairDirsReady, 0);
 }
@@ -71,9 +68,7 @@ TEST_F(Directories, UncreatableDirectoryIsReportedAndLoggedInThreeLines) {
   sandbox.WriteFile("D:\\NEW", "a file of that name");
   opt().CreateNewDir = 1;
   Ensure("D:\\NEW");
-  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"Cannot Create Directory"});
-  EXPECT_EQ(host.Messages()[0].caption, "Error");
-  EXPECT_EQ(host.Messages()[0].icon, Icon::kWarning);
+  ExpectOnlyBox("Cannot Create Directory", "Error", Icon::kWarning, Buttons::kOk);
   EXPECT_EQ(state->flags.PairDirsReady, 0);
   EXPECT_EQ(state->flags.ErrorLogged, 1);
   const std::vector<std::string> expected = {
@@ -132,12 +127,10 @@ TEST_F(Directories, FailureInsideATreeEndsThatRemovalButNotTheRun) {
   Use(stuck);
   sandbox.WriteFile("D:\\T\\SUB\\STUCK.TXT", "x");
   EXPECT_FALSE(RemoveDirTree(*state, "D:\\T"));
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].text,
-            "Cannot Delete The File D:\\T\\SUB\\STUCK.TXT.  The Directory D:\\T Has Not Been "
-            "Removed Completely.");
-  EXPECT_EQ(host.Messages()[0].caption, "Error");
-  EXPECT_EQ(host.Messages()[0].icon, Icon::kWarning);
+  ExpectOnlyBox(
+      "Cannot Delete The File D:\\T\\SUB\\STUCK.TXT.  The Directory D:\\T Has Not Been Removed "
+      "Completely.",
+      "Error", Icon::kWarning, Buttons::kOk);
   EXPECT_TRUE(sandbox.Exists("D:\\T\\SUB\\STUCK.TXT"));
   EXPECT_EQ(state->flags.CancelRequested, 0);
   EXPECT_EQ(state->flags.EndRunRequested, 0);

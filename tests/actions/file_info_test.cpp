@@ -62,10 +62,15 @@ TEST_F(FileInfo, HiddenFilesAreDescribedAndVanishedOnesLeaveABlankColumn) {
   CaptureFileInfo(*state, "C:\\A\\SECRET.TXT", 2);
   EXPECT_EQ(state->File2Data.str(), InfoOf(5));
 
+  // A name the search would take for a pattern describes that file only.
+  MakeFile("C:\\A\\S*.TXT", "1234567");
+  CaptureFileInfo(*state, "C:\\A\\S*.TXT", 1);
+  EXPECT_EQ(state->File1Data.str(), InfoOf(7));
+
   CaptureFileInfo(*state, "C:\\A\\GONE.TXT", 2);
   EXPECT_EQ(state->File2Data.str(), std::string(39, ' '));
   CaptureFileInfo(*state, "C:\\A\\SECRET.TXT", 0);  // not a column
-  EXPECT_EQ(state->File1Data.str(), "");
+  EXPECT_EQ(state->File1Data.str(), InfoOf(7));
 }
 
 TEST_F(FileInfo, SizesFrom2GigabytesUpAreShownInFull) {

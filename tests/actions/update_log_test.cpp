@@ -59,9 +59,6 @@ TEST(ClockHours, TwelveHourClockNamesMidnightAndNoonTwelve) {
     EXPECT_EQ(c.hour, expected[i].first) << hours[i];
     EXPECT_EQ(c.designator, expected[i].second) << hours[i];
   }
-  intl.clock24 = 1;
-  EXPECT_EQ(ToClock(intl, 0).hour, 0);
-  EXPECT_EQ(ToClock(intl, 23).designator, "");
 }
 
 TEST_F(UpdateLog, LinesAreCutAt80CharactersAndCannotBreakInTwo) {

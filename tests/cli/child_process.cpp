@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -28,11 +29,21 @@ void MakePipe(int fds[2]) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::vector<std::string>& env, const std::string& cwd) {
+                           const std::vector<std::string>& env, const std::string& cwd,
+                           bool stderr_on_terminal) {
   int in[2], out[2], err[2];
   MakePipe(in);
   MakePipe(out);
-  MakePipe(err);
+  if (stderr_on_terminal) {
+    // err[0] the master end the test reads, err[1] the terminal the child writes.
+    if (openpty(&err[0], &err[1], nullptr, nullptr, nullptr) != 0) {
+      throw std::runtime_error("openpty failed");
+    }
+    fcntl(err[0], F_SETFD, FD_CLOEXEC);
+    fcntl(err[1], F_SETFD, FD_CLOEXEC);
+  } else {
+    MakePipe(err);
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[0], 0);
@@ -101,7 +112,7 @@ bool ChildProcess::Pump(int timeout_ms) {
     const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
     if (n > 0) {
       sinks[i]->append(buffer, static_cast<std::size_t>(n));
-    } else if (n == 0 || errno != EINTR) {
+    } else if (n == 0 || errno != EINTR) {  // EIO: the terminal's last writer left
       close(*owners[i]);
       *owners[i] = -1;
     }

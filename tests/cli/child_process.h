@@ -20,8 +20,10 @@ struct ChildResult {
 // environment, its standard input, output and error connected to pipes.
 class ChildProcess {
  public:
+  // stderr_on_terminal: standard error is a pseudo-terminal instead of a pipe.
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& env, const std::string& cwd);
+               const std::vector<std::string>& env, const std::string& cwd,
+               bool stderr_on_terminal = false);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

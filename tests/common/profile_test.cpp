@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "common/platform_ops.h"
 #include "common/platform_wrapper.h"
 #include "tests/support/sandbox.h"
 
@@ -16,72 +14,22 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// Files in memory, keyed by the exact path: enough for the profile store,
-// which only reads and replaces whole files.
-class MemoryPlatform : public Platform {
- public:
-  std::map<std::string, std::string> files;
-  int writes = 0;
-
-  Status ReadFile(std::string_view path, std::string* contents) override {
-    const auto it = files.find(std::string(path));
-    if (it == files.end()) return Status::FileNotFound();
-    *contents = it->second;
-    return Status::Ok();
-  }
-  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override {
-    if (mode != WriteMode::kReplaceAtomically) return Status::NotSupported();
-    ++writes;
-    files[std::string(path)] = std::string(contents);
-    return Status::Ok();
-  }
-
-  Status FindFirst(std::string_view, std::uint32_t, std::unique_ptr<DirSearch>*) override {
-    return No();
-  }
-  Status GetAttributes(std::string_view, std::uint32_t*) override { return No(); }
-  Status SetAttributes(std::string_view, std::uint32_t) override { return No(); }
-  Status CopyFile(std::string_view, std::string_view) override { return No(); }
-  Status FlushCopies() override { return No(); }
-  void SetCopyProgress(CopyProgress) override {}
-  Status MoveFile(std::string_view, std::string_view) override { return No(); }
-  Status DeleteFile(std::string_view) override { return No(); }
-  Status CreateDirectory(std::string_view) override { return No(); }
-  Status RemoveDirectory(std::string_view) override { return No(); }
-  Status SetCurrentDirectory(std::string_view) override { return No(); }
-  std::string CurrentDirectory() override { return {}; }
-  Status OpenReadWrite(std::string_view) override { return No(); }
-  Status CreateNewFile(std::string_view) override { return No(); }
-  Status SetLastWriteTime(std::string_view, const LocalTime&) override { return No(); }
-  Status VolumeFileSystemName(std::string_view, std::string*) override { return No(); }
-  Status DiskSpace(std::string_view, std::uint64_t*, std::uint64_t*) override { return No(); }
-  LocalTime Now() override { return {}; }
-  Status WindowsDirectory(std::string*) override { return No(); }
-  std::string ProgramDirectory() override { return {}; }
-  std::string DataDirectory() override { return {}; }
-  std::string ShellFolder(std::string_view) override { return {}; }
-  IntlSettings LocaleIntl() override { return {}; }
-  int RunEditor(std::string_view) override { return -1; }
-  bool OpenUrl(std::string_view) override { return false; }
-  Status ToWindowsPath(std::string_view, std::string*) override { return No(); }
-  Status ToHostPath(std::string_view, std::string*) override { return No(); }
-
- private:
-  static Status No() { return Status::NotSupported(); }
-};
-
-// Fails every write or every read with a chosen error.
-class FailingPlatform : public PlatformWrapper {
+// The real platform, with reads or writes made to fail on demand and the
+// writes that reached the disk counted.
+class FaultyPlatform : public PlatformWrapper {
  public:
   using PlatformWrapper::PlatformWrapper;
   bool fail_writes = false;
   bool fail_reads = false;
+  int writes = 0;
   Status ReadFile(std::string_view path, std::string* contents) override {
     if (fail_reads) return Status::AccessDenied("read refused");
     return PlatformWrapper::ReadFile(path, contents);
   }
   Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override {
     if (fail_writes) return Status::NoSpace("disk full");
+    if (mode != WriteMode::kReplaceAtomically) return Status::NotSupported("not atomic");
+    ++writes;
     return PlatformWrapper::WriteFile(path, contents, mode);
   }
 };
@@ -226,112 +174,64 @@ TEST(IniDocumentTest, DeletesEveryCopyOfAKeyOrSection) {
   EXPECT_EQ(doc.Serialize(), "[b]\nx=1\n");
 }
 
-class ProfileStoreTest : public ::testing::Test {
+class ProfileStoreTest : public testing::SandboxTest {
  protected:
-  static constexpr std::string_view kIni = "C:\\prog\\WINVELQO.INI";
-  MemoryPlatform memory;
-  FailingPlatform platform{memory};
-  ProfileStore store{platform};
+  static constexpr std::string_view kIni = "C:\\WINVELQO.INI";
+  ProfileStoreTest() { UsePlatform(platform); }
 
-  std::string& File() { return memory.files[std::string(kIni)]; }
+  ProfileStore& store() { return state->profiles; }
+  void WriteIni(std::string_view text) { sandbox.WriteFile(kIni, text); }
+  std::string ReadIni() { return sandbox.ReadFile(kIni); }
+
+  FaultyPlatform platform{*fs};
 };
 
 TEST_F(ProfileStoreTest, ReadsIntoNCharactersAndTrimsDefaults) {
-  File() = "[S]\nk=abcdef\n";
-  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 4), "abc");
-  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 1), "");
-  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 0), "");
-  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 257), "abcdef");
-  EXPECT_EQ(store.GetString(kIni, "S", "missing", "dflt  \t", 257), "dflt");
-  EXPECT_EQ(store.GetString(kIni, "S", "missing", "  dflt", 4), "  d");
-  EXPECT_EQ(store.GetString(kIni, "Nope", "k", "d ", 257), "d");
-  EXPECT_EQ(store.GetString("C:\\absent.ini", "S", "k", "d", 257), "d");
+  WriteIni(std::string("[S]\nk=abcdef\nz=a\0b\n", 19));
+  EXPECT_EQ(store().GetString(kIni, "S", "k", "", 4), "abc");
+  EXPECT_EQ(store().GetString(kIni, "S", "k", "", 1), "");
+  EXPECT_EQ(store().GetString(kIni, "S", "k", "", 0), "");
+  EXPECT_EQ(store().GetString(kIni, "S", "k", "", 257), "abcdef");
+  EXPECT_EQ(store().GetString(kIni, "S", "z", "", 257), "a");
+  EXPECT_EQ(store().GetString(kIni, "S", "missing", "dflt  \t", 257), "dflt");
+  EXPECT_EQ(store().GetString(kIni, "S", "missing", "  dflt", 4), "  d");
+  EXPECT_EQ(store().GetString(kIni, "Nope", "k", "d ", 257), "d");
+  EXPECT_EQ(store().GetString("C:\\absent.ini", "S", "k", "d", 257), "d");
 }
 
 TEST_F(ProfileStoreTest, ParsesIntegersLeniently) {
-  File() =
+  WriteIni(
       "[S]\nplain=42\nneg=  -17xyz\nplus=+8\njunk=12abc\nnone=abc\nempty=\nquoted=\"7\"\n"
-      "big=99999999999999999999\nsmall=-99999999999999999999\nmin=-2147483648\nhex=0x10\n";
-  EXPECT_EQ(store.GetInt(kIni, "S", "plain", 5), 42);
-  EXPECT_EQ(store.GetInt(kIni, "S", "neg", 5), -17);
-  EXPECT_EQ(store.GetInt(kIni, "S", "plus", 5), 8);
-  EXPECT_EQ(store.GetInt(kIni, "S", "junk", 5), 12);
-  EXPECT_EQ(store.GetInt(kIni, "S", "none", 5), 0);
-  EXPECT_EQ(store.GetInt(kIni, "S", "empty", 5), 0);
-  EXPECT_EQ(store.GetInt(kIni, "S", "quoted", 5), 7);
-  EXPECT_EQ(store.GetInt(kIni, "S", "big", 5), 2147483647);
-  EXPECT_EQ(store.GetInt(kIni, "S", "small", 5), -2147483647 - 1);
-  EXPECT_EQ(store.GetInt(kIni, "S", "min", 5), -2147483647 - 1);
-  EXPECT_EQ(store.GetInt(kIni, "S", "hex", 5), 0);
-  EXPECT_EQ(store.GetInt(kIni, "S", "missing", 5), 5);
-  EXPECT_EQ(store.GetInt(kIni, "Other", "plain", -3), -3);
+      "big=99999999999999999999\nsmall=-99999999999999999999\nmin=-2147483648\nhex=0x10\n");
+  EXPECT_EQ(store().GetInt(kIni, "S", "plain", 5), 42);
+  EXPECT_EQ(store().GetInt(kIni, "S", "neg", 5), -17);
+  EXPECT_EQ(store().GetInt(kIni, "S", "plus", 5), 8);
+  EXPECT_EQ(store().GetInt(kIni, "S", "junk", 5), 12);
+  EXPECT_EQ(store().GetInt(kIni, "S", "none", 5), 0);
+  EXPECT_EQ(store().GetInt(kIni, "S", "empty", 5), 0);
+  EXPECT_EQ(store().GetInt(kIni, "S", "quoted", 5), 7);
+  EXPECT_EQ(store().GetInt(kIni, "S", "big", 5), 2147483647);
+  EXPECT_EQ(store().GetInt(kIni, "S", "small", 5), -2147483647 - 1);
+  EXPECT_EQ(store().GetInt(kIni, "S", "min", 5), -2147483647 - 1);
+  EXPECT_EQ(store().GetInt(kIni, "S", "hex", 5), 0);
+  EXPECT_EQ(store().GetInt(kIni, "S", "missing", 5), 5);
+  EXPECT_EQ(store().GetInt(kIni, "Other", "plain", -3), -3);
 }
 
 TEST_F(ProfileStoreTest, FirstWriteCreatesTheFileAndReadsSeeWritesAtOnce) {
-  ASSERT_TRUE(store.WriteString(kIni, "WINVELQO", "Path1", "C:\\work").ok());
-  EXPECT_EQ(File(), "[WINVELQO]\r\nPath1=C:\\work\r\n");
-  EXPECT_EQ(store.GetString("c:/PROG/winvelqo.ini", "winvelqo", "PATH1", "", 257), "C:\\work");
-  EXPECT_EQ(store.KeyNames(kIni, "WINVELQO"), (Names{"Path1"}));
-  EXPECT_EQ(store.SectionNames(kIni), (Names{"WINVELQO"}));
+  ASSERT_TRUE(store().WriteString(kIni, "WINVELQO", "Path1", "C:\\work").ok());
+  EXPECT_EQ(ReadIni(), "[WINVELQO]\r\nPath1=C:\\work\r\n");
+  EXPECT_EQ(store().GetString("c:/winvelqo.ini", "winvelqo", "PATH1", "", 257), "C:\\work");
+  EXPECT_EQ(store().KeyNames(kIni, "WINVELQO"), (Names{"Path1"}));
+  EXPECT_EQ(store().SectionNames(kIni), (Names{"WINVELQO"}));
 }
 
-TEST_F(ProfileStoreTest, FlushMakesAnOutsideChangeVisible) {
-  File() = "[S]\nk=1\n";
-  EXPECT_EQ(store.GetInt(kIni, "S", "k", 0), 1);
-  File() = "[S]\nk=2\n";
-  EXPECT_EQ(store.GetInt(kIni, "S", "k", 0), 1);
-  store.Flush();
-  EXPECT_EQ(store.GetInt(kIni, "S", "k", 0), 2);
-}
-
-TEST_F(ProfileStoreTest, RefusedOrFailedWritesLeaveFileAndCacheUnchanged) {
-  File() = "[S]\nk=old\n";
-  const Status refused = store.WriteString(kIni, "S", "k", "two\r\nlines");
-  EXPECT_EQ(refused.code(), Status::Code::kInvalidArgument);
-  platform.fail_writes = true;
-  EXPECT_EQ(store.WriteString(kIni, "S", "k", "new").code(), Status::Code::kNoSpace);
-  EXPECT_EQ(store.DeleteKey(kIni, "S", "k").code(), Status::Code::kNoSpace);
-  EXPECT_EQ(store.DeleteSection(kIni, "S").code(), Status::Code::kNoSpace);
-  EXPECT_EQ(File(), "[S]\nk=old\n");
-  EXPECT_EQ(store.GetString(kIni, "S", "k", "", 257), "old");
-  EXPECT_EQ(memory.writes, 0);
-}
-
-TEST_F(ProfileStoreTest, UnreadableFileIsNeverOverwritten) {
-  File() = "[S]\nkeep=1\n";
-  platform.fail_reads = true;
-  EXPECT_EQ(store.GetInt(kIni, "S", "keep", 9), 9);
-  EXPECT_EQ(store.WriteString(kIni, "S", "k", "v").code(), Status::Code::kAccessDenied);
-  EXPECT_EQ(File(), "[S]\nkeep=1\n");
-  platform.fail_reads = false;
-  EXPECT_EQ(store.GetInt(kIni, "S", "keep", 9), 1);
-}
-
-TEST_F(ProfileStoreTest, DeletesWithoutTouchingAFileThatDoesNotChange) {
-  File() = "[S]\nk=1\n[T]\nx=1\n";
-  ASSERT_TRUE(store.DeleteKey(kIni, "S", "missing").ok());
-  ASSERT_TRUE(store.DeleteSection("C:\\absent.ini", "S").ok());
-  EXPECT_EQ(memory.writes, 0);
-  EXPECT_EQ(memory.files.count("C:\\absent.ini"), 0u);
-  ASSERT_TRUE(store.DeleteKey(kIni, "S", "K").ok());
-  ASSERT_TRUE(store.DeleteSection(kIni, "t").ok());
-  EXPECT_EQ(File(), "[S]\n");
-}
-
-// The same store over real files.
-class ProfileFileTest : public testing::SandboxTest {
- protected:
-  static constexpr std::string_view kIni = "C:\\WINVELQO.INI";
-  ProfileStore& profiles() { return state->profiles; }
-};
-
-TEST_F(ProfileFileTest, EditsAHandWrittenCrLfFileInPlaceLeavingNoTemporaryFile) {
-  sandbox.WriteFile(kIni,
-                    "; mine\r\n[WINVELQO]\r\nPath1=C:\\old\r\n\r\n[Batch1]\r\nDirPair1=a\r\n");
-  ASSERT_TRUE(profiles().WriteString(kIni, "winvelqo", "PATH1", "C:\\new").ok());
-  ASSERT_TRUE(profiles().WriteString(kIni, "WINVELQO", "LastBatch", "2").ok());
+TEST_F(ProfileStoreTest, EditsAHandWrittenCrLfFileInPlaceLeavingNoTemporaryFile) {
+  WriteIni("; mine\r\n[WINVELQO]\r\nPath1=C:\\old\r\n\r\n[Batch1]\r\nDirPair1=a\r\n");
+  ASSERT_TRUE(store().WriteString(kIni, "winvelqo", "PATH1", "C:\\new").ok());
+  ASSERT_TRUE(store().WriteString(kIni, "WINVELQO", "LastBatch", "2").ok());
   EXPECT_EQ(
-      sandbox.ReadFile(kIni),
+      ReadIni(),
       "; mine\r\n[WINVELQO]\r\nPath1=C:\\new\r\nLastBatch=2\r\n\r\n[Batch1]\r\nDirPair1=a\r\n");
   int entries = 0;
   for (const auto& entry : std::filesystem::directory_iterator(sandbox.DriveDir('C'))) {
@@ -341,25 +241,51 @@ TEST_F(ProfileFileTest, EditsAHandWrittenCrLfFileInPlaceLeavingNoTemporaryFile) 
   EXPECT_EQ(entries, 1);
 }
 
-TEST_F(ProfileFileTest, FlushSeesAChangeMadeByAnEditor) {
-  ASSERT_TRUE(profiles().WriteString(kIni, "S", "k", "1").ok());
-  sandbox.WriteFile(kIni, "[S]\nk=2\n");
-  EXPECT_EQ(profiles().GetInt(kIni, "S", "k", 0), 1);
-  profiles().Flush();
-  EXPECT_EQ(profiles().GetInt(kIni, "S", "k", 0), 2);
+TEST_F(ProfileStoreTest, FlushMakesAnOutsideChangeVisible) {
+  WriteIni("[S]\nk=1\n");
+  EXPECT_EQ(store().GetInt(kIni, "S", "k", 0), 1);
+  WriteIni("[S]\nk=2\n");
+  EXPECT_EQ(store().GetInt(kIni, "S", "k", 0), 1);
+  store().Flush();
+  EXPECT_EQ(store().GetInt(kIni, "S", "k", 0), 2);
 }
 
-TEST_F(ProfileFileTest, FailedReplaceKeepsTheFileOnDisk) {
-  EXPECT_FALSE(profiles().WriteString("C:\\missing\\A.INI", "S", "k", "v").ok());
-  EXPECT_FALSE(sandbox.Exists("C:\\missing"));
+TEST_F(ProfileStoreTest, RefusedOrFailedWritesLeaveFileAndCacheUnchanged) {
+  WriteIni("[S]\nk=old\n");
+  EXPECT_EQ(store().WriteString(kIni, "S", "k", "two\r\nlines").code(),
+            Status::Code::kInvalidArgument);
+  platform.fail_writes = true;
+  EXPECT_EQ(store().WriteString(kIni, "S", "k", "new").code(), Status::Code::kNoSpace);
+  EXPECT_EQ(store().DeleteKey(kIni, "S", "k").code(), Status::Code::kNoSpace);
+  EXPECT_EQ(store().DeleteSection(kIni, "S").code(), Status::Code::kNoSpace);
+  EXPECT_EQ(ReadIni(), "[S]\nk=old\n");
+  EXPECT_EQ(store().GetString(kIni, "S", "k", "", 257), "old");
+  EXPECT_EQ(platform.writes, 0);
 
-  sandbox.WriteFile(kIni, "[S]\nk=old\n");
-  FailingPlatform failing{*fs};
-  failing.fail_writes = true;
-  UsePlatform(failing);
-  EXPECT_EQ(profiles().WriteString(kIni, "S", "k", "new").code(), Status::Code::kNoSpace);
-  EXPECT_EQ(sandbox.ReadFile(kIni), "[S]\nk=old\n");
-  EXPECT_EQ(profiles().GetString(kIni, "S", "k", "", 257), "old");
+  platform.fail_writes = false;
+  EXPECT_FALSE(store().WriteString("C:\\missing\\A.INI", "S", "k", "v").ok());
+  EXPECT_FALSE(sandbox.Exists("C:\\missing"));
+}
+
+TEST_F(ProfileStoreTest, UnreadableFileIsNeverOverwritten) {
+  WriteIni("[S]\nkeep=1\n");
+  platform.fail_reads = true;
+  EXPECT_EQ(store().GetInt(kIni, "S", "keep", 9), 9);
+  EXPECT_EQ(store().WriteString(kIni, "S", "k", "v").code(), Status::Code::kAccessDenied);
+  EXPECT_EQ(ReadIni(), "[S]\nkeep=1\n");
+  platform.fail_reads = false;
+  EXPECT_EQ(store().GetInt(kIni, "S", "keep", 9), 1);
+}
+
+TEST_F(ProfileStoreTest, DeletesWithoutTouchingAFileThatDoesNotChange) {
+  WriteIni("[S]\nk=1\n[T]\nx=1\n");
+  ASSERT_TRUE(store().DeleteKey(kIni, "S", "missing").ok());
+  ASSERT_TRUE(store().DeleteSection("C:\\absent.ini", "S").ok());
+  EXPECT_EQ(platform.writes, 0);
+  EXPECT_FALSE(sandbox.Exists("C:\\absent.ini"));
+  ASSERT_TRUE(store().DeleteKey(kIni, "S", "K").ok());
+  ASSERT_TRUE(store().DeleteSection(kIni, "t").ok());
+  EXPECT_EQ(ReadIni(), "[S]\n");
 }
 
 }  // namespace

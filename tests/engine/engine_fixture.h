@@ -45,11 +45,30 @@ class EnginePlatform : public PlatformWrapper {
                    std::unique_ptr<DirSearch>* search) override {
     if (unreadable.count(std::string(pattern)) != 0) return Status::AccessDenied("unreadable");
     Status status = PlatformWrapper::FindFirst(pattern, mask, search);
-    if (status.ok() && !sizes.empty()) *search = std::make_unique<SizedSearch>(std::move(*search), sizes);
+    if (!status.ok()) return status;
+    const auto fake = fake_subdirs.find(std::string(pattern));
+    const auto fake_f = fake_files.find(std::string(pattern));
+    const int extra = fake == fake_subdirs.end() ? 0 : fake->second;
+    const int extra_files = fake_f == fake_files.end() ? 0 : fake_f->second;
+    if (!sizes.empty() || extra > 0 || extra_files > 0) {
+      *search = std::make_unique<SizedSearch>(std::move(*search), sizes, extra, extra_files);
+    }
     return status;
   }
 
+  Status CopyFile(std::string_view from, std::string_view to) override {
+    if (failing_copies.count(std::string(from)) != 0) return Status::AccessDenied("cannot read");
+    return PlatformWrapper::CopyFile(from, to);
+  }
+
+  Status RemoveDirectory(std::string_view path) override {
+    if (failing_removals.count(std::string(path)) != 0) return Status::AccessDenied("busy");
+    return PlatformWrapper::RemoveDirectory(path);
+  }
+
   LocalTime now{2023, 11, 14, 12, 0, 0, 0};
+  std::set<std::string> failing_copies;      // sources whose copy fails
+  std::set<std::string> failing_removals;    // directories that cannot be removed
   std::map<char, std::string> fs_names;      // drive letter -> file-system name
   std::map<char, std::uint64_t> totals;      // drive letter -> total size
   std::map<char, std::uint64_t> frees;       // drive letter -> free space
@@ -57,14 +76,25 @@ class EnginePlatform : public PlatformWrapper {
   std::map<char, int> space_reads;
   std::map<std::string, std::uint64_t> sizes;  // file name -> size reported by searches
   std::set<std::string> unreadable;          // search patterns that fail
+  std::map<std::string, int> fake_subdirs;   // pattern -> directories d0, d1, ... added to its results
+  std::map<std::string, int> fake_files;     // pattern -> files f0.txt, f1.txt, ... added
 
  private:
   class SizedSearch : public DirSearch {
    public:
-    SizedSearch(std::unique_ptr<DirSearch> inner, const std::map<std::string, std::uint64_t>& sizes)
-        : inner_(std::move(inner)), sizes_(sizes) {}
+    SizedSearch(std::unique_ptr<DirSearch> inner, const std::map<std::string, std::uint64_t>& sizes,
+                int extra_dirs, int extra_files)
+        : inner_(std::move(inner)), sizes_(sizes), extra_dirs_(extra_dirs), extra_files_(extra_files) {}
     bool Next(FindData* entry) override {
-      if (!inner_->Next(entry)) return false;
+      if (!inner_->Next(entry)) {
+        if (extra_dirs_ > 0) {
+          *entry = FindData{"d" + std::to_string(--extra_dirs_), kAttrDirectory, 0, 0};
+          return true;
+        }
+        if (extra_files_ <= 0) return false;
+        *entry = FindData{"f" + std::to_string(--extra_files_) + ".txt", kAttrArchive, 1, 0};
+        return true;
+      }
       if (const auto it = sizes_.find(entry->name); it != sizes_.end()) entry->size = it->second;
       return true;
     }
@@ -72,6 +102,8 @@ class EnginePlatform : public PlatformWrapper {
    private:
     std::unique_ptr<DirSearch> inner_;
     const std::map<std::string, std::uint64_t>& sizes_;
+    int extra_dirs_;
+    int extra_files_;
   };
 };
 

@@ -1,0 +1,391 @@
+// End-to-end runs of the built velqo-cli: a copy of the binary in a
+// temporary program directory, drives mapped by VELQO_DRIVES, the Windows
+// directory under XDG_CONFIG_HOME, started without a shell.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "tests/cli/child_process.h"
+#include "tests/support/sandbox.h"
+
+namespace velqo::cli {
+namespace {
+
+namespace fsys = std::filesystem;
+using testing::ChildResult;
+using testing::ChildProcess;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string LastLine(const std::string& text) {
+  std::string trimmed = text;
+  while (!trimmed.empty() && trimmed.back() == '\n') trimmed.pop_back();
+  const std::size_t cut = trimmed.rfind('\n');
+  return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+class CliEndToEnd : public ::testing::Test {
+ protected:
+  CliEndToEnd() {
+    program_ = sandbox.ProgramDir() + "/velqo-cli";
+    fsys::copy_file(VELQO_CLI_BINARY, program_, fsys::copy_options::overwrite_existing);
+    fsys::permissions(program_, fsys::perms::owner_all, fsys::perm_options::add);
+  }
+
+  std::vector<std::string> Env() const {
+    const velqo::PlatformConfig c = sandbox.Config();
+    return {"HOME=" + c.home,          "XDG_CONFIG_HOME=" + config_home_,
+            "VELQO_DRIVES=" + drives_, "PATH=/usr/bin:/bin",
+            "TMPDIR=" + sandbox.root(), "LC_ALL=C"};
+  }
+
+  ChildResult Run(const std::vector<std::string>& args, const std::string& input = "") {
+    return testing::RunProgram(program_, args, Env(), sandbox.root(), input);
+  }
+
+  std::string IniPath() const { return sandbox.ProgramDir() + "/WINVELQO.INI"; }
+  std::string Ini() const { return ReadText(IniPath()); }
+
+  // The value of a key of the program section as written ("" when missing).
+  std::string IniValue(const std::string& key) const {
+    std::istringstream lines(Ini());
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+    }
+    return "";
+  }
+
+  // Replaces keys of the program section (the first run writes them all).
+  void SetIni(const std::map<std::string, std::string>& values) {
+    std::istringstream lines(Ini());
+    std::string text;
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const std::size_t eq = line.find('=');
+      if (eq != std::string::npos && values.count(line.substr(0, eq)) != 0) {
+        line = line.substr(0, eq + 1) + values.at(line.substr(0, eq));
+      }
+      text += line + "\n";
+    }
+    for (const auto& [key, value] : values) {
+      ASSERT_NE(text.find("\n" + key + "="), std::string::npos) << key << " not in the INI file";
+    }
+    std::ofstream(IniPath(), std::ios::binary | std::ios::trunc) << text;
+  }
+
+  void AppendIni(const std::string& text) {
+    std::ofstream(IniPath(), std::ios::binary | std::ios::app) << text;
+  }
+
+  // The first run, which writes the INI file; then Dir 1 -> Dir 2 copying
+  // of new files as one pair, confirmed file by file, without backups.
+  void FirstRunThenAddToDir2(const std::string& walk = "0") {
+    ASSERT_EQ(Run({}).exit_status, 0);
+    SetIni({{"VelqoOnly", "0"},
+            {"Add1To2", "1"},
+            {"SelectSeparate", walk == "1" ? "0" : "1"},
+            {"UseDir1And", walk},
+            {"CreateBackup", "0"},
+            {"ConfirmEveryFile", "1"}});
+  }
+
+  // Three files in C:\src, and an empty D:\dst.
+  void MakeSource() {
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+      sandbox.WriteFile(std::string("C:\\src\\") + name, std::string("data of ") + name);
+      sandbox.SetMtime(std::string("C:\\src\\") + name, 1700000000);
+    }
+    sandbox.MakeDir("D:\\dst");
+  }
+
+  std::vector<std::string> DirEntries(const std::string& windows_dir) const {
+    std::vector<std::string> names;
+    for (const auto& e : fsys::directory_iterator(sandbox.HostPath(windows_dir))) {
+      names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  velqo::testing::Sandbox sandbox;
+  std::string program_;
+  std::string config_home_ = sandbox.ConfigHome();
+  std::string drives_ = sandbox.Config().velqo_drives;
+};
+
+TEST_F(CliEndToEnd, FirstRunWritesTheIniFileBesideTheProgramWithItsLogDirectory) {
+  const ChildResult r = Run({});
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  ASSERT_TRUE(fsys::exists(IniPath()));
+  EXPECT_EQ(IniValue("VelqoOnly"), "1");
+  EXPECT_EQ(IniValue("ConfirmEveryFile"), "1");
+  EXPECT_EQ(IniValue("Path1"), "c:\\");
+  EXPECT_EQ(IniValue("MainSkin"), "Gray Ghost");
+  EXPECT_TRUE(fsys::is_directory(sandbox.ProgramDir() + "/LOG"));
+  EXPECT_FALSE(fsys::exists(sandbox.WindowsDir() + "/WINVELQO.INI"));
+  // c:\ against itself: every file equals its namesake.
+  EXPECT_EQ(LastLine(r.out), "No Update Necessary Under Selected Options");
+}
+
+TEST_F(CliEndToEnd, UnderJCopiesATreeGivenAsHostPathsWithoutAskingAndWritesTheLog) {
+  FirstRunThenAddToDir2("1");
+  SetIni({{"EnableLog", "0"}, {"CreateNewDir", "0"}});
+  MakeSource();
+  sandbox.WriteFile("C:\\src\\sub\\deep.txt", "deep");
+  sandbox.SetMtime("C:\\src\\sub\\deep.txt", 1700000100);
+
+  const ChildResult r = Run({"/J", sandbox.HostPath("C:\\src"), sandbox.HostPath("D:\\dst"), "junk"});
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\b.txt"), "data of b.txt");
+  EXPECT_EQ(sandbox.Mtime("D:\\dst\\b.txt"), 1700000000);
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\sub\\deep.txt"), "deep");
+  EXPECT_EQ(sandbox.Mtime("D:\\dst\\sub\\deep.txt"), 1700000100);
+  EXPECT_EQ(r.out.find("[Velqo Confirmation]"), std::string::npos);
+  EXPECT_EQ(r.out.find("Do You Wish To Create"), std::string::npos);
+  EXPECT_NE(r.out.find("Updating Directory C:\\src\\sub\n"), std::string::npos);
+  EXPECT_EQ(LastLine(r.out), "Update Completed");
+  EXPECT_NE(r.err.find("ignoring argument \"junk\""), std::string::npos);
+  // No progress drawing when standard error is not a terminal.
+  EXPECT_EQ(r.err.find('\r'), std::string::npos);
+
+  // The log, forced on by /J, is where LastLogFile says; the stored paths
+  // are untouched, as velqo-cli never saves the window's state.
+  std::vector<std::string> logs;
+  for (const auto& e : fsys::directory_iterator(sandbox.ProgramDir() + "/LOG")) {
+    logs.push_back(e.path().string());
+  }
+  ASSERT_EQ(logs.size(), 1u);
+  const std::string log = ReadText(logs[0]);
+  EXPECT_NE(log.find("deep.txt"), std::string::npos);
+  EXPECT_NE(log.find("Update Completed"), std::string::npos);
+  EXPECT_NE(IniValue("LastLogFile").find(fsys::path(logs[0]).filename().string()),
+            std::string::npos);
+  EXPECT_EQ(IniValue("Path1"), "c:\\");
+  EXPECT_EQ(IniValue("Path2"), "c:\\");
+  EXPECT_EQ(IniValue("EnableLog"), "0");
+}
+
+TEST_F(CliEndToEnd, BriefSwitchLeavesTheCopiesOutOfTheLog) {
+  FirstRunThenAddToDir2();
+  MakeSource();
+  const ChildResult r = Run({"/J", "/B", "C:\\src", "D:\\dst"});
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
+  const std::string log_path = sandbox.ProgramDir() + "/LOG";
+  ASSERT_FALSE(fsys::is_empty(log_path));
+  for (const auto& e : fsys::directory_iterator(log_path)) {
+    EXPECT_EQ(ReadText(e.path().string()).find("a.txt"), std::string::npos);
+  }
+}
+
+TEST_F(CliEndToEnd, AnswersOnStandardInputDriveTheConfirmations) {
+  FirstRunThenAddToDir2();
+  MakeSource();
+  const ChildResult r = Run({"C:\\src", "D:\\dst"}, "ok\nNEXT\no\n");
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  // The files are asked in directory order: the second one was passed over.
+  std::vector<std::string> asked;
+  const std::string tag = "[Velqo Confirmation] C:\\src\\";
+  for (std::size_t at = r.out.find(tag); at != std::string::npos; at = r.out.find(tag, at + 1)) {
+    asked.push_back(r.out.substr(at + tag.size(), 5));
+  }
+  ASSERT_EQ(asked.size(), 3u) << r.out;
+  EXPECT_TRUE(sandbox.Exists("D:\\dst\\" + asked[0]));
+  EXPECT_FALSE(sandbox.Exists("D:\\dst\\" + asked[1]));
+  EXPECT_TRUE(sandbox.Exists("D:\\dst\\" + asked[2]));
+  EXPECT_NE(r.out.find("(OK/All/Next/Dir/Delete/Cancel) Next\n"), std::string::npos);
+  EXPECT_EQ(LastLine(r.out), "Update Completed");
+
+  // OK To All: one question for the rest of the pair.
+  fsys::remove_all(sandbox.HostPath("D:\\dst"));
+  sandbox.MakeDir("D:\\dst");
+  const ChildResult all = Run({"C:\\src", "D:\\dst"}, "all\n");
+  ASSERT_EQ(all.exit_status, 0) << all.out;
+  EXPECT_EQ(Count(all.out, "[Velqo Confirmation]"), 1);
+  EXPECT_EQ(DirEntries("D:\\dst"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
+TEST_F(CliEndToEnd, EndOfInputCancelsSafely) {
+  FirstRunThenAddToDir2();
+  MakeSource();
+  const ChildResult r = Run({"C:\\src", "D:\\dst"}, "");
+  EXPECT_EQ(r.exit_status, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("(OK/All/Next/Dir/Delete/Cancel) Cancel (end of input)\n"),
+            std::string::npos);
+  EXPECT_EQ(Count(r.out, "[Velqo Confirmation]"), 1);
+  EXPECT_TRUE(DirEntries("D:\\dst").empty());
+  EXPECT_EQ(LastLine(r.out), "Update Cancelled");
+
+  // A missing Dir 2 with no one to say Yes is not created.
+  const ChildResult missing = Run({"C:\\src", "D:\\new"}, "");
+  EXPECT_EQ(missing.exit_status, 3) << missing.out;
+  EXPECT_NE(missing.out.find("(Yes/No) No (end of input)"), std::string::npos);
+  EXPECT_FALSE(sandbox.Exists("D:\\new"));
+}
+
+TEST_F(CliEndToEnd, ARunThatReportsAnErrorExitsWithTwo) {
+  FirstRunThenAddToDir2();
+  MakeSource();
+  const ChildResult r = Run({"/J", "C:\\nothing-here", "D:\\dst"});
+  EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
+  EXPECT_NE(r.out.find("[Error] Directory Path 1 is invalid - please respecify\n"),
+            std::string::npos);
+}
+
+TEST_F(CliEndToEnd, StoredPathsThatNoLongerExistStopTheRunBeforeItStarts) {
+  FirstRunThenAddToDir2();
+  MakeSource();
+  SetIni({{"Path1", "C:\\src"}, {"Path2", "D:\\gone"}});
+  const ChildResult r = Run({});
+  EXPECT_EQ(r.exit_status, 1) << r.out << r.err;
+  EXPECT_NE(r.out.find("[ProVelqo] One Or Both Of The Stored Directory Paths Are No Longer "
+                       "Valid. The Invalid Path(s) Have Been Set To C:\\ And Any AutoStart "
+                       "Operation Aborted.\n"),
+            std::string::npos);
+  EXPECT_EQ(r.out.find("Updating Directory"), std::string::npos);
+  EXPECT_EQ(IniValue("Path2"), "D:\\gone");
+
+  // With both present the stored pair is updated.
+  sandbox.MakeDir("D:\\gone");
+  const ChildResult ok = Run({"/J"});
+  EXPECT_EQ(ok.exit_status, 0) << ok.out;
+  EXPECT_EQ(sandbox.ReadFile("D:\\gone\\c.txt"), "data of c.txt");
+}
+
+TEST_F(CliEndToEnd, WithoutAWindowsDirectoryNothingStarts) {
+  config_home_ = sandbox.root() + "/not-a-directory";
+  std::ofstream(config_home_) << "x";
+  const ChildResult r = Run({});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_NE(r.out.find("[Error] Could Not Find Windows Directory"), std::string::npos);
+  EXPECT_FALSE(fsys::exists(IniPath()));
+}
+
+TEST_F(CliEndToEnd, PathsReadOnlySwitchKeepsTheProgramDirectoryOnAFirstRun) {
+  const ChildResult r = Run({"/g"});
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  const std::string path1 = IniValue("Path1");
+  EXPECT_NE(path1, "c:\\");
+  EXPECT_TRUE(path1.size() > 5 && path1.substr(path1.size() - 5) == "\\prog") << path1;
+}
+
+TEST_F(CliEndToEnd, RefusesUnusableArgumentsBeforeWritingAnything) {
+  const ChildResult too_long = Run({"C:\\" + std::string(300, 'x'), "D:\\dst"});
+  EXPECT_EQ(too_long.exit_status, 1);
+  EXPECT_NE(too_long.err.find("longer than 256 characters"), std::string::npos);
+
+  const ChildResult single = Run({"C:\\src"});
+  EXPECT_EQ(single.exit_status, 1);
+  EXPECT_NE(single.err.find("give both DIR1 and DIR2"), std::string::npos);
+
+  drives_ += ";Z=";  // no drive for the rest of the file system
+  const ChildResult unmapped = Run({"/usr/share", "D:\\dst"});
+  EXPECT_EQ(unmapped.exit_status, 1);
+  EXPECT_NE(unmapped.err.find("cannot use Dir 1 \"/usr/share\": no drive letter maps to it"),
+            std::string::npos);
+
+  const ChildResult help = Run({"--help"});
+  EXPECT_EQ(help.exit_status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: velqo-cli [switches] [DIR1 DIR2]\n", 0), 0u);
+  const ChildResult version = Run({"/B", "--version"});
+  EXPECT_EQ(version.exit_status, 0);
+  EXPECT_EQ(version.out, "ProVelqo v5.00\n");
+
+  EXPECT_FALSE(fsys::exists(IniPath()));
+  EXPECT_FALSE(sandbox.Exists("D:\\dst"));
+}
+
+TEST_F(CliEndToEnd, BatchMethodRunsTheSelectedBatchUnlessDirectoriesAreGiven) {
+  FirstRunThenAddToDir2();
+  MakeSource();
+  SetIni({{"UseBatchFile", "1"}, {"CreateNewDir", "1"}, {"ConfirmEveryFile", "0"}});
+  AppendIni("[Batch1]\nDescription=Nightly\nDirPair1=C:\\SRC!D:\\ONE\nDirPair2=C:\\src D:\\two\n");
+  const ChildResult r = Run({});
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\one\\a.txt"), "data of a.txt");
+  EXPECT_EQ(sandbox.ReadFile("D:\\two\\a.txt"), "data of a.txt");
+
+  const ChildResult given = Run({"C:\\src", "D:\\dst"});
+  ASSERT_EQ(given.exit_status, 0) << given.out;
+  EXPECT_EQ(DirEntries("D:\\dst"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(IniValue("UseBatchFile"), "1");
+}
+
+TEST_F(CliEndToEnd, CtrlCAtAQuestionCancelsTheRun) {
+  FirstRunThenAddToDir2();
+  MakeSource();
+  ChildProcess child(program_, {"C:\\src", "D:\\dst"}, Env(), sandbox.root());
+  ASSERT_TRUE(child.WaitForOutput("(OK/All/Next/Dir/Delete/Cancel) ", std::chrono::seconds(30)))
+      << child.out();
+  child.Signal(SIGINT);
+  const ChildResult r = child.Finish();
+  EXPECT_EQ(r.exit_status, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("Cancel (interrupted)"), std::string::npos);
+  EXPECT_EQ(LastLine(r.out), "Update Cancelled");
+  EXPECT_TRUE(DirEntries("D:\\dst").empty());
+}
+
+TEST_F(CliEndToEnd, SecondCtrlCStopsAtOnceLeavingNoTemporaryFile) {
+  FirstRunThenAddToDir2();
+  sandbox.MakeDir("D:\\dst");
+  const std::string big = sandbox.HostPath("C:\\src\\big.bin");
+  sandbox.WriteFile("C:\\src\\big.bin", "");
+  ASSERT_EQ(truncate(big.c_str(), 1536ll << 20), 0);
+  sandbox.WriteFile("D:\\dst\\big.bin", "old contents");
+  sandbox.SetMtime("D:\\dst\\big.bin", 1600000000);
+
+  ChildProcess child(program_, {"/J", "C:\\src", "D:\\dst"}, Env(), sandbox.root());
+  bool copying = false;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!copying && std::chrono::steady_clock::now() < end) {
+    for (const std::string& name : DirEntries("D:\\dst")) {
+      if (name.rfind(".velqo~tmp.", 0) == 0) copying = true;
+    }
+    if (!copying) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  if (!copying) GTEST_SKIP() << "the copy ended before it could be interrupted";
+  child.Signal(SIGINT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  child.Signal(SIGINT);
+  const ChildResult r = child.Finish();
+  EXPECT_EQ(r.exit_status, 3) << r.out << r.err;
+  EXPECT_EQ(DirEntries("D:\\dst"), (std::vector<std::string>{"big.bin"}));
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\big.bin"), "old contents");
+}
+
+TEST_F(CliEndToEnd, ShowsProgressOnlyWhenStandardErrorIsATerminal) {
+  FirstRunThenAddToDir2("1");
+  MakeSource();
+  sandbox.WriteFile("C:\\src\\sub\\big.bin", std::string(24u << 20, 'v'));
+  ChildProcess child(program_, {"/J", "C:\\src", "D:\\dst"}, Env(), sandbox.root(), true);
+  const ChildResult r = child.Finish();
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_NE(r.err.find("Directories  1/2"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Copying C:\\src\\sub\\big.bin"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(" of 24.0 MiB"), std::string::npos) << r.err;
+  EXPECT_EQ(LastLine(r.out), "Update Completed");
+}
+
+}  // namespace
+}  // namespace velqo::cli

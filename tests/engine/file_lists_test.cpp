@@ -1,0 +1,168 @@
+#include "config/option_tables.h"
+#include "engine/file_lists.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace velqo::testing {
+namespace {
+
+class AdmitFileTest : public EngineTest {
+ protected:
+  AdmitFileTest() { state->opt.ActiveOptions = state->opt.SessionOptions; }
+  OptionSet& active() { return state->opt.ActiveOptions; }
+
+  bool Admits(std::string_view name, std::uint32_t attributes = kAttrArchive,
+              std::uint32_t dos_time = 0) {
+    RebuildTables(*state, active());
+    AdmitContext context;
+    return AdmitFile(*state, context, FindData{std::string(name), attributes, 1, dos_time}, "C:\\A");
+  }
+  static std::uint32_t Packed(int year, int month, int day, int hour, int minute) {
+    return PackDosTime(LocalTime{year, month, day, hour, minute, 0, 0});
+  }
+};
+
+TEST_F(AdmitFileTest, IncludedExtensionsAreComparedAfterTheFirstDotIgnoringCase) {
+  (void)active().ExtString.Assign("txt,c");
+  active().Incl = 1;
+  EXPECT_TRUE(Admits("notes.txt"));
+  EXPECT_TRUE(Admits("NOTES.TXT"));
+  EXPECT_FALSE(Admits("notes.doc"));
+  EXPECT_FALSE(Admits("README"));
+  EXPECT_FALSE(Admits("a.b.c"));  // its extension is b.c
+  active().Incl = 0;
+  EXPECT_FALSE(Admits("notes.txt"));
+  EXPECT_TRUE(Admits("notes.doc"));
+  EXPECT_TRUE(Admits("README"));
+}
+
+TEST_F(AdmitFileTest, NamedFilesOverrideEveryEarlierTest) {
+  active().Incl = 1;  // with no extension listed nothing passes...
+  (void)active().FileString.Assign("Keep.me");
+  active().InclFile = 1;
+  EXPECT_TRUE(Admits("KEEP.ME"));  // ...except a named file
+  EXPECT_FALSE(Admits("other.me"));
+  active().Incl = 0;
+  (void)active().ExtString.Assign("doc");
+  active().InclFile = 0;
+  (void)active().FileString.Assign("x.txt");
+  EXPECT_FALSE(Admits("x.txt"));
+  EXPECT_TRUE(Admits("y.txt"));
+}
+
+TEST_F(AdmitFileTest, AttributeFiltersAreTriStates) {
+  active().ReadOnlyFilter = 1;
+  EXPECT_TRUE(Admits("a", kAttrReadOnly));
+  EXPECT_FALSE(Admits("a", kAttrArchive));
+  active().ReadOnlyFilter = 2;
+  active().HiddenFilter = 0;
+  EXPECT_FALSE(Admits("a", kAttrHidden | kAttrArchive));
+  active().HiddenFilter = 2;
+  EXPECT_TRUE(Admits("a", kAttrHidden));
+  EXPECT_TRUE(Admits("a", 0));
+}
+
+TEST_F(AdmitFileTest, AgeCountsWholeDays) {
+  active().ExclDays = 1;
+  active().ExclDaysInt = 5;
+  // The platform's now is 2023-11-14 12:00.
+  EXPECT_TRUE(Admits("a", kAttrArchive, Packed(2023, 11, 9, 13, 0)));   // 4 days 23 hours
+  EXPECT_FALSE(Admits("a", kAttrArchive, Packed(2023, 11, 9, 12, 0)));  // 5 days
+}
+
+TEST_F(AdmitFileTest, TheOptionFileNeverTakesPart) {
+  active().InclFile = 1;
+  (void)active().FileString.Assign("options.upd");
+  EXPECT_FALSE(Admits("Options.Upd"));
+}
+
+class PurgeTest : public EngineTest {
+ protected:
+  PurgeTest() {
+    opt().ExclDays = 1;
+    opt().ExclDaysInt = 5;
+    opt().DeleteExclDays = 1;
+    opt().JFDI = 1;
+    opt().IgnoreOptUpd = 1;
+    (void)opt().ExclDaysDriveString.Assign("C");
+    File("C:\\A\\old.txt", "o", Local(2023, 11, 1, 10, 0, 0));
+    File("C:\\A\\OPTIONS.UPD", "o", Local(2023, 11, 1, 10, 0, 0));
+    File("C:\\A\\new.txt", "n", Local(2023, 11, 13, 10, 0, 0));
+    File("D:\\B\\old2.txt", "o", Local(2023, 11, 1, 10, 0, 0));
+  }
+};
+
+TEST_F(PurgeTest, OldFilesOnThePurgeDriveOnlyAreDeleted) {
+  Run();
+  EXPECT_FALSE(sandbox.Exists("C:\\A\\old.txt"));
+  EXPECT_TRUE(sandbox.Exists("C:\\A\\OPTIONS.UPD"));
+  EXPECT_TRUE(sandbox.Exists("C:\\A\\new.txt"));
+  EXPECT_TRUE(sandbox.Exists("D:\\B\\old2.txt"));  // another drive
+  EXPECT_TRUE(LogHas("Was older than   5 days and was deleted from drive C"));
+}
+
+TEST_F(PurgeTest, NothingIsPurgedWithoutDeleteExclDaysOrForANamedIncludedFile) {
+  opt().DeleteExclDays = 0;
+  Run();
+  EXPECT_TRUE(sandbox.Exists("C:\\A\\old.txt"));
+  opt().DeleteExclDays = 1;
+  opt().InclFile = 1;
+  (void)opt().FileString.Assign("old.txt");
+  opt().Add1To2 = 1;
+  Run();
+  EXPECT_TRUE(sandbox.Exists("C:\\A\\old.txt"));
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\old.txt"), "o");  // and it took part
+}
+
+class FileListTest : public EngineTest {};
+
+TEST_F(FileListTest, TwentyThousandFilesLoadButOneMoreSkipsThePair) {
+  File("C:\\A\\real.txt", "r", Base());
+  platform.fake_files["C:\\A\\*.*"] = kMaxFilesPerDirectory - 1;
+  state->sw.DebugMode = 1;
+  Run();
+  EXPECT_FALSE(host.ShownContaining("Cannot Handle More Than 20000 Files"));
+  EXPECT_TRUE(host.Shown("20000"));  // the debug count of Dir 1
+  EXPECT_EQ(BoxesOf(ShownBox::Kind::kDebug).size() > 0, true);
+
+  host.boxes.clear();
+  sandbox.WriteFile("C:\\A\\more.txt", "m");
+  Run();
+  EXPECT_TRUE(host.Shown("Velqo Cannot Handle More Than 20000 Files in Any Directory"));
+  for (const ShownBox& box : host.boxes) EXPECT_NE(box.caption, "Number Of Files In Dir 2");
+}
+
+TEST_F(FileListTest, EmptyDirectoriesStopWithoutQuestionOrLogLine) {
+  EXPECT_EQ(Run(), UpdateOutcome::kNothingToDo);
+  EXPECT_TRUE(host.Messages().empty());
+  EXPECT_EQ(LogLines().size(), 7u);  // the header block and the outcome only
+}
+
+TEST_F(FileListTest, AnUnreadableDir1IsReportedInsteadOfTakenAsEmpty) {
+  opt().CleanUp = 1;
+  opt().JFDI = 1;
+  File("D:\\B\\replica.txt", "r", Base());
+  platform.unreadable.insert("C:\\A\\*.*");
+  Run();
+  EXPECT_TRUE(sandbox.Exists("D:\\B\\replica.txt"));
+  EXPECT_TRUE(LogHas("!!! Could Not Read The Following Directory"));
+  EXPECT_TRUE(state->flags.ErrorLogged);
+}
+
+TEST_F(FileListTest, AFilePathThatWouldNotFitIsReportedAndTheOthersGoOn) {
+  opt().Add1To2 = 1;
+  const std::string dir1 = "C:\\" + std::string(200, 'a');
+  const std::string dir2 = "D:\\" + std::string(240, 'b');
+  sandbox.MakeDir(dir1);
+  sandbox.MakeDir(dir2);
+  host.dir1 = dir1;
+  host.dir2 = dir2;
+  File(dir1 + "\\" + std::string(30, 'x'), "long", Base());
+  File(dir1 + "\\s", "short", Base());
+  Run();
+  EXPECT_TRUE(host.ShownContaining("Is Longer Than 256 Characters"));
+  EXPECT_EQ(sandbox.ReadFile(dir2 + "\\s"), "short");
+  EXPECT_FALSE(sandbox.Exists(dir2 + "\\" + std::string(12, 'x')));
+}
+
+}  // namespace
+}  // namespace velqo::testing

@@ -1,0 +1,142 @@
+#include <algorithm>
+
+#include "engine/dir_acquisition.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace velqo::testing {
+namespace {
+
+class WalkTest : public EngineTest {
+ protected:
+  WalkTest() {
+    opt().SelectSeparate = 0;
+    opt().UseDir1And = 1;
+    opt().Add1To2 = 1;
+    opt().CreateNewDir = 1;
+  }
+
+  std::vector<std::string> PairsReconciled() const {
+    std::vector<std::string> dirs;
+    for (const std::string& text : host.status_texts) {
+      if (text.rfind("Updating Directory ", 0) == 0) dirs.push_back(text.substr(19));
+    }
+    return dirs;
+  }
+};
+
+TEST_F(WalkTest, ADriveRootDir2TakesTheTailWithItsBackslash) {
+  sandbox.MakeDir("C:\\DATA\\Sub\\Deep");
+  File("C:\\DATA\\Sub\\Deep\\f.txt", "f", Base());
+  host.dir1 = "C:\\DATA";
+  host.dir2 = "E:\\";
+  Run();
+  EXPECT_EQ(PairsReconciled(),
+            (std::vector<std::string>{"C:\\DATA", "C:\\DATA\\sub", "C:\\DATA\\sub\\deep"}));
+  EXPECT_EQ(sandbox.ReadFile("E:\\sub\\deep\\f.txt"), "f");
+}
+
+TEST_F(WalkTest, ADriveRootDir1KeepsItsTypedCaseAndMapsBelowDir2) {
+  sandbox.MakeDir("E:\\Data");
+  File("E:\\Data\\f.txt", "f", Base());
+  host.dir1 = "e:\\";
+  host.dir2 = "D:\\BACKUP";
+  Run();
+  EXPECT_EQ(PairsReconciled(), (std::vector<std::string>{"e:\\", "e:\\data"}));
+  EXPECT_EQ(sandbox.ReadFile("D:\\BACKUP\\data\\f.txt"), "f");
+}
+
+TEST_F(WalkTest, SubdirectoriesOnlyLeavesTheTopAloneAndIsBreadthFirst) {
+  opt().UseDir1And = 0;
+  opt().UseSubOnly = 1;
+  File("C:\\A\\top.txt", "t", Base());
+  sandbox.MakeDir("C:\\A\\P\\Q");
+  sandbox.MakeDir("C:\\A\\R");
+  Run();
+  std::vector<std::string> pairs = PairsReconciled();
+  ASSERT_EQ(pairs.size(), 3u);
+  EXPECT_EQ(pairs[2], "C:\\A\\p\\q");  // the deeper level comes last
+  EXPECT_FALSE(sandbox.Exists("D:\\B\\top.txt"));
+  EXPECT_EQ(host.progress_max, 3);
+}
+
+TEST_F(WalkTest, SubdirectoriesOnlyWithoutSubdirectoriesHasNothingToDo) {
+  opt().UseDir1And = 0;
+  opt().UseSubOnly = 1;
+  File("C:\\A\\top.txt", "t", Base());
+  EXPECT_EQ(Run(), UpdateOutcome::kNothingToDo);
+  EXPECT_TRUE(PairsReconciled().empty());
+}
+
+TEST_F(WalkTest, HiddenReadOnlyAndDotDirectoriesFollowTheOptions) {
+  sandbox.MakeDir("C:\\A\\plain");
+  sandbox.MakeDir("C:\\A\\hid");
+  sandbox.MakeDir("C:\\A\\ro");
+  sandbox.MakeDir("C:\\A\\.cache");
+  ASSERT_TRUE(fs->SetAttributes("C:\\A\\hid", kAttrHidden).ok());
+  ASSERT_TRUE(fs->SetAttributes("C:\\A\\ro", kAttrReadOnly).ok());
+  opt().IncRODir = 0;
+  Run();
+  std::vector<std::string> pairs = PairsReconciled();
+  std::sort(pairs.begin(), pairs.end());
+  EXPECT_EQ(pairs, (std::vector<std::string>{"C:\\A", "C:\\A\\plain"}));
+
+  host.status_texts.clear();
+  opt().IncRODir = 1;
+  opt().IncHidDir = 1;
+  Run();
+  pairs = PairsReconciled();
+  std::sort(pairs.begin(), pairs.end());
+  // ".cache" is hidden too, but a name starting with "." is never walked.
+  EXPECT_EQ(pairs, (std::vector<std::string>{"C:\\A", "C:\\A\\hid", "C:\\A\\plain", "C:\\A\\ro"}));
+}
+
+TEST_F(WalkTest, OnlyTheExactAttributeCombinationsAreAccepted) {
+  OptionSet o;
+  o.IncRODir = 1;
+  EXPECT_TRUE(DirectoryAccepted(16, o));
+  EXPECT_TRUE(DirectoryAccepted(17, o));
+  EXPECT_FALSE(DirectoryAccepted(19, o));  // read-only and hidden, hidden not allowed
+  EXPECT_FALSE(DirectoryAccepted(16 | 2048, o));  // compressed
+  EXPECT_FALSE(DirectoryAccepted(16 | 1024, o));  // a link
+  o.IncHidDir = o.IncSysDir = o.IncArcDir = 1;
+  EXPECT_TRUE(DirectoryAccepted(55, o));
+  EXPECT_FALSE(DirectoryAccepted(32, o));  // not a directory
+  EXPECT_EQ(DirectorySearchMask(o), 55u);
+}
+
+TEST_F(WalkTest, TenThousandSubdirectoriesAreOverCapacityAndNoneIsReconciled) {
+  sandbox.MakeDir("C:\\A\\real");
+  platform.fake_subdirs["C:\\A\\*.*"] = kDirCapacity - 1;
+  File("C:\\A\\f.txt", "f", Base());
+  Run();
+  int capacity_boxes = 0;
+  for (const std::string& text : host.MessageTexts()) {
+    capacity_boxes += text == "Velqo Cannot Handle More Than 10000 SubDirectories Per Update";
+  }
+  EXPECT_EQ(capacity_boxes, 1);
+  EXPECT_TRUE(PairsReconciled().empty());
+  EXPECT_FALSE(sandbox.Exists("D:\\B\\f.txt"));
+}
+
+TEST_F(WalkTest, ATooLongDir2CounterpartIsReportedAndSkipped) {
+  const std::string long_name(120, 'n');
+  sandbox.MakeDir("C:\\A\\" + long_name);
+  File("C:\\A\\f.txt", "f", Base());
+  host.dir2 = "D:\\" + std::string(140, 'b');
+  sandbox.MakeDir(host.dir2);
+  Run();
+  EXPECT_TRUE(host.ShownContaining("Is Longer Than 256 Characters"));
+  EXPECT_EQ(sandbox.ReadFile(host.dir2 + "\\f.txt"), "f");  // the top pair still ran
+  EXPECT_TRUE(LogHas("!!! Path Longer Than 256 Characters"));
+}
+
+TEST_F(WalkTest, DirKeysSortByLengthShortestFirst) {
+  std::vector<DirKey> keys{{0, 10}, {1, 6}, {2, 8}};
+  SortDirKeys(keys);
+  EXPECT_EQ(keys[0].position, 1);
+  EXPECT_EQ(keys[1].position, 2);
+  EXPECT_EQ(keys[2].position, 0);
+}
+
+}  // namespace
+}  // namespace velqo::testing
