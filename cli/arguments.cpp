@@ -63,8 +63,8 @@ std::string AbsoluteIfRelative(std::string_view arg, std::string_view cwd) {
 
 bool ConvertDirectoryArgument(Platform& fs, std::string_view typed, std::string_view cwd,
                               std::string* windows, std::string* why) {
-  // Checked on the text as typed too: a long host path can shrink through
-  // the drive map, but what the user sees is what the message must be about.
+  // Only the Windows form has to fit: a long host path may shrink through
+  // the drive map (a deep home directory is just C:).
   const std::string absolute = AbsoluteIfRelative(typed, cwd);
   std::string converted;
   const Status status = fs.ToWindowsPath(absolute, &converted);

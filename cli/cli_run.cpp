@@ -5,6 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/copy_watch.h"
+#include "cli/printable.h"
 #include "cli/progress.h"
 #include "cli/terminal_host.h"
 #include "common/platform_ops.h"
@@ -34,7 +35,8 @@ bool ConvertPaths(Platform& fs, const CommandLine& line, CliIo& io, std::string*
     std::string why;
     const std::string& typed = line.paths[static_cast<std::size_t>(i)];
     if (!ConvertDirectoryArgument(fs, typed, io.cwd, targets[i], &why)) {
-      io.err << "velqo-cli: cannot use Dir " << (i + 1) << " \"" << typed << "\": " << why
+      io.err << "velqo-cli: cannot use Dir " << (i + 1) << " \"" << Printable(typed, false)
+             << "\": " << why
              << "; nothing was changed\n";
       return false;
     }
@@ -119,7 +121,7 @@ int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, C
     return kExitDone;
   }
   for (const std::string& arg : line.ignored) {
-    io.err << "velqo-cli: ignoring argument \"" << arg << "\"\n";
+    io.err << "velqo-cli: ignoring argument \"" << Printable(arg, false) << "\"\n";
   }
 
   std::unique_ptr<Platform> posix = NewPosixPlatform(config);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "cli/printable.h"
+
 namespace velqo::cli {
 
 namespace {
@@ -87,7 +89,9 @@ void ProgressDisplay::SetWalkPosition(int position) {
   Draw(position <= 0 || position >= walk_max_);
 }
 
-void ProgressDisplay::SetCurrentFile(std::string_view path) { file_ = path; }
+void ProgressDisplay::SetCurrentFile(std::string_view path) {
+  if (enabled_) file_ = Printable(path, false);
+}
 
 void ProgressDisplay::OnCopyProgress(std::uint64_t done, std::uint64_t total) {
   copying_ = done < total;

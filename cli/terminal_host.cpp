@@ -1,5 +1,6 @@
 #include "cli/terminal_host.h"
 
+#include "cli/printable.h"
 #include "common/platform_ops.h"
 
 namespace velqo::cli {
@@ -109,24 +110,16 @@ void TerminalHost::ClearProgress() {
 
 void TerminalHost::PrintBlock(std::string_view caption, std::string_view text) {
   ClearProgress();
-  std::string shown;
-  shown.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      shown += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      shown += text[i];
-    }
-  }
-  out_ << '[' << caption << "] " << shown << '\n' << std::flush;
+  out_ << '[' << Printable(caption, false) << "] " << Printable(text, true) << '\n' << std::flush;
+}
+
+bool TerminalHost::InterruptPending() const {
+  return options_.interrupts && options_.interrupts() > interrupts_seen_;
 }
 
 bool TerminalHost::TakeInterrupt() {
-  if (!options_.interrupts) return false;
-  const int count = options_.interrupts();
-  if (count <= interrupts_seen_) return false;
-  interrupts_seen_ = count;
+  if (!InterruptPending()) return false;
+  interrupts_seen_ = options_.interrupts();
   RequestCancel();
   if (options_.notes != nullptr) {
     ClearProgress();
@@ -163,9 +156,13 @@ int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safes
     out_ << prompt << std::flush;
     std::string line;
     if (!std::getline(in_, line)) {
-      if (TakeInterrupt()) {
+      if (InterruptPending()) {
+        // The terminal has echoed ^C after the prompt: the notice and the
+        // answer taken go on lines of their own.
+        out_ << '\n' << std::flush;
+        TakeInterrupt();
         in_.clear();
-        out_ << safest_name << " (interrupted)\n" << std::flush;
+        out_ << prompt << safest_name << " (interrupted)\n" << std::flush;
         return safest;
       }
       input_ended_ = true;
@@ -175,7 +172,7 @@ int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safes
     const std::optional<int> answer = MatchAnswer(line, choices);
     if (options_.echo_answers) {
       const Choice* named = answer ? FindChoice(choices, *answer) : nullptr;
-      out_ << (named != nullptr ? named->name : std::string(Trim(line))) << '\n';
+      out_ << (named != nullptr ? named->name : Printable(Trim(line), false)) << '\n';
     }
     if (answer) {
       out_ << std::flush;
@@ -203,7 +200,7 @@ void TerminalHost::PumpEvents() { TakeInterrupt(); }
 
 void TerminalHost::SetStatusText(std::string_view text) {
   ClearProgress();
-  out_ << text << '\n' << std::flush;
+  out_ << Printable(text, false) << '\n' << std::flush;
 }
 
 void TerminalHost::SetProgressMax(int maximum) {
@@ -273,13 +270,6 @@ bool TerminalHost::AskIntlSettings(int* time_choice, int* date_choice) {
   *time_choice = clock;
   *date_choice = order;
   return true;
-}
-
-void TerminalHost::SetBatchList(const std::vector<std::string>& batches, int selected) {
-  selected_batch_.clear();
-  if (selected >= 1 && static_cast<std::size_t>(selected) <= batches.size()) {
-    selected_batch_ = batches[static_cast<std::size_t>(selected) - 1];
-  }
 }
 
 }  // namespace velqo::cli

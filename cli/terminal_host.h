@@ -87,7 +87,7 @@ class TerminalHost : public Host {
   std::string Dir2Text() override { return dir2_; }
   void SetDir1Text(std::string_view text) override { dir1_ = text; }
   void SetDir2Text(std::string_view text) override { dir2_ = text; }
-  void SetBatchList(const std::vector<std::string>& batches, int selected) override;
+  void SetBatchList(const std::vector<std::string>&, int) override {}
   void SetDirPairItems(const std::vector<std::string>& pairs) override { pairs_ = pairs; }
   std::vector<std::string> DirPairItems() override { return pairs_; }
 
@@ -99,8 +99,6 @@ class TerminalHost : public Host {
   int stopping_answers() const { return stopping_answers_; }
   bool end_requested() const { return end_requested_; }
   bool input_ended() const { return input_ended_; }
-  // The batch list's selected line, for the caller's summary (empty: none).
-  const std::string& selected_batch() const { return selected_batch_; }
 
  private:
   // Prints "[caption] text" with the text's line breaks kept.
@@ -113,6 +111,7 @@ class TerminalHost : public Host {
   int Confirm(std::string_view caption, std::string_view text, const std::vector<Choice>& choices);
   // Turns a newly arrived interrupt into a cancel request; true if one came.
   bool TakeInterrupt();
+  bool InterruptPending() const;
   void ClearProgress();
 
   std::istream& in_;
@@ -126,7 +125,6 @@ class TerminalHost : public Host {
   std::string dir1_;
   std::string dir2_;
   std::vector<std::string> pairs_;
-  std::string selected_batch_;
 };
 
 }  // namespace velqo::cli

@@ -47,6 +47,19 @@ TEST_F(TerminalHostTest, KeepsLineBreaksOfTheTextWithoutCarriageReturns) {
   EXPECT_EQ(out.str(), "[Caution!] first line\nsecond line\nthird\nfourth\n");
 }
 
+TEST_F(TerminalHostTest, ControlCharactersOfNamesNeverReachTheTerminal) {
+  TerminalHostOptions options;
+  options.echo_answers = true;
+  TerminalHost& h = Host("\x1b[2J\n", options);
+  h.SetStatusText("Updating Directory C:\\a\x1b]0;owned\x07" "b\t\xc3\xa9");
+  h.ConfirmDelete("D:\\x\x9b\x7fy", "");
+  EXPECT_EQ(out.str(),
+            "Updating Directory C:\\a?]0;owned?b\t\xc3\xa9\n"
+            "[Velqo Delete Confirmation] D:\\x\x9b?y\nWill Be DELETED - Are You Sure??\n"
+            "(OK/All/Next/Dir/Cancel) ?[2J\nPlease answer OK, All, Next, Dir or Cancel.\n"
+            "(OK/All/Next/Dir/Cancel) Cancel (end of input)\n");
+}
+
 TEST_F(TerminalHostTest, AsksAgainUntilTheAnswerNamesAButton) {
   TerminalHost& h = Host("maybe\n\nNO\n");
   EXPECT_EQ(h.MessageBox("Continue?", "Warning", Icon::kWarning, Buttons::kYesNo), Answer::kNo);
