@@ -3,14 +3,14 @@
 # listing and stat-ing the same two trees, side by side, median of several
 # runs, for 100,000 files in 2,000 directories and 10,000 files in 200.
 #   bench/engine_bench.sh [RUNS]
-# Trees are made under /tmp/velqo-bench (kept between runs; delete it to
+# Trees are made under /tmp/velqo-engine-bench (kept between runs; delete it to
 # regenerate). Prints the ratio engine/find and the engine's peak RSS.
 set -euo pipefail
 
 runs=${1:-5}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=$repo/build-bench
-work=/tmp/velqo-bench
+work=${VELQO_ENGINE_BENCH_DIR:-/tmp/velqo-engine-bench}
 
 # Release build of the two bench programs only. Warnings are not errors
 # here: the optimiser raises false alarms the debug build does not.

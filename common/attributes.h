@@ -20,4 +20,9 @@ enum FileAttribute : std::uint32_t {
 constexpr std::uint32_t kMaskAllFiles = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;  // 39
 constexpr std::uint32_t kMaskEverything = kMaskAllFiles | kAttrVolume | kAttrDirectory;           // 63
 
+// A search hint, never an attribute: the caller keeps only directories, so
+// a platform may leave out the other entries without examining them (the
+// directory walks). Ignoring it changes nothing but the cost.
+constexpr std::uint32_t kSearchDirectoriesOnly = 0x80000000u;
+
 }  // namespace velqo

@@ -52,7 +52,7 @@ class FixedText {
 
   // Overwrites one character in place (the engine swaps drive letters).
   void SetChar(std::size_t index, char c) {
-    if (index < length_ && c != '\0') data_[index] = c;
+    if (index < N && index < length_ && c != '\0') data_[index] = c;
   }
 
   const char* c_str() const { return data_; }
@@ -60,7 +60,8 @@ class FixedText {
   std::string str() const { return std::string(data_, length_); }
   std::size_t size() const { return length_; }
   bool empty() const { return length_ == 0; }
-  char operator[](std::size_t i) const { return i < length_ ? data_[i] : '\0'; }
+  // The bound N is tested too, so the compiler can see no access past the array.
+  char operator[](std::size_t i) const { return (i < N && i < length_) ? data_[i] : '\0'; }
 
   friend bool operator==(const FixedText& a, std::string_view b) { return a.view() == b; }
 

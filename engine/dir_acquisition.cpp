@@ -67,7 +67,8 @@ void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
   const std::string dir(walk.Entry(index));
   const OptionSet& o = s.opt.ActiveOptions;
   std::unique_ptr<DirSearch> search;
-  if (!s.fs.FindFirst(SearchPattern(dir), DirectorySearchMask(o), &search).ok() || !search) {
+  const std::uint32_t mask = DirectorySearchMask(o) | kSearchDirectoriesOnly;
+  if (!s.fs.FindFirst(SearchPattern(dir), mask, &search).ok() || !search) {
     walk.NoteUnreadable(dir);
     return;
   }

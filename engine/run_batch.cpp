@@ -1,7 +1,6 @@
 #include <string>
 #include <vector>
 
-#include "common/platform_ops.h"
 #include "common/tostring.h"
 #include "engine/reconcile_pair.h"
 #include "engine/run_internal.h"
@@ -17,27 +16,13 @@ bool BatchShouldStop(const AppState& s) {
   return s.flags.CancelRequested == 1 || s.flags.EndRunRequested == 1;
 }
 
-bool IsExistingDir(AppState& s, std::string_view path) {
-  return !path.empty() && DirectoryExists(s.fs, path);
-}
-
-// Takes one side of an item; a host path gets its Windows form. An empty
-// array when it cannot be taken.
-bool TakeItemPath(AppState& s, std::string_view text, PathText* out) {
-  out->Clear();
-  if (text.empty()) return true;
-  std::string windows;
-  if (!s.fs.ToWindowsPath(text, &windows).ok()) return false;
-  return out->Assign(windows);
-}
-
 // Fills Path1 and Path2 from an item; false (reported) when its Dir 2 text
 // cannot be a path. A Dir 1 text that cannot be taken stays empty and gets
 // the item's "Must Exist" message.
 bool TakeItem(AppState& s, std::string_view item) {
   const BatchItem split = SplitBatchItem(item);
-  (void)TakeItemPath(s, split.dir1, &s.Path1);
-  if (TakeItemPath(s, split.dir2, &s.Path2)) return true;
+  (void)TakeTypedPath(s, split.dir1, &s.Path1);
+  if (TakeTypedPath(s, split.dir2, &s.Path2)) return true;
   s.host.MessageBox("Directory Path 2 is invalid - please respecify", "Error", Icon::kWarning,
                     Buttons::kOk);
   return false;

@@ -10,6 +10,15 @@ namespace velqo {
 
 // The pieces of one update run, called in this order by RunUpdate.
 
+// True for an existing directory; an empty text names none (the platform
+// would otherwise take it for the current directory).
+bool IsExistingDir(AppState& s, std::string_view path);
+
+// Takes a typed text (main window, batch item) into a path array: a host
+// path ("/...", "~...") in its Windows form. False when it cannot be
+// converted or would not fit; the array is then empty, never cut.
+bool TakeTypedPath(AppState& s, std::string_view typed, PathText* out);
+
 // Validity of the two paths the main window gave, after they were checked
 // (and Dir 2 possibly created).
 struct PathChecks {

@@ -13,23 +13,6 @@ void ShowError(AppState& s, std::string_view text, Icon icon) {
   s.host.MessageBox(text, "Error", icon, Buttons::kOk);
 }
 
-// An empty text names no directory (the platform would otherwise take it
-// for the current directory).
-bool IsExistingDir(AppState& s, std::string_view path) {
-  return !path.empty() && DirectoryExists(s.fs, path);
-}
-
-// Takes a main-window text into a path array: a host path ("/...", "~...")
-// in its Windows form. False when it cannot be converted or would not fit;
-// the array is then empty.
-bool TakeWindowText(AppState& s, std::string_view typed, PathText* out) {
-  out->Clear();
-  if (typed.empty()) return true;
-  std::string windows;
-  if (!s.fs.ToWindowsPath(typed, &windows).ok()) return false;
-  return out->Assign(windows);
-}
-
 // Returns false when Dir 2 could not be taken at all (reported here).
 bool TakePaths(AppState& s) {
   if (s.sw.DemoMode == 1) {
@@ -42,8 +25,8 @@ bool TakePaths(AppState& s) {
   }
   // A Dir 1 that cannot be taken stays empty and fails the check below
   // with the usual message.
-  (void)TakeWindowText(s, s.host.Dir1Text(), &s.Path1);
-  if (TakeWindowText(s, s.host.Dir2Text(), &s.Path2)) return true;
+  (void)TakeTypedPath(s, s.host.Dir1Text(), &s.Path1);
+  if (TakeTypedPath(s, s.host.Dir2Text(), &s.Path2)) return true;
   s.host.MessageBox("Directory Path 2 is invalid - please respecify", "Error", Icon::kWarning,
                     Buttons::kOk);
   return false;
@@ -81,6 +64,18 @@ bool OfferToCreatePath2(AppState& s) {
 }
 
 }  // namespace
+
+bool IsExistingDir(AppState& s, std::string_view path) {
+  return !path.empty() && DirectoryExists(s.fs, path);
+}
+
+bool TakeTypedPath(AppState& s, std::string_view typed, PathText* out) {
+  out->Clear();
+  if (typed.empty()) return true;
+  std::string windows;
+  if (!s.fs.ToWindowsPath(typed, &windows).ok()) return false;
+  return out->Assign(windows);
+}
 
 PathChecks TakeAndCheckPaths(AppState& s) {
   PathChecks checks;

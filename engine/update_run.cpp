@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/cleanup_dirs.h"
 #include "engine/reconcile_pair.h"
 #include "engine/run_internal.h"
 
@@ -40,10 +41,6 @@ bool BatchWithWalksMode(const AppState& s) {
   return Active(s).UseBatchFile == 1 && Active(s).SelectSeparate == 0;
 }
 
-bool SameAfterFirstCharacter(std::string_view a, std::string_view b) {
-  return !a.empty() && !b.empty() && a.substr(1) == b.substr(1);
-}
-
 void RunPairSequence(AppState& s, const PathChecks& checks) {
   const bool valid = checks.valid1 && checks.valid2;
   if (SingleOrStructureMode(s)) {
@@ -53,7 +50,7 @@ void RunPairSequence(AppState& s, const PathChecks& checks) {
     // The walk changes Path1 and Path2; its roots are the checked texts.
     const std::string root1 = s.Path1.str();
     const std::string root2 = s.Path2.str();
-    RunDirectoryWalk(s, root1, root2, SameAfterFirstCharacter(root1, root2),
+    RunDirectoryWalk(s, root1, root2, SameStructure(root1, root2),
                      WalkOrigin::kMainWindow);
   } else if (BatchOfPairsMode(s)) {
     RunBatchOfPairs(s);
