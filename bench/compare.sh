@@ -87,9 +87,12 @@ generate_big_files() {  # dir count MiB
   done
 }
 
-# Every 100th file (from an offset): the 1% changed or deleted.
+# Every 100th file (from an offset): the 1% changed or deleted; one file
+# when the tree has fewer than 100.
 one_percent() {  # dir offset
-  (cd "$1" && find . -type f -printf '%P\n' | sort | awk -v o="$2" 'NR % 100 == o')
+  (cd "$1" && find . -type f -printf '%P\n' | sort | awk -v o="$2" '{ line[NR] = $0 } END {
+    if (NR > 0 && NR < 100) { print line[o == 0 ? 1 : int(NR / 2) + 1]; exit }
+    for (i = 1; i <= NR; i++) if (i % 100 == o) print line[i] }')
 }
 # Each change is 10 s later than the one before: a time within 3 s of the
 # copy's counts as the same time, and consecutive runs can be that quick.
@@ -117,6 +120,9 @@ unstash() {  # src stash
 declare -A samples   # "scenario step tool" -> space-separated seconds
 timed() {  # key command...
   local key=$1; shift
+  # Dirty data of the step before is written first, so that no tool pays
+  # for the writeback of another.
+  sync
   local t0=$EPOCHREALTIME
   "$@"
   local t1=$EPOCHREALTIME
@@ -229,17 +235,21 @@ esac; }
   echo "# velqo-cli compared with rsync and cp"
   echo
   echo "Measured by \`bench/compare.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'): $(nproc) cores,"
-  echo "$(free -g | awk '/^Mem:/ { print $2 }') GiB memory, $(stat -f -c %T "$work" | tr a-z A-Z) file system,"
-  echo "$("$velqo" --version), $(rsync --version | head -n 1 | sed 's/  */ /g'), $(cp --version | head -n 1)."
-  echo "Median of $runs runs (fewer where marked), warm page cache, times in seconds."
+  echo "$(free -g | awk '/^Mem:/ { print $2 }') GiB memory, $(df -PT "$work" | awk 'NR == 2 { print $2 }') file system,"
+  echo "$("$velqo" --version) (tree $(git -C "$top" rev-parse --short HEAD 2>/dev/null || echo '?')$(git -C "$top" diff --quiet HEAD 2>/dev/null || echo ' with local changes')), $(rsync --version | head -n 1 | sed 's/  */ /g'), $(cp --version | head -n 1)."
+  echo "Median of $runs runs (fewer where marked), warm page cache, everything written"
+  echo "back (sync) before each timed step, times in seconds."
   echo
   echo "- first: a fresh copy into an empty directory (velqo-cli: Add1To2, Dir 1 and all"
   echo "  subdirectories, /J, log on, no backups)."
   echo "- noop: the same again with nothing to do; the find column is the floor for a"
   echo "  scan (find listing and stat-ing both trees)."
-  echo "- change: after 1% of the files got new contents and times."
-  echo "- mirror: after 1% of the source files were deleted (velqo-cli CleanUp,"
-  echo "  rsync --delete)."
+  echo "- change: after 1% of the files (at least one) got new contents and times."
+  echo "- mirror: after 1% of the source files (at least one) were deleted (velqo-cli"
+  echo "  CleanUp, rsync --delete)."
+  echo
+  echo "rsync -a runs a sender and a receiver process, so on two cores its scan can"
+  echo "beat the single-process find floor."
   echo
   echo "Durability: rsync --fsync flushes every copied file. velqo-cli gives each copy a"
   echo "provisional old time, flushes the target file system once per directory pair"
