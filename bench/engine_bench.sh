@@ -9,12 +9,14 @@ set -euo pipefail
 
 runs=${1:-5}
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=$repo/build-bench
+# A build tree of its own: bench/compare.sh builds in build-bench and may run
+# at the same time.
+build=${VELQO_ENGINE_BENCH_BUILD:-$repo/build-engine-bench}
 work=${VELQO_ENGINE_BENCH_DIR:-/tmp/velqo-engine-bench}
 
-# Release build of the two bench programs only. Warnings are not errors
-# here: the optimiser raises false alarms the debug build does not.
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Release build of the two bench programs only, warnings as errors as in
+# every other build.
+cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELQO_WERROR=ON >/dev/null
 cmake --build "$build" --target engine_bench make_tree -j2 >/dev/null
 
 make_pair() {  # NAME FILES DIRS

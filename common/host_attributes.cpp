@@ -11,6 +11,8 @@
 #include <string>
 
 #include "common/attributes.h"
+#include "common/windows_path.h"
+#include "common/xattr_at.h"
 
 namespace velqo {
 
@@ -22,36 +24,42 @@ constexpr long kVfatMagic = 0x4d44;
 
 bool IsDotName(std::string_view name) { return !name.empty() && name[0] == '.'; }
 
-// The stored flags, or the default when none are stored (or readable).
-std::uint32_t StoredFlags(const std::string& host, bool is_dir) {
-  char text[16];
-  const ssize_t n = lgetxattr(host.c_str(), AttributeStore::kXattrName, text, sizeof text - 1);
-  if (n <= 0) return is_dir ? 0u : std::uint32_t{kAttrArchive};
+std::uint32_t DefaultFlags(bool is_dir) { return is_dir ? 0u : std::uint32_t{kAttrArchive}; }
+
+// The stored flags of value text, or the default when there is none.
+std::uint32_t ParseStoredFlags(const char* text, ssize_t n, bool is_dir) {
+  if (n <= 0) return DefaultFlags(is_dir);
   std::uint32_t value = 0;
   for (ssize_t i = 0; i < n; ++i) {
     if (text[i] < '0' || text[i] > '9') {
       // Someone else's text: not ours to interpret.
-      return is_dir ? 0u : std::uint32_t{kAttrArchive};
+      return DefaultFlags(is_dir);
     }
     value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
   }
   return value & kStoredFlags;
 }
 
-int OpenForIoctl(const std::string& host, const struct stat& st) {
+int OpenForIoctl(int dir_fd, const char* name, const struct stat& st) {
   int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
   if (S_ISDIR(st.st_mode)) flags |= O_DIRECTORY;
-  return open(host.c_str(), flags);
+  return openat(dir_fd, name, flags);
 }
 
-bool ReadFatAttributes(const std::string& host, const struct stat& st, std::uint32_t* fat) {
-  const int fd = OpenForIoctl(host, st);
+int OpenForIoctl(const std::string& host, const struct stat& st) { return OpenForIoctl(AT_FDCWD, host.c_str(), st); }
+
+bool ReadFatAttributes(int dir_fd, const char* name, const struct stat& st, std::uint32_t* fat) {
+  const int fd = OpenForIoctl(dir_fd, name, st);
   if (fd < 0) return false;
   __u32 value = 0;
   const bool ok = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &value) == 0;
   close(fd);
   *fat = value;
   return ok;
+}
+
+bool ReadFatAttributes(const std::string& host, const struct stat& st, std::uint32_t* fat) {
+  return ReadFatAttributes(AT_FDCWD, host.c_str(), st, fat);
 }
 
 Status SetMode(const std::string& host, mode_t mode) {
@@ -61,13 +69,47 @@ Status SetMode(const std::string& host, mode_t mode) {
 
 }  // namespace
 
-bool AttributeStore::IsVfat(const std::string& host, dev_t dev) {
+// An entry as the calls that read its flags reach it: by a name relative to
+// an open directory (AT_FDCWD and the full path for a lone lookup), and by
+// the full host path, built only for the rare calls without a relative form.
+class AttributeStore::Place {
+ public:
+  Place(int dir_fd, const char* name, std::string_view dir_host)
+      : dir_fd_(dir_fd), name_(name), dir_host_(dir_host) {}
+  explicit Place(const std::string& host) : dir_fd_(AT_FDCWD), name_(host.c_str()), full_(&host) {}
+
+  int dir_fd() const { return dir_fd_; }
+  const char* name() const { return name_; }
+  const std::string& Full() const {
+    if (full_ == nullptr) {
+      built_ = JoinHostPath(dir_host_, name_);
+      full_ = &built_;
+    }
+    return *full_;
+  }
+
+ private:
+  int dir_fd_;
+  const char* name_;
+  std::string_view dir_host_;
+  mutable const std::string* full_ = nullptr;
+  mutable std::string built_;
+};
+
+bool AttributeStore::IsVfat(const std::string& host, dev_t dev) { return IsVfat(Place(host), dev); }
+
+bool AttributeStore::IsVfat(const Place& place, dev_t dev) {
   auto it = vfat_.find(dev);
   if (it != vfat_.end()) return it->second;
   struct statfs sfs;
-  const bool vfat = statfs(host.c_str(), &sfs) == 0 && sfs.f_type == kVfatMagic;
+  const bool vfat = statfs(place.Full().c_str(), &sfs) == 0 && sfs.f_type == kVfatMagic;
   vfat_[dev] = vfat;
   return vfat;
+}
+
+void AttributeStore::ReadStoredAt(int dir_fd, const char* name, StoredValue* out) {
+  out->size = GetXattrAt(dir_fd, name, kXattrName, out->text, sizeof out->text - 1);
+  out->error = out->size < 0 ? errno : 0;
 }
 
 std::uint32_t AttributeStore::Read(const std::string& host, const struct stat& st, std::string_view name,
@@ -75,6 +117,16 @@ std::uint32_t AttributeStore::Read(const std::string& host, const struct stat& s
   // A drive root is a directory even when its host directory is reached
   // through a link.
   if (is_root) return kAttrDirectory;
+  return ReadPlace(Place(host), st, name, nullptr);
+}
+
+std::uint32_t AttributeStore::ReadAt(int dir_fd, std::string_view dir_host, const char* name,
+                                     const struct stat& st, const StoredValue* stored) {
+  return ReadPlace(Place(dir_fd, name, dir_host), st, name, stored);
+}
+
+std::uint32_t AttributeStore::ReadPlace(const Place& place, const struct stat& st, std::string_view name,
+                                        const StoredValue* stored) {
   const bool dot = IsDotName(name);
   // A link is one entry of its own, never the directory it may point to.
   if (S_ISLNK(st.st_mode)) return kAttrReparsePoint | (dot ? std::uint32_t{kAttrHidden} : 0u);
@@ -82,10 +134,22 @@ std::uint32_t AttributeStore::Read(const std::string& host, const struct stat& s
   std::uint32_t value = is_dir ? std::uint32_t{kAttrDirectory} : 0u;
   if ((st.st_mode & S_IWUSR) == 0) value |= kAttrReadOnly;
   std::uint32_t fat = 0;
-  if (IsVfat(host, st.st_dev) && ReadFatAttributes(host, st, &fat)) {
+  if (IsVfat(place, st.st_dev) && ReadFatAttributes(place.dir_fd(), place.name(), st, &fat)) {
     value |= fat & kStoredFlags;
   } else {
-    value |= StoredFlags(host, is_dir);
+    StoredValue read_now;
+    if (stored == nullptr) {
+      ReadStoredAt(place.dir_fd(), place.name(), &read_now);
+      stored = &read_now;
+    }
+    const char* text = stored->text;
+    ssize_t size = stored->size;
+    if (size < 0 && XattrAtUnavailable(stored->error)) {
+      // A kernel before the relative call: the same question by full path.
+      size = lgetxattr(place.Full().c_str(), kXattrName, read_now.text, sizeof read_now.text - 1);
+      text = read_now.text;
+    }
+    value |= ParseStoredFlags(text, size, is_dir);
   }
   if (dot) value |= kAttrHidden;
   return value == 0 ? kAttrNormal : value;
@@ -131,7 +195,7 @@ Status AttributeStore::Write(const std::string& host, const struct stat& st, std
   }
   std::uint32_t stored = attributes & kStoredFlags;
   if (dot) stored &= ~kAttrHidden;  // the name already says so
-  const std::uint32_t default_flags = is_dir ? 0u : std::uint32_t{kAttrArchive};
+  const std::uint32_t default_flags = DefaultFlags(is_dir);
   if (stored == default_flags) {
     // No stored value at all, so ordinary files need no extended attributes.
     if (lremovexattr(host.c_str(), kXattrName) != 0 && errno != ENODATA && errno != ENOTSUP) {

@@ -194,7 +194,14 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   const std::string written = WriteValue(value);
   const auto range = FindSection(section);
   if (!range) {
-    InsertLine(lines_.size(), "[" + std::string(section) + "]");
+    // Appended piece by piece: GCC 12 at -O3 mistakes `"[" + std::string`
+    // for an overlapping copy (-Wrestrict).
+    std::string header;
+    header.reserve(section.size() + 2);
+    header += '[';
+    header += section;
+    header += ']';
+    InsertLine(lines_.size(), std::move(header));
     InsertLine(lines_.size(), std::string(key) + "=" + written);
     return true;
   }

@@ -5,9 +5,12 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "common/drive_map.h"
+#include "common/helper_thread.h"
 #include "common/host_attributes.h"
 #include "common/path_resolver.h"
 #include "common/posix_platform.h"
@@ -64,6 +67,8 @@ class PosixPlatform final : public Platform {
     struct timespec provisional {};  // what the file carries until then
   };
   using InodeKey = std::pair<dev_t, ino_t>;
+  // A mounted file system: device, statfs type and identity.
+  using VolumeKey = std::tuple<dev_t, long, int, int>;
 
   Status Locate(std::string_view path, ResolvedPath* out) { return resolver_.Resolve(path, current_dir_, out); }
   // Locate, failing with kFileNotFound / kPathNotFound when the entry is missing.
@@ -79,6 +84,14 @@ class PosixPlatform final : public Platform {
   std::string HostToWindowsOrEmpty(std::string_view host) const;
   std::string ConfigHome() const;
 
+  Status FindOne(std::string_view pattern, std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
+  Status FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,
+                         std::vector<FindData>* found);
+  // The entries of names (a reading of the directory open as dir_fd) that
+  // match last and mask, in directory order.
+  void CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev, const DirListing& names,
+                      std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
+
   Status CopyLink(const ResolvedPath& from, const ResolvedPath& to);
   Status CopyRegular(const ResolvedPath& from, const ResolvedPath& to);
   void ForgetPending(const struct stat& st) { pending_.erase(InodeKey(st.st_dev, st.st_ino)); }
@@ -87,9 +100,11 @@ class PosixPlatform final : public Platform {
   DriveMap drives_;
   PathResolver resolver_;
   AttributeStore attributes_;
+  HelperThread helper_;  // shares the lookups of a search's entries
   std::string current_dir_;
   CopyProgress progress_;
   std::map<InodeKey, PendingCopy> pending_;
+  std::map<VolumeKey, std::string> volume_names_;  // file system names read from the mount table
   mode_t umask_ = 022;
 };
 

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <vector>
@@ -19,7 +20,7 @@ class CollectedSearch final : public DirSearch {
   explicit CollectedSearch(std::vector<FindData> entries) : entries_(std::move(entries)) {}
   bool Next(FindData* entry) override {
     if (next_ >= entries_.size()) return false;
-    *entry = entries_[next_++];
+    *entry = std::move(entries_[next_++]);
     return true;
   }
 
@@ -32,6 +33,49 @@ class CollectedSearch final : public DirSearch {
 // would hang the run.
 bool IsListable(const struct stat& st) {
   return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode);
+}
+
+// What a directory entry's type tells before any stat: pipes, sockets and
+// devices are never listed, and a search for directories only needs no look
+// at plain files. Links stay, to be reported as the entries of their own they
+// are. DT_UNKNOWN (a file system that does not fill in the type) tells
+// nothing, so such entries are examined as before.
+bool LeftOutByType(unsigned char type, bool directories_only) {
+  switch (type) {
+    case DT_UNKNOWN:
+    case DT_DIR:
+    case DT_LNK:
+      return false;
+    case DT_REG:
+      return directories_only;
+    default:
+      return true;
+  }
+}
+
+// What the lookups of one entry found.
+struct EntryProbe {
+  bool found = false;  // st is the entry's lstat
+  struct stat st {};
+  bool stored_read = false;
+  AttributeStore::StoredValue stored;
+};
+
+constexpr dev_t kNoDevice = static_cast<dev_t>(-1);
+
+// The lookups of the entry name of dir_fd: its lstat and, for a file or
+// directory on device flags_dev (where the flags are in the stored value),
+// the stored value. A plain file is left out of a search for directories
+// only here too, where the directory entry did not tell its type. Only
+// system calls, so that two threads may probe the entries of one directory
+// at once.
+void ProbeEntry(int dir_fd, const char* name, bool directories_only, dev_t flags_dev, EntryProbe* probe) {
+  probe->found = fstatat(dir_fd, name, &probe->st, AT_SYMLINK_NOFOLLOW) == 0;
+  if (probe->found && directories_only && S_ISREG(probe->st.st_mode)) probe->found = false;
+  if (!probe->found || probe->st.st_dev != flags_dev) return;
+  if (!S_ISREG(probe->st.st_mode) && !S_ISDIR(probe->st.st_mode)) return;
+  AttributeStore::ReadStoredAt(dir_fd, name, &probe->stored);
+  probe->stored_read = true;
 }
 
 bool Excluded(std::uint32_t attributes, std::uint32_t mask) {
@@ -50,59 +94,96 @@ Status PosixPlatform::FindFirst(std::string_view pattern, std::uint32_t mask, st
   if (cut == 0 && pattern.size() > 2 && pattern[1] == ':') cut = 2;
   const std::string_view last = pattern.substr(cut);
   std::vector<FindData> found;
+  Status st = HasWildcard(last) ? FindInDirectory(pattern.substr(0, cut), last, mask, &found)
+                                : FindOne(pattern, last, mask, &found);
+  if (!st.ok()) return st;
+  *search = std::make_unique<CollectedSearch>(std::move(found));
+  return Status::Ok();
+}
 
-  if (!HasWildcard(last)) {
-    // One entry's full path: that entry alone.
-    ResolvedPath r;
-    Status st = LocateExisting(pattern, &r);
-    if (!st.ok()) return st;
-    if (r.windows.IsRoot() || last.empty()) return Status::FileNotFound(std::string(pattern));
-    const std::uint32_t attributes = AttributesOf(r);
-    if (IsListable(r.st) && !IsTemporaryName(r.name) && !Excluded(attributes, mask)) {
-      const bool dir = S_ISDIR(r.st.st_mode);
-      found.push_back(FindData{r.name, attributes, dir ? 0 : static_cast<std::uint64_t>(r.st.st_size), DosTimeOf(r.st)});
-    }
-    *search = std::make_unique<CollectedSearch>(std::move(found));
-    return Status::Ok();
+// One entry's full path: that entry alone.
+Status PosixPlatform::FindOne(std::string_view pattern, std::string_view last, std::uint32_t mask,
+                              std::vector<FindData>* found) {
+  ResolvedPath r;
+  Status st = LocateExisting(pattern, &r);
+  if (!st.ok()) return st;
+  if (r.windows.IsRoot() || last.empty()) return Status::FileNotFound(std::string(pattern));
+  const std::uint32_t attributes = AttributesOf(r);
+  if (IsListable(r.st) && !IsTemporaryName(r.name) && !Excluded(attributes, mask)) {
+    const bool dir = S_ISDIR(r.st.st_mode);
+    found->push_back(FindData{r.name, attributes, dir ? 0 : static_cast<std::uint64_t>(r.st.st_size), DosTimeOf(r.st)});
   }
+  return Status::Ok();
+}
 
-  std::string dir_text(pattern.substr(0, cut));
-  if (dir_text.empty()) dir_text = current_dir_;
+Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,
+                                      std::vector<FindData>* found) {
+  const std::string dir_text = dir_part.empty() ? current_dir_ : std::string(dir_part);
   ResolvedPath dir;
   Status st = Locate(dir_text, &dir);
   if (!st.ok()) return st;
-  struct stat dir_st;
-  if (!dir.exists || stat(dir.host.c_str(), &dir_st) != 0 || !S_ISDIR(dir_st.st_mode)) {
+  // The resolution's lstat serves unless the directory is reached through a
+  // link (a drive's own directory is stat-ed already).
+  struct stat dir_st = dir.st;
+  if (!dir.exists || (S_ISLNK(dir.st.st_mode) && stat(dir.host.c_str(), &dir_st) != 0) || !S_ISDIR(dir_st.st_mode)) {
     return Status::PathNotFound(dir_text);
   }
-  DIR* d = opendir(dir.host.c_str());
-  if (d == nullptr) return Status::FromErrno(errno, "search " + dir_text);
+  // A directory a lookup has just read (is there an option file in it?)
+  // need not be read again: only opened, for the lookups relative to it.
+  const DirListing* names = resolver_.RecentListing(dir.host, dir_st);
+  DirListing read_now;
+  DIR* d = nullptr;
+  int dfd = -1;
+  if (names != nullptr) {
+    dfd = open(dir.host.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  } else if ((d = opendir(dir.host.c_str())) != nullptr) {
+    read_now.ReadFrom(d);
+    names = &read_now;
+    dfd = dirfd(d);
+  }
+  if (dfd < 0) return Status::FromErrno(errno, "search " + dir_text);
 
   if (!dir.windows.IsRoot() && !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".")) {
-    // "." and ".." come first, as the directories they name.
-    struct stat parent_st;
-    const std::string parent = dir.host.substr(0, dir.host.rfind('/'));
-    if (stat(parent.empty() ? "/" : parent.c_str(), &parent_st) != 0) parent_st = dir_st;
-    found.push_back(FindData{".", kAttrDirectory, 0, DosTimeOf(dir_st)});
-    found.push_back(FindData{"..", kAttrDirectory, 0, DosTimeOf(parent_st)});
+    // "." and ".." come first, as the directories they name; the resolution
+    // has looked at the parent already.
+    found->push_back(FindData{".", kAttrDirectory, 0, DosTimeOf(dir_st)});
+    found->push_back(FindData{"..", kAttrDirectory, 0, DosTimeOf(dir.parent_st)});
   }
-  const int dfd = dirfd(d);
-  while (const struct dirent* e = readdir(d)) {
-    const std::string_view name = e->d_name;
-    if (name == "." || name == ".." || IsTemporaryName(name)) continue;
-    if (name.find('\\') != std::string_view::npos || !MatchesWildcard(last, name)) continue;
-    struct stat st_entry;
-    if (fstatat(dfd, e->d_name, &st_entry, AT_SYMLINK_NOFOLLOW) != 0 || !IsListable(st_entry)) continue;
-    const std::string host = JoinHostPath(dir.host, name);
-    const std::uint32_t attributes = attributes_.Read(host, st_entry, name, false);
-    if (Excluded(attributes, mask)) continue;
-    const bool is_dir = S_ISDIR(st_entry.st_mode);
-    found.push_back(FindData{std::string(name), attributes, is_dir ? 0 : static_cast<std::uint64_t>(st_entry.st_size),
-                             DosTimeOf(st_entry)});
+  CollectEntries(dfd, dir.host, dir_st.st_dev, *names, last, mask, found);
+  if (d != nullptr) {
+    closedir(d);
+  } else {
+    close(dfd);
   }
-  closedir(d);
-  *search = std::make_unique<CollectedSearch>(std::move(found));
   return Status::Ok();
+}
+
+void PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev, const DirListing& names,
+                                   std::string_view last, std::uint32_t mask, std::vector<FindData>* found) {
+  const bool directories_only = (mask & kSearchDirectoriesOnly) != 0;
+  std::vector<std::size_t> picked;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (LeftOutByType(names.Type(i), directories_only) || !MatchesWildcard(last, names.Name(i))) continue;
+    picked.push_back(i);
+  }
+  // The two lookups of every entry, shared with the helper thread; what
+  // they found is then taken in directory order.
+  const dev_t flags_dev = attributes_.KeepsFlagsInStoredValue(dir_host, dir_dev) ? dir_dev : kNoDevice;
+  std::vector<EntryProbe> probes(picked.size());
+  helper_.ForEach(picked.size(), [&](std::size_t k) {
+    ProbeEntry(dir_fd, names.Name(picked[k]), directories_only, flags_dev, &probes[k]);
+  });
+  for (std::size_t k = 0; k < picked.size(); ++k) {
+    const EntryProbe& probe = probes[k];
+    if (!probe.found || !IsListable(probe.st)) continue;
+    const char* name = names.Name(picked[k]);
+    const std::uint32_t attributes =
+        attributes_.ReadAt(dir_fd, dir_host, name, probe.st, probe.stored_read ? &probe.stored : nullptr);
+    if (Excluded(attributes, mask)) continue;
+    const bool is_dir = S_ISDIR(probe.st.st_mode);
+    found->push_back(FindData{std::string(name), attributes,
+                              is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st)});
+  }
 }
 
 }  // namespace velqo

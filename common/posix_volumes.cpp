@@ -74,11 +74,26 @@ Status PosixPlatform::VolumeFileSystemName(std::string_view root, std::string* n
       return Status::Ok();
     }
   }
-  struct stat dev_st;
+  // The mount table is read once per file system: the device number with
+  // the type and identity statfs gives, so another file system mounted on
+  // the same device later (a different stick in the same slot) is not
+  // taken for the first.
+  struct stat dev_st = r.st;
+  const bool dev_known = !S_ISLNK(r.st.st_mode) || stat(r.host.c_str(), &dev_st) == 0;
+  VolumeKey key{};
+  if (dev_known) {
+    key = VolumeKey{dev_st.st_dev, magic, sfs.f_fsid.__val[0], sfs.f_fsid.__val[1]};
+    auto it = volume_names_.find(key);
+    if (it != volume_names_.end()) {
+      *name = it->second;
+      return Status::Ok();
+    }
+  }
   std::string type;
-  if (stat(r.host.c_str(), &dev_st) == 0) type = MountTableType(dev_st.st_dev);
+  if (dev_known) type = MountTableType(dev_st.st_dev);
   if (type.empty()) type = magic == 0xEF53 ? "ext4" : "unknown";
   *name = WindowsName(type);
+  if (dev_known) volume_names_[key] = *name;
   return Status::Ok();
 }
 

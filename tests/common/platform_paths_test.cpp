@@ -171,6 +171,12 @@ TEST_F(PlatformPathsTest, VolumeNameAndSpaceOfTheSandboxFileSystem) {
   }
   EXPECT_FALSE(name.empty());
   for (const char c : name) EXPECT_FALSE(c >= 'a' && c <= 'z') << name;
+  // Asked again, and for another drive on the same file system.
+  for (const char* root : {"C:\\", "D:\\", "c:\\"}) {
+    std::string again;
+    ASSERT_TRUE(fs->VolumeFileSystemName(root, &again).ok());
+    EXPECT_EQ(again, name) << root;
+  }
 
   std::uint64_t total = 0, free = 0;
   ASSERT_TRUE(fs->DiskSpace("C:\\", &total, &free).ok());
@@ -252,6 +258,71 @@ TEST_F(PlatformPathsTest, LocaleValuesOfTheCLocale) {
   EXPECT_EQ(intl.clock24, 1);     // %H:%M:%S
   EXPECT_EQ(intl.am, "AM");
   EXPECT_EQ(intl.pm, "PM");
+}
+
+TEST_F(PlatformPathsTest, ADriveWhoseDirectoryVanishesIsMissingThoughItsPathsWereCached) {
+  sandbox.MakeDir("E:\\Deep\\Er\\Still");
+  auto fs = Make(sandbox.Config());
+  EXPECT_TRUE(DirectoryExists(*fs, "e:\\deep\\er\\still"));
+  std::filesystem::remove_all(sandbox.DriveDir('E'));  // an unplugged disk
+  std::uint32_t a = 0;
+  EXPECT_EQ(fs->GetAttributes("e:\\deep\\er\\still", &a).code(), Status::Code::kPathNotFound);
+  EXPECT_EQ(fs->GetAttributes("E:\\", &a).code(), Status::Code::kPathNotFound);
+  std::unique_ptr<DirSearch> search;
+  EXPECT_EQ(fs->FindFirst("e:\\deep\\er\\*.*", kMaskEverything, &search).code(), Status::Code::kPathNotFound);
+  // Plugged in again with other spellings.
+  sandbox.MakeDir("E:\\DEEP\\eR\\sTILL");
+  EXPECT_EQ(Host(*fs, "e:\\deep\\er\\still"), sandbox.DriveDir('E') + "/DEEP/eR/sTILL");
+}
+
+TEST_F(PlatformPathsTest, LowerCasedLookupsStayTrueAcrossMoreDirectoriesThanAreKept) {
+  constexpr int kDirs = 40;
+  for (int i = 0; i < kDirs; ++i) sandbox.WriteFile("C:\\Set\\Dir" + std::to_string(i) + "\\Mixed.TXT", "m");
+  auto fs = Make(sandbox.Config());
+  const auto lower = [](int i) { return "c:\\set\\dir" + std::to_string(i) + "\\mixed.txt"; };
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < kDirs; ++i) {
+      EXPECT_EQ(Host(*fs, lower(i)), sandbox.HostPath("C:\\Set\\Dir" + std::to_string(i) + "\\Mixed.TXT"));
+      EXPECT_FALSE(EntryExists(*fs, "c:\\set\\dir" + std::to_string(i) + "\\absent"));
+    }
+  }
+  // Changed behind the layer's back, in a directory asked about long ago
+  // and in the one asked about last.
+  for (const int i : {0, kDirs - 1}) {
+    const std::string dir = sandbox.HostPath("C:\\Set\\Dir" + std::to_string(i));
+    ASSERT_EQ(rename((dir + "/Mixed.TXT").c_str(), (dir + "/Gone.txt").c_str()), 0);
+    sandbox.WriteFile("C:\\Set\\Dir" + std::to_string(i) + "\\MIXED.txt", "new");
+    sandbox.WriteFile("C:\\Set\\Dir" + std::to_string(i) + "\\Absent", "now here");
+    EXPECT_EQ(Host(*fs, lower(i)), dir + "/MIXED.txt");
+    EXPECT_TRUE(EntryExists(*fs, "c:\\set\\dir" + std::to_string(i) + "\\absent"));
+  }
+}
+
+// Names equal but for case: the first in directory order is the one meant,
+// whichever of them this layer adds or removes.
+TEST_F(PlatformPathsTest, OfNamesEqualIgnoringCaseTheFirstInDirectoryOrderIsFound) {
+  sandbox.WriteFile("C:\\Twins\\Name.txt", "1");
+  sandbox.WriteFile("C:\\Twins\\NAME.txt", "2");
+  sandbox.WriteFile("C:\\Twins\\name.TXT", "3");
+  auto fs = Make(sandbox.Config());
+  const std::string dir = sandbox.HostPath("C:\\Twins");
+  const auto first_on_disk = [&] {
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+      if (EqualsIgnoreCase(e.path().filename().string(), "name.txt")) return e.path().filename().string();
+    }
+    return std::string();
+  };
+  for (int left = 3; left > 0; --left) {
+    const std::string first = first_on_disk();
+    for (int ask = 0; ask < 3; ++ask) EXPECT_EQ(Host(*fs, "c:\\twins\\NaMe.TxT"), dir + "/" + first);
+    ASSERT_TRUE(fs->DeleteFile("C:\\Twins\\" + first).ok());
+  }
+  EXPECT_FALSE(EntryExists(*fs, "c:\\twins\\name.txt"));
+  ASSERT_TRUE(fs->CreateNewFile("C:\\Twins\\nAmE.txt").ok());
+  EXPECT_EQ(Host(*fs, "c:\\twins\\name.txt"), dir + "/nAmE.txt");
+  ASSERT_TRUE(fs->MoveFile("c:\\twins\\name.txt", "C:\\Twins\\Other.txt").ok());
+  EXPECT_FALSE(EntryExists(*fs, "c:\\twins\\name.txt"));
+  EXPECT_EQ(Host(*fs, "c:\\twins\\other.TXT"), dir + "/Other.txt");
 }
 
 class PlatformProcessTest : public PlatformPathsTest {

@@ -6,15 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "common/dos_time.h"
 #include "common/platform_ops.h"
 #include "common/posix_platform.h"
+#include "common/xattr_at.h"
 #include "tests/common/xattr_probe.h"
 #include "tests/support/sandbox.h"
 
@@ -88,6 +92,13 @@ TEST_F(PlatformSearchTest, DotEntriesComeFirstExceptInADriveRoot) {
   EXPECT_EQ(in_dir[1].name, "..");
   EXPECT_EQ(in_dir[0].attributes & kAttrDirectory, kAttrDirectory);
   EXPECT_EQ(in_dir[2].name, "file");
+  // Each with the time of the directory it names.
+  sandbox.SetMtime("D:\\Dir", 1200000000);
+  sandbox.SetMtime("D:\\", 1300000000);
+  const auto timed = Search("D:\\Dir\\*.*", kMaskEverything);
+  ASSERT_EQ(timed.size(), 3u);
+  EXPECT_EQ(timed[0].dos_time, DosTimeFromTimespec(std::timespec{1200000000, 0}));
+  EXPECT_EQ(timed[1].dos_time, DosTimeFromTimespec(std::timespec{1300000000, 0}));
 
   const auto in_root = Search("D:\\*.*", kMaskEverything);
   ASSERT_EQ(in_root.size(), 1u);
@@ -189,6 +200,139 @@ TEST_F(PlatformSearchTest, SymbolicLinksAreReparsePointsNeverDirectories) {
   EXPECT_EQ(Attributes("C:\\L\\ToDir"), kAttrReparsePoint);
   // A file search lists a link as one entry, whatever it points to.
   EXPECT_EQ(AttributesByName("C:\\L\\*.*", kAttrReadOnly | kAttrArchive).count("ToDir"), 1u);
+}
+
+// The directory walks ask for directories only: files are left out without
+// being looked at, and everything else comes out as a full search gives it.
+TEST_F(PlatformSearchTest, ADirectoriesOnlySearchGivesWhatAFullSearchGivesLessTheFiles) {
+  sandbox.MakeDir("C:\\W\\Sub");
+  sandbox.MakeDir("C:\\W\\Flagged");
+  sandbox.MakeDir("C:\\W\\.dotdir");
+  sandbox.WriteFile("C:\\W\\file.txt", "f");
+  sandbox.WriteFile("C:\\W\\.dotfile", "d");
+  ASSERT_EQ(symlink(sandbox.HostPath("C:\\W\\Sub").c_str(), sandbox.HostPath("C:\\W\\ToSub").c_str()), 0);
+  ASSERT_EQ(mkfifo(sandbox.HostPath("C:\\W\\pipe").c_str(), 0644), 0);
+  const bool stores_flags = StoresExtendedAttributes(sandbox.DriveDir('C'));
+  if (stores_flags) {
+    ASSERT_TRUE(fs->SetAttributes("C:\\W\\Flagged", kAttrHidden | kAttrSystem).ok());
+  }
+
+  for (const std::uint32_t mask : {std::uint32_t{kAttrDirectory}, std::uint32_t{kAttrDirectory | kAttrReadOnly},
+                                   std::uint32_t{kMaskEverything}}) {
+    std::vector<FindData> expected;
+    for (const FindData& e : Search("C:\\W\\*.*", mask)) {
+      if ((e.attributes & (kAttrDirectory | kAttrReparsePoint)) != 0) expected.push_back(e);
+    }
+    const auto dirs_only = Search("C:\\W\\*.*", mask | kSearchDirectoriesOnly);
+    ASSERT_EQ(dirs_only.size(), expected.size()) << mask;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(dirs_only[i].name, expected[i].name);
+      EXPECT_EQ(dirs_only[i].attributes, expected[i].attributes) << expected[i].name;
+      EXPECT_EQ(dirs_only[i].dos_time, expected[i].dos_time) << expected[i].name;
+    }
+  }
+  const auto plain = AttributesByName("C:\\W\\*.*", kAttrDirectory | kSearchDirectoriesOnly);
+  // A link to a directory is one entry of its own, never a directory.
+  EXPECT_EQ(plain.at("ToSub"), kAttrReparsePoint);
+  EXPECT_EQ(plain.at("Sub"), kAttrDirectory);
+  EXPECT_EQ(plain.count("file.txt"), 0u);
+  EXPECT_EQ(plain.count("pipe"), 0u);
+  EXPECT_EQ(plain.count(".dotdir"), 0u);
+  EXPECT_EQ(plain.count("Flagged"), stores_flags ? 0u : 1u);
+  const auto all = AttributesByName("C:\\W\\*.*", kMaskEverything | kSearchDirectoriesOnly);
+  EXPECT_EQ(all.at(".dotdir"), kAttrDirectory | kAttrHidden);
+  if (stores_flags) {
+    EXPECT_EQ(all.at("Flagged"), kAttrDirectory | kAttrHidden | kAttrSystem);
+  }
+  EXPECT_EQ(all.count(".dotfile"), 0u);
+}
+
+// Large directories have their entries looked at by two threads; what each
+// entry reports, and the order, must not depend on which one did it.
+TEST_F(PlatformSearchTest, EveryEntryOfALargeDirectoryReportsItsOwnValuesInDirectoryOrder) {
+  const bool stores_flags = StoresExtendedAttributes(sandbox.DriveDir('D'));
+  constexpr int kFiles = 300;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string path = "D:\\Big\\F" + std::to_string(i);
+    sandbox.WriteFile(path, std::string(static_cast<std::size_t>(i), 'x'));
+    sandbox.SetMtime(path, 1400000000 + 2 * i);
+    if (i % 7 == 0) sandbox.SetReadOnly(path, true);
+    if (stores_flags && i % 5 == 0) {
+      ASSERT_TRUE(fs->SetAttributes(path, kAttrSystem | (i % 7 == 0 ? 1u : 0u)).ok());
+    }
+  }
+  for (int i = 0; i < 30; ++i) sandbox.MakeDir("D:\\Big\\Dir" + std::to_string(i));
+
+  std::vector<std::string> host_order;
+  for (const auto& e : std::filesystem::directory_iterator(sandbox.HostPath("D:\\Big"))) {
+    host_order.push_back(e.path().filename().string());
+  }
+  for (int round = 0; round < 3; ++round) {
+    const auto entries = Search("D:\\Big\\*.*", kMaskEverything);
+    ASSERT_EQ(entries.size(), host_order.size() + 2);
+    for (std::size_t k = 0; k < host_order.size(); ++k) {
+      const FindData& e = entries[k + 2];
+      ASSERT_EQ(e.name, host_order[k]);
+      if (e.name[0] == 'D') {
+        EXPECT_EQ(e.attributes, kAttrDirectory) << e.name;
+        continue;
+      }
+      const int i = std::stoi(e.name.substr(1));
+      std::uint32_t want = (stores_flags && i % 5 == 0) ? kAttrSystem : kAttrArchive;
+      if (i % 7 == 0) want |= kAttrReadOnly;
+      EXPECT_EQ(e.attributes, want) << e.name;
+      EXPECT_EQ(e.attributes, Attributes("D:\\Big\\" + e.name)) << e.name;
+      EXPECT_EQ(e.size, static_cast<std::uint64_t>(i)) << e.name;
+      EXPECT_EQ(e.dos_time, DosTimeFromTimespec(std::timespec{1400000000 + 2 * i, 0})) << e.name;
+    }
+  }
+}
+
+// A search right after a lookup in the same directory may take that
+// lookup's reading of it; it must still see every change made since.
+TEST_F(PlatformSearchTest, ASearchAfterALookupSeesWhatChangedInBetween) {
+  sandbox.WriteFile("C:\\Pair\\one.txt", "1");
+  const auto names = [&] {
+    std::set<std::string> out;
+    for (const FindData& e : Search("c:\\pair\\*.*", kMaskAllFiles)) out.insert(e.name);
+    return out;
+  };
+  // The case-insensitive miss reads the directory.
+  EXPECT_FALSE(EntryExists(*fs, "c:\\pair\\options.upd"));
+  EXPECT_EQ(names(), (std::set<std::string>{"one.txt"}));
+
+  EXPECT_FALSE(EntryExists(*fs, "c:\\pair\\options.upd"));
+  sandbox.WriteFile("C:\\Pair\\Behind.txt", "b");  // another program
+  EXPECT_EQ(names(), (std::set<std::string>{"one.txt", "Behind.txt"}));
+
+  EXPECT_FALSE(EntryExists(*fs, "c:\\pair\\options.upd"));
+  ASSERT_TRUE(fs->CreateNewFile("c:\\pair\\Mine.txt").ok());  // this layer
+  ASSERT_TRUE(fs->DeleteFile("c:\\pair\\one.txt").ok());
+  EXPECT_EQ(names(), (std::set<std::string>{"Behind.txt", "Mine.txt"}));
+
+  EXPECT_FALSE(EntryExists(*fs, "c:\\pair\\options.upd"));
+  ASSERT_EQ(std::remove(sandbox.HostPath("C:\\Pair\\Behind.txt").c_str()), 0);
+  EXPECT_EQ(names(), (std::set<std::string>{"Mine.txt"}));
+}
+
+// Kernels before the relative attribute call (Debian's own among them) read
+// the flags by full path; searches and single lookups must agree there too.
+TEST_F(PlatformSearchTest, FlagsReadTheSameWithoutTheRelativeAttributeCall) {
+  if (!StoresExtendedAttributes(sandbox.DriveDir('C'))) GTEST_SKIP() << "no extended attributes here";
+  for (int i = 0; i < 40; ++i) sandbox.WriteFile("C:\\Old\\f" + std::to_string(i), "x");
+  sandbox.MakeDir("C:\\Old\\Sub");
+  ASSERT_TRUE(fs->SetAttributes("C:\\Old\\f3", kAttrHidden | kAttrSystem).ok());
+  ASSERT_TRUE(fs->SetAttributes("C:\\Old\\Sub", kAttrArchive).ok());
+  const auto with_call = AttributesByName("C:\\Old\\*.*", kMaskEverything);
+  SetXattrAtMissing(true);
+  const auto without = AttributesByName("C:\\Old\\*.*", kMaskEverything);
+  const std::uint32_t single = Attributes("C:\\Old\\f3");
+  SetXattrAtMissing(false);
+  EXPECT_EQ(without, with_call);
+  EXPECT_EQ(without.at("f3"), kAttrHidden | kAttrSystem);
+  EXPECT_EQ(without.at("f4"), kAttrArchive);
+  EXPECT_EQ(without.at("Sub"), kAttrDirectory | kAttrArchive);
+  EXPECT_EQ(single, kAttrHidden | kAttrSystem);
 }
 
 }  // namespace
