@@ -62,17 +62,8 @@ class ActionsTest : public SandboxTest {
     return lines;
   }
 
-  // A local time as seconds since the epoch, for file times.
   static std::time_t Local(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
+    return LocalEpoch(year, month, day, hour, minute, second);
   }
 
   // A file with contents and a known time, captured into File1Data/File2Data.

@@ -142,17 +142,8 @@ class EngineTest : public SandboxTest {
     return RunUpdate(*state);
   }
 
-  // A local time as seconds since the epoch.
   static std::time_t Local(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
+    return LocalEpoch(year, month, day, hour, minute, second);
   }
   static constexpr std::time_t kHour = 3600;
   // An even-second time some days before the platform's "now".

@@ -14,6 +14,18 @@ namespace fsys = std::filesystem;
 
 namespace velqo::testing {
 
+std::time_t LocalEpoch(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
 Sandbox::Sandbox() {
   std::string tmpl = (fsys::temp_directory_path() / "velqo-test-XXXXXX").string();
   if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");

@@ -13,6 +13,10 @@
 
 namespace velqo::testing {
 
+// A local date and time as seconds since the epoch (mktime with the
+// daylight-saving rule of that date), for file times in tests.
+std::time_t LocalEpoch(int year, int month, int day, int hour, int minute, int second);
+
 // A fresh temporary directory holding three drives (C:, D:, E:, mapped
 // through VELQO_DRIVES), a Windows directory (XDG_CONFIG_HOME/velqo) and a
 // program directory. Removed, read-only entries included, when destroyed.
