@@ -38,6 +38,8 @@ volatile std::sig_atomic_t g_temp_armed = 0;
 
 void Arm(const std::string& path) {
   g_temp_armed = 0;
+  // The kernel refuses longer paths anyway; never write past the buffer.
+  if (path.size() > PATH_MAX) return;
   std::atomic_signal_fence(std::memory_order_seq_cst);
   std::memcpy(g_temp_path, path.c_str(), path.size() + 1);
   std::atomic_signal_fence(std::memory_order_seq_cst);
