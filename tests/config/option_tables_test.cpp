@@ -24,7 +24,10 @@ TEST(ParseList, SplitsAtEveryCommaKeepingEmptyItems) {
 
 TEST(ParseList, KeepsTheFirstHundredItems) {
   std::string text;
-  for (int i = 1; i <= 150; ++i) text += (i > 1 ? "," : "") + std::to_string(i);
+  for (int i = 1; i <= 150; ++i) {
+    if (i > 1) text += ',';
+    text += std::to_string(i);
+  }
   EXPECT_EQ(ParseList(text, &table), 100);
   EXPECT_EQ(table[99].view(), "100");
 }

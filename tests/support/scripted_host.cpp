@@ -40,7 +40,10 @@ void ScriptedHost::PumpEvents() {
 
 int ScriptedHost::Confirm(ShownBox::Kind kind, std::string_view path1, std::string_view path2) {
   ShownBox box{kind, {}, std::string(path1), Icon::kNone, Buttons::kOk, 0};
-  if (!path2.empty()) box.text += "|" + std::string(path2);
+  if (!path2.empty()) {
+    box.text += '|';
+    box.text += path2;
+  }
   box.answer = NextAnswer(mrOk);
   boxes.push_back(box);
   return box.answer;
