@@ -15,72 +15,31 @@
 #include <string>
 
 #include "common/posix_platform.h"
+#include "common/quiet_host.h"
 #include "config/app_state.h"
 #include "engine/update_run.h"
 
 namespace {
 
 // A host that shows nothing and answers every question with its first
-// button (OK, Yes) and every confirmation with OK.
-class NullHost : public velqo::Host {
+// button (OK, Yes) and every confirmation with OK; it counts and prints
+// the boxes, which a run over equal trees should not show at all.
+class NullHost : public velqo::QuietHost {
  public:
-  NullHost(std::string dir1, std::string dir2) : dir1_(std::move(dir1)), dir2_(std::move(dir2)) {}
+  NullHost(std::string_view dir1, std::string_view dir2) {
+    SetDir1Text(dir1);
+    SetDir2Text(dir2);
+  }
 
-  velqo::Answer MessageBox(std::string_view text, std::string_view caption, velqo::Icon,
+  velqo::Answer MessageBox(std::string_view text, std::string_view caption, velqo::Icon icon,
                            velqo::Buttons buttons) override {
     ++boxes;
     std::fprintf(stderr, "box: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                  static_cast<int>(text.size()), text.data());
-    return buttons == velqo::Buttons::kYesNo || buttons == velqo::Buttons::kYesNoCancel
-               ? velqo::Answer::kYes
-               : velqo::Answer::kOk;
+    return QuietHost::MessageBox(text, caption, icon, buttons);
   }
-  void DebugBox(std::string_view, std::string_view) override {}
-  void PumpEvents() override {}
-  void SetStatusText(std::string_view) override {}
-  void SetProgressMax(int) override {}
-  void SetProgressPosition(int) override {}
-  void SetUpdateEnabled(bool) override {}
-  void SetCancelEnabled(bool) override {}
-  void SetWaitCursor(bool) override {}
-  int ConfirmCopy(std::string_view, std::string_view, std::string_view, std::string_view) override {
-    return velqo::mrOk;
-  }
-  int ConfirmOlderCopy(std::string_view, std::string_view, std::string_view,
-                       std::string_view) override {
-    return velqo::mrOk;
-  }
-  int ConfirmDelete(std::string_view, std::string_view) override { return velqo::mrOk; }
-  void StatusShow() override {}
-  void StatusHide() override {}
-  void StatusSetMode(std::string_view) override {}
-  void StatusSetFiles(std::string_view, std::string_view, std::string_view,
-                      std::string_view) override {}
-  void StatusSetSingle(std::string_view, std::string_view) override {}
-  void SetTreeDirectory(int, std::string_view) override {}
-  void EndApplication() override {}
-  bool SaveFileDialog(std::string_view, std::string_view, std::string_view,
-                      std::string*) override {
-    return false;
-  }
-  bool OpenFileDialog(std::string_view, std::string_view, std::string_view,
-                      std::string*) override {
-    return false;
-  }
-  bool AskIntlSettings(int*, int*) override { return false; }
-  std::string Dir1Text() override { return dir1_; }
-  std::string Dir2Text() override { return dir2_; }
-  void SetDir1Text(std::string_view) override {}
-  void SetDir2Text(std::string_view) override {}
-  void SetBatchList(const std::vector<std::string>&, int) override {}
-  void SetDirPairItems(const std::vector<std::string>&) override {}
-  std::vector<std::string> DirPairItems() override { return {}; }
 
   int boxes = 0;
-
- private:
-  std::string dir1_;
-  std::string dir2_;
 };
 
 void SetOptions(velqo::OptionSet& o) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/progress.h"
-#include "common/host.h"
+#include "common/quiet_host.h"
 
 namespace velqo::cli {
 
@@ -38,8 +38,8 @@ struct TerminalHostOptions {
 // "[Caption] text", to the output stream; a question then prints its
 // answers and reads one line. After end of input every question takes its
 // safest answer (Cancel where offered, else No, else OK) and says so.
-// Windows-only parts (trees, cursor, buttons) do nothing.
-class TerminalHost : public Host {
+// Windows-only parts (trees, cursor, buttons, file dialogs) do nothing.
+class TerminalHost : public QuietHost {
  public:
   TerminalHost(std::istream& in, std::ostream& out, TerminalHostOptions options = {});
 
@@ -51,9 +51,6 @@ class TerminalHost : public Host {
   void SetStatusText(std::string_view text) override;
   void SetProgressMax(int maximum) override;
   void SetProgressPosition(int position) override;
-  void SetUpdateEnabled(bool) override {}
-  void SetCancelEnabled(bool) override {}
-  void SetWaitCursor(bool) override {}
 
   int ConfirmCopy(std::string_view path1, std::string_view path2, std::string_view data1,
                   std::string_view data2) override;
@@ -61,35 +58,10 @@ class TerminalHost : public Host {
                        std::string_view data2) override;
   int ConfirmDelete(std::string_view path, std::string_view data) override;
 
-  // The status window is not printed: a line per file would bury the
-  // output, and the progress line shows the file being copied.
-  void StatusShow() override {}
-  void StatusHide() override {}
-  void StatusSetMode(std::string_view) override {}
-  void StatusSetFiles(std::string_view, std::string_view, std::string_view,
-                      std::string_view) override {}
-  void StatusSetSingle(std::string_view, std::string_view) override {}
-
-  void SetTreeDirectory(int, std::string_view) override {}
+  // The status window stays QuietHost's empty one: a line per file would
+  // bury the output, and the progress line shows the file being copied.
   void EndApplication() override { end_requested_ = true; }
-
-  bool SaveFileDialog(std::string_view, std::string_view, std::string_view,
-                      std::string*) override {
-    return false;
-  }
-  bool OpenFileDialog(std::string_view, std::string_view, std::string_view,
-                      std::string*) override {
-    return false;
-  }
   bool AskIntlSettings(int* time_choice, int* date_choice) override;
-
-  std::string Dir1Text() override { return dir1_; }
-  std::string Dir2Text() override { return dir2_; }
-  void SetDir1Text(std::string_view text) override { dir1_ = text; }
-  void SetDir2Text(std::string_view text) override { dir2_ = text; }
-  void SetBatchList(const std::vector<std::string>&, int) override {}
-  void SetDirPairItems(const std::vector<std::string>& pairs) override { pairs_ = pairs; }
-  std::vector<std::string> DirPairItems() override { return pairs_; }
 
   // Boxes that reported a failure so far: caption "Error" or "Capacity
   // Exceeded", or an error or stop icon.
@@ -122,9 +94,6 @@ class TerminalHost : public Host {
   bool end_requested_ = false;
   int reported_errors_ = 0;
   int stopping_answers_ = 0;
-  std::string dir1_;
-  std::string dir2_;
-  std::vector<std::string> pairs_;
 };
 
 }  // namespace velqo::cli

@@ -93,6 +93,23 @@ Status PosixPlatform::MoveFile(std::string_view from, std::string_view to) {
   return Status::Ok();
 }
 
+int PosixPlatform::ChangeEntry(const ResolvedPath& r, EntryChange kind,
+                              const std::function<bool()>& change) {
+  const std::string dir = HostParentPath(r.host);
+  const bool current = resolver_.BeginChange(dir);
+  if (!change()) {
+    const int err = errno;  // taken before the resolver can touch errno
+    resolver_.EndChange(dir, false, {}, {});
+    return err;
+  }
+  if (kind == EntryChange::kAdds) {
+    resolver_.EndChange(dir, current, r.name, {});
+  } else {
+    resolver_.EndChange(dir, current, {}, r.name);
+  }
+  return 0;
+}
+
 Status PosixPlatform::DeleteFile(std::string_view path) {
   ResolvedPath r;
   Status st = LocateExisting(path, &r);
@@ -100,14 +117,8 @@ Status PosixPlatform::DeleteFile(std::string_view path) {
   if (r.windows.IsRoot() || S_ISDIR(r.st.st_mode)) return Status::AccessDenied("a directory: " + std::string(path));
   // Enforced here because root would otherwise delete it.
   if (IsReadOnlyFile(r.st)) return Status::AccessDenied("read-only file: " + std::string(path));
-  const std::string dir = HostParentPath(r.host);
-  const bool current = resolver_.BeginChange(dir);
-  if (unlink(r.host.c_str()) != 0) {
-    const int err = errno;
-    resolver_.EndChange(dir, false, {}, {});
-    return Status::FromErrno(err, "delete " + r.host);
-  }
-  resolver_.EndChange(dir, current, {}, r.name);
+  const int err = ChangeEntry(r, EntryChange::kRemoves, [&] { return unlink(r.host.c_str()) == 0; });
+  if (err != 0) return Status::FromErrno(err, "delete " + r.host);
   ForgetPending(r.st);
   return Status::Ok();
 }
@@ -118,14 +129,8 @@ Status PosixPlatform::CreateDirectory(std::string_view path) {
   if (!st.ok()) return st;
   if (r.windows.IsRoot() || r.exists) return Status::AlreadyExists(std::string(path));
   if (!r.parent_exists) return Status::PathNotFound(std::string(path));
-  const std::string dir = HostParentPath(r.host);
-  const bool current = resolver_.BeginChange(dir);
-  if (mkdir(r.host.c_str(), 0777) != 0) {
-    const int err = errno;
-    resolver_.EndChange(dir, false, {}, {});
-    return Status::FromErrno(err, "create directory " + r.host);
-  }
-  resolver_.EndChange(dir, current, r.name, {});
+  const int err = ChangeEntry(r, EntryChange::kAdds, [&] { return mkdir(r.host.c_str(), 0777) == 0; });
+  if (err != 0) return Status::FromErrno(err, "create directory " + r.host);
   return Status::Ok();
 }
 
@@ -135,15 +140,9 @@ Status PosixPlatform::RemoveDirectory(std::string_view path) {
   if (!st.ok()) return st;
   if (r.windows.IsRoot()) return Status::AccessDenied("cannot remove a drive root");
   if (!S_ISDIR(r.st.st_mode)) return Status::InvalidArgument("not a directory: " + std::string(path));
-  const std::string dir = HostParentPath(r.host);
-  const bool current = resolver_.BeginChange(dir);
-  if (rmdir(r.host.c_str()) != 0) {
-    const int err = errno;
-    resolver_.EndChange(dir, false, {}, {});
-    if (err == EEXIST || err == ENOTEMPTY) return Status::NotEmpty(std::string(path));
-    return Status::FromErrno(err, "remove directory " + r.host);
-  }
-  resolver_.EndChange(dir, current, {}, r.name);
+  const int err = ChangeEntry(r, EntryChange::kRemoves, [&] { return rmdir(r.host.c_str()) == 0; });
+  if (err == EEXIST || err == ENOTEMPTY) return Status::NotEmpty(std::string(path));
+  if (err != 0) return Status::FromErrno(err, "remove directory " + r.host);
   resolver_.ForgetTree(r.host);
   return Status::Ok();
 }
@@ -169,16 +168,13 @@ Status PosixPlatform::CreateNewFile(std::string_view path) {
   if (!st.ok()) return st;
   if (r.windows.IsRoot() || r.exists) return Status::AlreadyExists(std::string(path));
   if (!r.parent_exists) return Status::PathNotFound(std::string(path));
-  const std::string dir = HostParentPath(r.host);
-  const bool current = resolver_.BeginChange(dir);
-  const int fd = open(r.host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    const int err = errno;
-    resolver_.EndChange(dir, false, {}, {});
-    return Status::FromErrno(err, "create " + r.host);
-  }
-  close(fd);
-  resolver_.EndChange(dir, current, r.name, {});
+  const int err = ChangeEntry(r, EntryChange::kAdds, [&] {
+    const int fd = open(r.host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+  });
+  if (err != 0) return Status::FromErrno(err, "create " + r.host);
   return Status::Ok();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <sys/stat.h>
 
 #include <map>
@@ -73,6 +75,11 @@ class PosixPlatform final : public Platform {
   Status Locate(std::string_view path, ResolvedPath* out) { return resolver_.Resolve(path, current_dir_, out); }
   // Locate, failing with kFileNotFound / kPathNotFound when the entry is missing.
   Status LocateExisting(std::string_view path, ResolvedPath* out);
+  enum class EntryChange { kAdds, kRemoves };
+  // Runs change (a system call that adds or removes the entry r names,
+  // true on success) with the resolver's cache of the parent kept true.
+  // Returns 0, or the errno the change failed with.
+  int ChangeEntry(const ResolvedPath& r, EntryChange kind, const std::function<bool()>& change);
   std::uint32_t AttributesOf(const ResolvedPath& r) {
     return attributes_.Read(r.host, r.st, r.name, r.windows.IsRoot());
   }
