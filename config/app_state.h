@@ -25,6 +25,9 @@ struct SwitchFlags {
   int JfdiSwitch = 0;
   int XattrSwitch = 0;
   int DemoMode = 0;
+  // Lets a run whose top Dir 1 is empty go on unasked under JFDI (the
+  // console program's option); off, such a run is refused.
+  int AllowEmptySource = 0;
 };
 
 // The five copies of the option set and what is kept with them.
