@@ -1,5 +1,10 @@
 #include "common/dir_listing.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "common/path_resolver.h"
 #include "common/platform_ops.h"
 
@@ -14,19 +19,34 @@ constexpr int kLookupsBeforeIndex = 2;
 
 }  // namespace
 
-bool DirListing::Read(const std::string& dir) {
-  DIR* d = opendir(dir.c_str());
-  if (d == nullptr) return false;
+bool DirListing::ReadAt(int dir_fd) {
+  const int fd = openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* d = fdopendir(fd);
+  if (d == nullptr) {
+    const int err = errno;
+    close(fd);
+    errno = err;
+    return false;
+  }
+  errno = 0;
   ReadFrom(d);
+  const int err = errno;
   closedir(d);
-  return true;
+  errno = err;
+  return err == 0;
 }
 
 void DirListing::ReadFrom(DIR* d) {
+  // errno tells a failed read from the end of the directory.
+  errno = 0;
   while (const struct dirent* e = readdir(d)) {
     const std::string_view name = e->d_name;
     if (name == "." || name == ".." || IsTemporaryName(name)) continue;
-    if (name.find('\\') != std::string_view::npos) continue;
+    if (name.find('\\') != std::string_view::npos) {
+      unusable_.push_back(Unusable{std::string(name), e->d_type});
+      continue;
+    }
     Append(name, e->d_type);
   }
 }
@@ -51,16 +71,27 @@ void DirListing::BuildIndex() {
   indexed_ = true;
 }
 
-std::string_view DirListing::FirstMatch(std::string_view name) {
+int DirListing::Matches(std::string_view name, std::string_view* first) {
+  *first = {};
   if (!indexed_ && ++lookups_ >= kLookupsBeforeIndex) BuildIndex();
   if (indexed_) {
     const auto it = index_.find(AsciiLowerCopy(name));
-    return it == index_.end() ? std::string_view() : View(entries_[it->second.first]);
+    if (it == index_.end()) return 0;
+    *first = View(entries_[it->second.first]);
+    return it->second.count;
   }
+  int count = 0;
   for (const Entry& e : entries_) {
-    if (!e.removed && EqualsIgnoreCase(View(e), name)) return View(e);
+    if (e.removed || !EqualsIgnoreCase(View(e), name)) continue;
+    if (count++ == 0) *first = View(e);
   }
-  return {};
+  return count;
+}
+
+void DirListing::AllMatches(std::string_view name, std::vector<std::string>* out) {
+  for (const Entry& e : entries_) {
+    if (!e.removed && EqualsIgnoreCase(View(e), name)) out->emplace_back(View(e));
+  }
 }
 
 bool DirListing::Add(std::string_view name) {

@@ -16,16 +16,27 @@ namespace velqo {
 // through once, one asked again gets an index.
 class DirListing {
  public:
-  // Reads dir. Leaves out "." and "..", the layer's temporary files, and
-  // names holding "\" (they cannot be Windows names). False when dir cannot
-  // be read.
-  bool Read(const std::string& dir);
+  // Reads the directory open as dir_fd (any handle, O_PATH too). Leaves
+  // out "." and "..", the layer's temporary files, and names holding "\"
+  // (they cannot be Windows names; unusable() keeps them). False with errno
+  // when the directory cannot be read.
+  bool ReadAt(int dir_fd);
   // The same from a directory stream opened by the caller.
   void ReadFrom(DIR* d);
 
-  // The first name in directory order equal to name ignoring case, or an
-  // empty view.
-  std::string_view FirstMatch(std::string_view name);
+  // How many names equal name ignoring case; *first is the first of them
+  // in directory order.
+  int Matches(std::string_view name, std::string_view* first);
+  // Every name equal to name ignoring case.
+  void AllMatches(std::string_view name, std::vector<std::string>* out);
+
+  // Names left out because they hold "\", with the type their directory
+  // entries gave.
+  struct Unusable {
+    std::string name;
+    unsigned char type = 0;
+  };
+  const std::vector<Unusable>& unusable() const { return unusable_; }
 
   // The layer's own changes, made without reading the directory again. Each
   // is refused (false: read the directory again) when other names equal to
@@ -65,6 +76,7 @@ class DirListing {
   bool indexed_ = false;
   int lookups_ = 0;
   bool in_order_ = true;
+  std::vector<Unusable> unusable_;
 };
 
 }  // namespace velqo

@@ -125,6 +125,11 @@ std::uint32_t AttributeStore::ReadAt(int dir_fd, std::string_view dir_host, cons
   return ReadPlace(Place(dir_fd, name, dir_host), st, name, stored);
 }
 
+std::uint32_t AttributeStore::ReadEntry(int dir_fd, std::string_view dir_host, const char* at_name,
+                                        std::string_view name, const struct stat& st) {
+  return ReadPlace(Place(dir_fd, at_name, dir_host), st, name, nullptr);
+}
+
 std::uint32_t AttributeStore::ReadPlace(const Place& place, const struct stat& st, std::string_view name,
                                         const StoredValue* stored) {
   const bool dot = IsDotName(name);

@@ -42,6 +42,10 @@ class AttributeStore {
   // the entry's stored value when read already, or nullptr.
   std::uint32_t ReadAt(int dir_fd, std::string_view dir_host, const char* name, const struct stat& st,
                        const StoredValue* stored = nullptr);
+  // The same for an entry reached as at_name of dir_fd whose own name is
+  // name (a top directory is reached as "." of its own handle).
+  std::uint32_t ReadEntry(int dir_fd, std::string_view dir_host, const char* at_name, std::string_view name,
+                          const struct stat& st);
   // Sets read-only, hidden, system and archive (0 or 128: all cleared).
   // Fails when a flag cannot be stored on that entry or file system.
   Status Write(const std::string& host, const struct stat& st, std::string_view name, std::uint32_t attributes);

@@ -1,5 +1,7 @@
 #include "common/path_resolver.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 
 #include "common/platform_ops.h"
@@ -8,9 +10,10 @@ namespace velqo {
 
 namespace {
 
-// Bounds on what the caches hold: beyond them the prefixes start afresh and
-// the listing used longest ago makes room.
-constexpr std::size_t kMaxPrefixes = 8192;
+// Bounds on what the caches hold: each cached directory keeps a handle
+// open, so beyond this the prefixes start afresh; the listing used longest
+// ago makes room for a new one.
+constexpr std::size_t kMaxPrefixes = 256;
 constexpr std::size_t kMaxListings = 16;
 // How old a listing may be to stand in for a search's own read.
 constexpr std::chrono::milliseconds kRecentListing{1000};
@@ -19,12 +22,33 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// stat (following links) of a directory; false when host is none.
-bool StatDirectory(const std::string& host, struct stat* st) {
-  return stat(host.c_str(), st) == 0 && S_ISDIR(st->st_mode);
+std::string LastHostName(const std::string& host) {
+  const std::size_t cut = host.find_last_of('/');
+  return cut == std::string::npos ? host : host.substr(cut + 1);
 }
 
 }  // namespace
+
+DirRef OpenDirAt(int dir_fd, const char* name, bool follow) {
+  const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
+  const int fd = openat(dir_fd, name, flags);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  // O_PATH with O_NOFOLLOW opens a link itself on some kernels: only a
+  // directory is taken.
+  if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode)) {
+    const int err = S_ISLNK(st.st_mode) ? ELOOP : ENOTDIR;
+    close(fd);
+    errno = err;
+    return nullptr;
+  }
+  return std::make_shared<const DirHandle>(fd, st);
+}
+
+std::string ResolvedPath::ProcPath() const {
+  if (!dir) return host;
+  return is_top ? dir->ProcPath() : dir->ProcPath() + "/" + name;
+}
 
 bool IsTemporaryName(std::string_view name) { return name.substr(0, kTempPrefix.size()) == kTempPrefix; }
 
@@ -35,11 +59,46 @@ Status PathResolver::Resolve(std::string_view text, std::string_view current, Re
   return Resolve(path, out);
 }
 
-Status PathResolver::Resolve(const WindowsPath& path, ResolvedPath* out) {
-  ResolvedPath r;
-  r.windows = path;
+bool PathResolver::Covers(const WindowsPath& top, const WindowsPath& path) {
+  if (top.drive != path.drive || top.parts.size() > path.parts.size()) return false;
+  for (std::size_t i = 0; i < top.parts.size(); ++i) {
+    if (!EqualsIgnoreCase(top.parts[i], path.parts[i])) return false;
+  }
+  return true;
+}
+
+const PathResolver::Top* PathResolver::TopFor(const WindowsPath& path, bool* follow) const {
+  *follow = false;
+  for (const WindowsPath& place : followed_) {
+    if (Covers(place, path)) *follow = true;
+  }
+  const Top* best = nullptr;
+  for (const Top& top : pinned_) {
+    if (Covers(top.windows, path) && (best == nullptr || top.windows.parts.size() > best->windows.parts.size())) {
+      best = &top;
+    }
+  }
+  return best;
+}
+
+Status PathResolver::OpenStart(const WindowsPath& path, const Top* top, Reached* start) {
+  if (top != nullptr) {
+    *start = top->reached;
+    // The handle stays; the times that validate cached listings are read now.
+    if (fstat(start->dir->fd(), &start->st) != 0) return Status::FromErrno(errno, "stat " + start->host);
+    return Status::Ok();
+  }
   const std::string* root = drives_.HostDir(path.drive);
-  if (root == nullptr) return Status::PathNotFound(std::string("drive ") + path.drive + ": does not exist");
+  const std::string missing = std::string("drive ") + path.drive + ": does not exist";
+  if (root == nullptr) return Status::PathNotFound(missing);
+  // A drive's own directory may lie behind links (a home directory elsewhere).
+  DirRef dir = OpenDirAt(AT_FDCWD, root->c_str(), true);
+  if (!dir) return Status::PathNotFound(missing);
+  *start = Reached{dir, *root, dir->st()};
+  return Status::Ok();
+}
+
+Status PathResolver::Resolve(const WindowsPath& path, ResolvedPath* out) {
   // Keys of every prefix, so the longest cached one can be found.
   std::vector<std::string> keys(path.parts.size());
   std::string key = WindowsPath{path.drive, {}}.Format();
@@ -48,60 +107,116 @@ Status PathResolver::Resolve(const WindowsPath& path, ResolvedPath* out) {
     key += path.parts[i];
     keys[i] = key;
   }
-  std::string host = *root;
-  struct stat dir_st {};  // of host, the directory reached so far
-  std::size_t done = CachedStart(keys, &host, &dir_st);
-  // A cached directory that is there proves the drive's own directory is too.
-  if (done == 0 && !StatDirectory(host, &dir_st)) {
-    return Status::PathNotFound(std::string("drive ") + path.drive + ": does not exist");
+  ResolvedPath r;
+  r.windows = path;
+  bool follow = false;
+  const Top* top = TopFor(path, &follow);
+  const std::size_t covered = top != nullptr ? top->windows.parts.size() : 0;
+  r.followed = follow;
+  Reached at;
+  std::size_t done = CachedStart(keys, covered, &at);
+  if (done == 0) {
+    Status st = OpenStart(path, top, &at);
+    if (!st.ok()) return st;
+    done = covered;
+  }
+  if (done == path.parts.size()) {
+    // A top itself.
+    r.is_top = true;
+    r.exists = true;
+    r.parent_exists = true;
+    r.st = at.st;
+    r.host = at.host;
+    if (!path.IsRoot()) r.name = LastHostName(at.host);
+    r.dir = at.dir;
+    *out = std::move(r);
+    return Status::Ok();
   }
   bool parent_exists = true;
+  std::string host = at.host;
   for (std::size_t i = done; i < path.parts.size(); ++i) {
     const std::string& part = path.parts[i];
     const bool last = i + 1 == path.parts.size();
-    if (last) r.parent_st = dir_st;
+    Lookup lookup = Lookup::kMissing;
     Found found;
-    if (parent_exists && FindEntry(host, dir_st, part, &found)) {
-      host = JoinHostPath(host, found.name);
+    if (parent_exists) {
+      Status st = FindEntry(at, part, &lookup, &found);
+      if (!st.ok()) return st;
+    }
+    if (lookup == Lookup::kMissing) {
+      // Not there, or below a directory that is not: the name keeps its spelling.
       if (last) {
-        r.name = std::move(found.name);
-        r.exists = found.stat_known || lstat(host.c_str(), &found.st) == 0;
-        if (r.exists) r.st = found.st;
-      } else if (found.stat_known && S_ISDIR(found.st.st_mode)) {
-        dir_st = found.st;
-        Remember(keys[i], host);
-      } else if (StatDirectory(host, &dir_st)) {  // a link to a directory leads on
-        Remember(keys[i], host);
+        r.name = part;
+        if (parent_exists) {
+          r.parent_st = at.st;
+          r.dir = at.dir;
+        }
       } else {
         parent_exists = false;
       }
-    } else {
-      // Not there (FindEntry has just looked for the exact name), or below
-      // a directory that is not: the name keeps its spelling.
       host = JoinHostPath(host, part);
-      if (!last) parent_exists = false;
-      if (last) r.name = part;
+      continue;
     }
+    if (last) {
+      r.name = found.name;
+      r.exists = true;
+      r.st = found.st;
+      r.parent_st = at.st;
+      r.dir = at.dir;
+      host = JoinHostPath(host, found.name);
+      continue;
+    }
+    Reached child;
+    bool is_dir = false;
+    Status st = Enter(at, found, follow, &child, &is_dir);
+    if (!st.ok()) return st;
+    host = JoinHostPath(host, found.name);
+    if (!is_dir) {
+      parent_exists = false;
+      continue;
+    }
+    child.host = host;
+    Remember(keys[i], child);
+    at = std::move(child);
   }
   r.host = std::move(host);
   r.parent_exists = parent_exists;
-  // A drive's own directory may be a link (a home directory elsewhere).
-  if (path.IsRoot()) {
-    r.exists = true;
-    r.st = dir_st;
-  }
   *out = std::move(r);
   return Status::Ok();
 }
 
-std::size_t PathResolver::CachedStart(const std::vector<std::string>& keys, std::string* host, struct stat* dir_st) {
+Status PathResolver::Enter(const Reached& dir, const Found& found, bool follow, Reached* child, bool* is_dir) {
+  *is_dir = false;
+  if (S_ISLNK(found.st.st_mode) && !follow) {
+    return Status::LinkRefused("a symbolic link on the way: " + JoinHostPath(dir.host, found.name));
+  }
+  if (!S_ISDIR(found.st.st_mode) && !S_ISLNK(found.st.st_mode)) return Status::Ok();
+  DirRef opened = OpenDirAt(dir.dir->fd(), found.name.c_str(), follow);
+  if (!opened) {
+    // Swapped for a link since it was looked at: never entered.
+    if (errno == ELOOP) {
+      return Status::LinkRefused("a symbolic link on the way: " + JoinHostPath(dir.host, found.name));
+    }
+    if (errno == ENOTDIR || errno == ENOENT) return Status::Ok();
+    return Status::FromErrno(errno, "open " + JoinHostPath(dir.host, found.name));
+  }
+  *child = Reached{opened, std::string(), opened->st()};
+  *is_dir = true;
+  return Status::Ok();
+}
+
+std::size_t PathResolver::CachedStart(const std::vector<std::string>& keys, std::size_t from, Reached* at) {
   // Only directories above the last name are taken from the cache, so the
   // last name itself is always looked at afresh.
-  for (std::size_t k = keys.empty() ? 0 : keys.size() - 1; k > 0; --k) {
+  for (std::size_t k = keys.empty() ? 0 : keys.size() - 1; k > from; --k) {
     auto it = prefixes_.find(keys[k - 1]);
     if (it == prefixes_.end()) continue;
-    if (StatDirectory(it->second, dir_st)) {
-      *host = it->second;
+    // Still the directory that was reached through handles: a name on the
+    // way swapped for a link (or a directory moved) shows another identity.
+    struct stat now;
+    if (stat(it->second.host.c_str(), &now) == 0 && it->second.dir->SameAs(now)) {
+      *at = it->second;
+      at->st = now;
       return k;
     }
     prefixes_.erase(it);
@@ -120,26 +235,34 @@ void PathResolver::Listing::Take(const struct stat& st) {
   ctime = st.st_ctim;
 }
 
-bool PathResolver::FindEntry(const std::string& dir, const struct stat& dir_st, const std::string& name,
-                             Found* found) {
-  if (lstat(JoinHostPath(dir, name).c_str(), &found->st) == 0) {
+Status PathResolver::FindEntry(const Reached& dir, const std::string& name, Lookup* result, Found* found) {
+  *result = Lookup::kMissing;
+  if (fstatat(dir.dir->fd(), name.c_str(), &found->st, AT_SYMLINK_NOFOLLOW) == 0) {
     found->name = name;
-    found->stat_known = true;
-    return true;
+    *result = Lookup::kFound;
+    return Status::Ok();
   }
-  if (errno != ENOENT) return false;
-  Listing* listing = CurrentListing(dir, dir_st);
-  if (listing == nullptr) return false;
-  const std::string_view match = listing->names.FirstMatch(name);
-  if (match.empty()) return false;
+  if (errno == ENAMETOOLONG) return Status::TooLong(JoinHostPath(dir.host, name));
+  if (errno != ENOENT) return Status::FromErrno(errno, "look up " + JoinHostPath(dir.host, name));
+  Listing* listing = CurrentListing(dir);
+  if (listing == nullptr) return Status::FromErrno(errno, "read " + dir.host);
+  std::string_view match;
+  const int count = listing->names.Matches(name, &match);
+  if (count == 0) return Status::Ok();
+  if (count > 1) {
+    return Status::Ambiguous("names that differ only in case match " + JoinHostPath(dir.host, name));
+  }
   found->name = match;
-  found->stat_known = false;
-  return true;
+  if (fstatat(dir.dir->fd(), found->name.c_str(), &found->st, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT ? Status::Ok() : Status::FromErrno(errno, "look up " + JoinHostPath(dir.host, found->name));
+  }
+  *result = Lookup::kFound;
+  return Status::Ok();
 }
 
-PathResolver::Listing* PathResolver::CurrentListing(const std::string& dir, const struct stat& st) {
-  auto it = listings_.find(dir);
-  if (it != listings_.end() && it->second.Matches(st)) {
+PathResolver::Listing* PathResolver::CurrentListing(const Reached& dir) {
+  auto it = listings_.find(dir.host);
+  if (it != listings_.end() && it->second.Matches(dir.st)) {
     it->second.last_use = ++use_clock_;
     return &it->second;
   }
@@ -147,10 +270,10 @@ PathResolver::Listing* PathResolver::CurrentListing(const std::string& dir, cons
   // The identity is the one from before the read: a change made while
   // reading shows as a later change.
   Listing listing;
-  listing.Take(st);
+  listing.Take(dir.st);
   listing.read_at = std::chrono::steady_clock::now();
   listing.last_use = ++use_clock_;
-  if (!listing.names.Read(dir)) return nullptr;
+  if (!listing.names.ReadAt(dir.dir->fd())) return nullptr;
   if (listings_.size() >= kMaxListings) {
     // The parents of the directories being worked on are asked again and
     // again; a directory asked once goes first.
@@ -160,7 +283,27 @@ PathResolver::Listing* PathResolver::CurrentListing(const std::string& dir, cons
     }
     listings_.erase(oldest);
   }
-  return &listings_.emplace(dir, std::move(listing)).first->second;
+  return &listings_.emplace(dir.host, std::move(listing)).first->second;
+}
+
+Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>* names) {
+  names->clear();
+  if (path.IsRoot()) return Status::Ok();
+  ResolvedPath parent;
+  Status st = Resolve(path.Parent(), &parent);
+  if (!st.ok()) return st;
+  if (!parent.exists || !S_ISDIR(parent.st.st_mode)) return Status::Ok();
+  // The parent's own handle: a top is its own directory, else the parent
+  // is the name below its directory.
+  DirRef dir = parent.dir;
+  if (!parent.is_top) {
+    dir = OpenDirAt(parent.at_fd(), parent.name.c_str(), false);
+    if (!dir) return Status::FromErrno(errno, "open " + parent.host);
+  }
+  Listing* listing = CurrentListing(Reached{dir, parent.host, dir->st()});
+  if (listing == nullptr) return Status::FromErrno(errno, "read " + parent.host);
+  listing->names.AllMatches(path.parts.back(), names);
+  return Status::Ok();
 }
 
 const DirListing* PathResolver::RecentListing(const std::string& dir, const struct stat& dir_st) {
@@ -173,9 +316,33 @@ const DirListing* PathResolver::RecentListing(const std::string& dir, const stru
   return &it->second.names;
 }
 
-void PathResolver::Remember(const std::string& key, const std::string& host) {
+void PathResolver::Remember(const std::string& key, const Reached& reached) {
   if (prefixes_.size() >= kMaxPrefixes) prefixes_.clear();
-  prefixes_[key] = host;
+  prefixes_[key] = reached;
+}
+
+void PathResolver::PinTops(const std::vector<WindowsPath>& tops) {
+  pinned_.clear();
+  prefixes_.clear();
+  listings_.clear();
+  for (const WindowsPath& top : tops) {
+    // The deepest existing directory of the top, links followed on the way.
+    std::vector<WindowsPath> saved = std::move(followed_);
+    followed_ = {WindowsPath{top.drive, {}}};
+    WindowsPath existing = top;
+    ResolvedPath r;
+    for (;;) {
+      Status st = Resolve(existing, &r);
+      if (st.ok() && r.exists) break;
+      if (existing.IsRoot()) break;
+      existing = existing.Parent();
+    }
+    followed_ = std::move(saved);
+    prefixes_.clear();
+    if (!r.exists || existing.IsRoot()) continue;
+    DirRef dir = r.is_top ? r.dir : OpenDirAt(r.at_fd(), r.name.c_str(), true);
+    if (dir) pinned_.push_back(Top{existing, Reached{dir, r.host, dir->st()}});
+  }
 }
 
 bool PathResolver::BeginChange(const std::string& dir) {
@@ -204,7 +371,7 @@ void PathResolver::EndChange(const std::string& dir, bool was_current, std::stri
 void PathResolver::ForgetTree(const std::string& host) {
   const std::string below = host + "/";
   for (auto it = prefixes_.begin(); it != prefixes_.end();) {
-    if (it->second == host || it->second.compare(0, below.size(), below) == 0) {
+    if (it->second.host == host || it->second.host.compare(0, below.size(), below) == 0) {
       it = prefixes_.erase(it);
     } else {
       ++it;

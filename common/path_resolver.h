@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/dir_handle.h"
 #include "common/dir_listing.h"
 #include "common/drive_map.h"
 #include "common/status.h"
@@ -16,17 +17,29 @@
 
 namespace velqo {
 
-// A Windows path and the host entry it names.
+// A Windows path and the host entry it names. Operations reach the entry
+// relative to an open directory (at_fd() and at_name()), never by its
+// host path, so no symbolic link below a top is followed on the way.
 struct ResolvedPath {
   WindowsPath windows;
-  std::string host;            // host path (spelled as found, missing names as given)
+  std::string host;            // host path (spelled as found, missing names as given), for messages
   std::string name;            // last host name; empty for a drive root
   bool parent_exists = false;  // every directory up to the last name exists
   bool exists = false;         // the entry itself exists (lstat)
+  bool is_top = false;         // the path names a top itself (a drive root or a pinned top)
+  bool followed = false;       // in a place of the program's own, where links are followed
   struct stat st {};           // valid when exists
-  // The directory holding the last name (stat, following links); valid
-  // when parent_exists and the path is not a drive root.
+  // The directory holding the last name; valid when parent_exists and the
+  // path is not a top.
   struct stat parent_st {};
+  // The directory holding the last name, or for a top the top itself.
+  DirRef dir;
+
+  int at_fd() const { return dir ? dir->fd() : -1; }
+  const char* at_name() const { return is_top ? "." : name.c_str(); }
+  // The entry's path through the directory handle, for the few calls that
+  // take no directory handle.
+  std::string ProcPath() const;
 };
 
 // The name prefix that marks the layer's own temporary files; such entries
@@ -34,21 +47,39 @@ struct ResolvedPath {
 constexpr std::string_view kTempPrefix = ".velqo~tmp.";
 bool IsTemporaryName(std::string_view name);
 
-// Resolves Windows paths to host paths: each name matches exactly when such
-// an entry exists, else ignoring the case of A to Z (the first such entry in
-// directory order); a name that does not exist keeps its spelling. Resolved
-// directory prefixes and directory listings are cached; the cache checks
-// itself against the directories' change times and is told about the
-// layer's own changes, so that it stays true without rescanning after each
-// copy.
+// Resolves Windows paths to host entries, starting at a top: the drive's
+// host directory, a place of the program's own (followed like any user's
+// dotfiles), or a top pinned for the run (Dir 1, Dir 2, a batch pair),
+// each opened following links. Below the top every name is looked up
+// relative to its directory's handle without following links: a link in
+// the middle of a path fails the resolution, a link as the last name is
+// the entry itself. A name matches exactly when such an entry exists, else
+// ignoring the case of A to Z when exactly one entry does; two or more make
+// the resolution fail. A name that does not exist keeps its spelling.
+// Resolved directories and directory listings are cached; the cache checks
+// itself against the directories' identities and change times and is told
+// about the layer's own changes.
 class PathResolver {
  public:
   explicit PathResolver(const DriveMap& drives) : drives_(drives) {}
 
   // kPathNotFound when the drive does not exist (unmapped, or its directory
-  // is missing); the parse errors of ParseWindowsPath.
+  // is missing); kAmbiguous and kLinkRefused as above; the parse errors of
+  // ParseWindowsPath.
   Status Resolve(std::string_view text, std::string_view current, ResolvedPath* out);
   Status Resolve(const WindowsPath& path, ResolvedPath* out);
+
+  // Pins the tops of a run: each existing directory (or its deepest existing
+  // ancestor) is opened now, following links, and paths below it resolve
+  // from that handle. Replaces the previous pins and empties the caches.
+  void PinTops(const std::vector<WindowsPath>& tops);
+  // Places below which links are followed, as before a run (the Windows
+  // directory and the program directory: a user's dotfiles may be links).
+  void SetFollowedPlaces(std::vector<WindowsPath> places) { followed_ = std::move(places); }
+
+  // The names of the directory holding path's last name that equal that
+  // name ignoring case (empty when the directory does not exist).
+  Status NamesLike(const WindowsPath& path, std::vector<std::string>* names);
 
   // The layer's own changes. BeginChange before changing a directory's
   // entries, then EndChange with the name added and/or removed.
@@ -78,27 +109,49 @@ class PathResolver {
     bool Matches(const struct stat& st) const;
     void Take(const struct stat& st);
   };
-
-  // How many names of a path (keys: the Windows form of each prefix) a
-  // cached directory that is still there resolves; host and dir_st are then
-  // that directory's path and stat. 0 when none does.
-  std::size_t CachedStart(const std::vector<std::string>& keys, std::string* host, struct stat* dir_st);
-  // A name of a directory as found there.
-  struct Found {
-    std::string name;
-    bool stat_known = false;  // st holds the entry's lstat
+  // A directory reached during a resolution: its handle, host path and a
+  // stat taken during this resolution.
+  struct Reached {
+    DirRef dir;
+    std::string host;
     struct stat st {};
   };
-  // The entry of dir matching name (exactly, else ignoring case); dir_st is
-  // dir's stat, taken during this resolution.
-  bool FindEntry(const std::string& dir, const struct stat& dir_st, const std::string& name, Found* found);
-  // The listing of dir, read again unless dir_st shows it unchanged.
-  Listing* CurrentListing(const std::string& dir, const struct stat& dir_st);
-  void Remember(const std::string& key, const std::string& host);
+  struct Top {
+    WindowsPath windows;
+    Reached reached;
+  };
+  // What a lookup of one name in a directory found.
+  enum class Lookup { kFound, kMissing };
+  struct Found {
+    std::string name;
+    struct stat st {};
+  };
+
+  // The pinned top that covers path (the deepest), or nullptr for the
+  // drive's own directory; *follow when path lies in a followed place.
+  const Top* TopFor(const WindowsPath& path, bool* follow) const;
+  // Opens where a resolution starts: the pinned top, else the drive.
+  Status OpenStart(const WindowsPath& path, const Top* top, Reached* start);
+  // How many names of a path (keys: the Windows form of each prefix) a
+  // cached directory that is still there resolves (at least from).
+  std::size_t CachedStart(const std::vector<std::string>& keys, std::size_t from, Reached* at);
+  // The entry of dir matching name: exactly, else the one entry equal to it
+  // ignoring case. Fails on two or more such entries, or when dir cannot
+  // be searched.
+  Status FindEntry(const Reached& dir, const std::string& name, Lookup* result, Found* found);
+  // Steps from dir into its subdirectory found; kLinkRefused for a link
+  // unless links are followed; *is_dir false for something else.
+  Status Enter(const Reached& dir, const Found& found, bool follow, Reached* child, bool* is_dir);
+  // The listing of dir, read again unless dir.st shows it unchanged.
+  Listing* CurrentListing(const Reached& dir);
+  void Remember(const std::string& key, const Reached& reached);
+  static bool Covers(const WindowsPath& top, const WindowsPath& path);
 
   const DriveMap& drives_;
-  std::unordered_map<std::string, std::string> prefixes_;  // Windows prefix -> host directory
-  std::unordered_map<std::string, Listing> listings_;      // host directory -> listing
+  std::vector<Top> pinned_;
+  std::vector<WindowsPath> followed_;
+  std::unordered_map<std::string, Reached> prefixes_;  // Windows prefix -> directory
+  std::unordered_map<std::string, Listing> listings_;  // host directory -> listing
   std::uint64_t use_clock_ = 0;
 };
 

@@ -27,6 +27,10 @@ class DirSearch {
   virtual ~DirSearch() = default;
   // Fills *entry with the next matching entry; returns false when none is left.
   virtual bool Next(FindData* entry) = 0;
+  // Names of the directory that the search would have matched but that
+  // cannot be Windows names (they hold a backslash): left out of the results, and
+  // given here so that the caller can say so.
+  virtual std::vector<std::string> Unusable() const { return {}; }
 };
 
 // The regional settings the log formats dates and times with.
@@ -129,6 +133,15 @@ class Platform {
   // Starts the plain-text editor on a file and waits; its exit code or -1.
   virtual int RunEditor(std::string_view file) = 0;
   virtual bool OpenUrl(std::string_view url) = 0;
+
+  // Pins the top directories of a run (Dir 1, Dir 2, a batch pair, the log
+  // directory): each is resolved now, following links; below the tops no
+  // link is ever followed, by any operation. Replaces the previous tops.
+  virtual Status PinTops(const std::vector<std::string>& tops) = 0;
+  // The names in the directory holding path's last name that equal that
+  // name ignoring case (two or more: case twins). Empty when that
+  // directory does not exist.
+  virtual Status CaseTwins(std::string_view path, std::vector<std::string>* names) = 0;
 
   // Converts a path typed by a user: a host path ("/home/ann/docs", "~/x")
   // becomes the Windows form through the drive map; a Windows path is

@@ -65,6 +65,10 @@ class PlatformWrapper : public Platform {
   IntlSettings LocaleIntl() override { return target_.LocaleIntl(); }
   int RunEditor(std::string_view file) override { return target_.RunEditor(file); }
   bool OpenUrl(std::string_view url) override { return target_.OpenUrl(url); }
+  Status PinTops(const std::vector<std::string>& tops) override { return target_.PinTops(tops); }
+  Status CaseTwins(std::string_view path, std::vector<std::string>* names) override {
+    return target_.CaseTwins(path, names);
+  }
   Status ToWindowsPath(std::string_view typed, std::string* windows) override {
     return target_.ToWindowsPath(typed, windows);
   }

@@ -15,7 +15,8 @@ Status PosixPlatform::SetAttributes(std::string_view path, std::uint32_t attribu
   Status st = LocateExisting(path, &r);
   if (!st.ok()) return st;
   if (r.windows.IsRoot()) return Status::AccessDenied("the attributes of a drive root are fixed");
-  return attributes_.Write(r.host, r.st, r.name, attributes);
+  // Through the directory's handle: no link on the way is followed.
+  return attributes_.Write(r.ProcPath(), r.st, r.name, attributes);
 }
 
 }  // namespace velqo

@@ -48,14 +48,14 @@ void Arm(const std::string& path) {
 
 void Disarm() { g_temp_armed = 0; }
 
-// A fresh temporary name in dir (not created).
-std::string TemporaryName(const std::string& dir) {
+// A fresh temporary name (not created).
+std::string TemporaryName() {
   static unsigned counter = 0;
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   const unsigned long mix = static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 20) ^
                             (++counter * 2654435761u);
-  return JoinHostPath(dir, std::string(kTempPrefix) + std::to_string(mix % 100000000ul));
+  return std::string(kTempPrefix) + std::to_string(mix % 100000000ul);
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -129,7 +129,7 @@ Status PosixPlatform::CopyFile(std::string_view from, std::string_view to) {
   ResolvedPath src;
   Status st = LocateExisting(from, &src);
   if (!st.ok()) return st;
-  if (src.windows.IsRoot() || S_ISDIR(src.st.st_mode)) return Status::AccessDenied("cannot copy a directory: " + std::string(from));
+  if (src.is_top || S_ISDIR(src.st.st_mode)) return Status::AccessDenied("cannot copy a directory: " + std::string(from));
   if (!S_ISREG(src.st.st_mode) && !S_ISLNK(src.st.st_mode)) {
     return Status::AccessDenied("not a regular file: " + std::string(from));
   }
@@ -137,7 +137,7 @@ Status PosixPlatform::CopyFile(std::string_view from, std::string_view to) {
   st = Locate(to, &dst);
   if (!st.ok()) return st;
   if (!dst.parent_exists) return Status::PathNotFound(std::string(to));
-  if (dst.windows.IsRoot()) return Status::AccessDenied(std::string(to));
+  if (dst.is_top) return Status::AccessDenied(std::string(to));
   if (dst.exists) {
     if (dst.st.st_dev == src.st.st_dev && dst.st.st_ino == src.st.st_ino) {
       return Status::AccessDenied("source and target are the same file: " + std::string(to));
@@ -161,7 +161,7 @@ Status PosixPlatform::CopyFile(std::string_view from, std::string_view to) {
 Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to) {
   std::string text(static_cast<std::size_t>(from.st.st_size) + 1, '\0');
   for (;;) {
-    const ssize_t n = readlink(from.host.c_str(), text.data(), text.size());
+    const ssize_t n = readlinkat(from.at_fd(), from.at_name(), text.data(), text.size());
     if (n < 0) return Status::FromErrno(errno, "read link " + from.host);
     if (static_cast<std::size_t>(n) < text.size()) {
       text.resize(static_cast<std::size_t>(n));
@@ -169,20 +169,20 @@ Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to)
     }
     text.resize(text.size() * 2);
   }
-  const std::string dir = HostParentPath(to.host);
+  const int dir_fd = to.at_fd();
   std::string temp;
   for (int attempt = 0;; ++attempt) {
-    temp = TemporaryName(dir);
-    if (symlink(text.c_str(), temp.c_str()) == 0) break;
-    if (errno != EEXIST || attempt > 100) return Status::FromErrno(errno, "create link in " + dir);
+    temp = TemporaryName();
+    if (symlinkat(text.c_str(), dir_fd, temp.c_str()) == 0) break;
+    if (errno != EEXIST || attempt > 100) return Status::FromErrno(errno, "create link beside " + to.host);
   }
-  Arm(temp);
+  Arm(to.dir->ProcPath() + "/" + temp);
   // A link is complete when it exists, so it gets its real time at once.
   const struct timespec times[2] = {from.st.st_atim, from.st.st_mtim};
-  utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
-  if (rename(temp.c_str(), to.host.c_str()) != 0) {
+  utimensat(dir_fd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+  if (renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) {
     const int err = errno;
-    unlink(temp.c_str());
+    unlinkat(dir_fd, temp.c_str(), 0);
     Disarm();
     return Status::FromErrno(err, "replace " + to.host);
   }
@@ -191,7 +191,7 @@ Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to)
 }
 
 Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& to) {
-  const int in = open(from.host.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  const int in = openat(from.at_fd(), from.at_name(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return Status::FromErrno(errno, "open " + from.host);
   struct stat ist;
   if (fstat(in, &ist) != 0 || !S_ISREG(ist.st_mode)) {
@@ -199,19 +199,23 @@ Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& 
     return Status::AccessDenied("not a regular file: " + from.host);
   }
   const struct timespec real_mtime = RealMtime(ist);
-  std::string temp = JoinHostPath(HostParentPath(to.host), std::string(kTempPrefix) + "XXXXXX");
-  const int out = mkostemp(temp.data(), O_CLOEXEC);
+  const int dir_fd = to.at_fd();
+  // Made through the directory's handle, so the temporary file lands in the
+  // directory that was resolved whatever its names have become since.
+  std::string temp_path = to.dir->ProcPath() + "/" + std::string(kTempPrefix) + "XXXXXX";
+  const int out = mkostemp(temp_path.data(), O_CLOEXEC);
   if (out < 0) {
     const int err = errno;
     close(in);
     return Status::FromErrno(err, "create a temporary file beside " + to.host);
   }
-  Arm(temp);
+  const std::string temp = temp_path.substr(temp_path.find_last_of('/') + 1);
+  Arm(temp_path);
   // Every failure from here on removes the temporary file: the old target
   // was never touched.
   auto discard = [&](int err, const std::string& what, bool out_open) {
     if (out_open) close(out);
-    unlink(temp.c_str());
+    unlinkat(dir_fd, temp.c_str(), 0);
     Disarm();
     return Status::FromErrno(err, what);
   };
@@ -227,17 +231,28 @@ Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& 
   fchmod(out, ist.st_mode & 0777);
   if (futimens(out, times) != 0) return discard(errno, "settle " + to.host, true);
   if (close(out) != 0) return discard(errno, "write " + to.host, false);
-  if (rename(temp.c_str(), to.host.c_str()) != 0) return discard(errno, "replace " + to.host, false);
+  if (renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) return discard(errno, "replace " + to.host, false);
   Disarm();
   struct stat done;
-  if (lstat(to.host.c_str(), &done) == 0) {
-    pending_[InodeKey(done.st_dev, done.st_ino)] = PendingCopy{to.host, ist.st_atim, real_mtime, done.st_mtim};
+  if (fstatat(dir_fd, to.at_name(), &done, AT_SYMLINK_NOFOLLOW) == 0) {
+    pending_[InodeKey(done.st_dev, done.st_ino)] =
+        PendingCopy{SharedPendingDir(to.dir), to.name, to.host, ist.st_atim, real_mtime, done.st_mtim};
   }
   return Status::Ok();
 }
 
+DirRef PosixPlatform::SharedPendingDir(const DirRef& dir) {
+  // Copies into one directory share one handle, so a pair's pending copies
+  // hold one or two descriptors however many files they are.
+  auto [it, added] = pending_dirs_.emplace(InodeKey(dir->st().st_dev, dir->st().st_ino), dir);
+  return it->second;
+}
+
 Status PosixPlatform::FlushCopies() {
-  if (pending_.empty()) return Status::Ok();
+  if (pending_.empty()) {
+    pending_dirs_.clear();
+    return Status::Ok();
+  }
   Status result;
   std::set<dev_t> failed;
   std::set<dev_t> synced;
@@ -245,7 +260,7 @@ Status PosixPlatform::FlushCopies() {
   // before any of them gets a time that says it is up to date.
   for (const auto& [key, copy] : pending_) {
     if (synced.count(key.first) != 0 || failed.count(key.first) != 0) continue;
-    const int fd = open(HostParentPath(copy.host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = openat(copy.dir->fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0 && syncfs(fd) == 0) {
       synced.insert(key.first);
     } else {
@@ -261,17 +276,20 @@ Status PosixPlatform::FlushCopies() {
     }
     struct stat st;
     const PendingCopy& copy = it->second;
+    const int dir_fd = copy.dir->fd();
     // Only a copy still as it was made gets its real time: a file someone
     // has changed since keeps the time of that change.
-    if (lstat(copy.host.c_str(), &st) == 0 && st.st_dev == it->first.first && st.st_ino == it->first.second &&
-        st.st_mtim.tv_sec == copy.provisional.tv_sec && st.st_mtim.tv_nsec == copy.provisional.tv_nsec) {
+    if (fstatat(dir_fd, copy.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == it->first.first &&
+        st.st_ino == it->first.second && st.st_mtim.tv_sec == copy.provisional.tv_sec &&
+        st.st_mtim.tv_nsec == copy.provisional.tv_nsec) {
       const struct timespec times[2] = {copy.atime, copy.mtime};
-      if (utimensat(AT_FDCWD, copy.host.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && result.ok()) {
+      if (utimensat(dir_fd, copy.name.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && result.ok()) {
         result = Status::FromErrno(errno, "set the time of " + copy.host);
       }
     }
     it = pending_.erase(it);
   }
+  if (pending_.empty()) pending_dirs_.clear();
   return result;
 }
 

@@ -18,17 +18,19 @@ bool IsReadOnlyFile(const struct stat& st) { return S_ISREG(st.st_mode) && (st.s
 bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // Renames without ever replacing an existing entry.
-int RenameNoReplace(const std::string& from, const std::string& to) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to) {
+  if (renameat2(from_dir, from, to_dir, to, RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return -1;
   // A file system without the flag: the check and the rename are two steps.
   struct stat st;
-  if (lstat(to.c_str(), &st) == 0) {
+  if (fstatat(to_dir, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
     errno = EEXIST;
     return -1;
   }
-  return rename(from.c_str(), to.c_str());
+  return renameat(from_dir, from, to_dir, to);
 }
+
+Status RefuseTop(std::string_view path) { return Status::AccessDenied("a top directory of the run: " + std::string(path)); }
 
 }  // namespace
 
@@ -39,7 +41,7 @@ Status PosixPlatform::MoveFile(std::string_view from, std::string_view to) {
   ResolvedPath dst;
   st = Locate(to, &dst);
   if (!st.ok()) return st;
-  if (src.windows.IsRoot() || dst.windows.IsRoot()) return Status::AccessDenied("cannot rename a drive root");
+  if (src.is_top || dst.is_top) return RefuseTop(src.is_top ? from : to);
   if (!dst.parent_exists) return Status::PathNotFound(std::string(to));
   const std::string src_dir = HostParentPath(src.host);
   std::string dst_dir = HostParentPath(dst.host);
@@ -58,19 +60,19 @@ Status PosixPlatform::MoveFile(std::string_view from, std::string_view to) {
   const bool src_current = resolver_.BeginChange(src_dir);
   const bool dst_current = src_dir == dst_dir ? src_current : resolver_.BeginChange(dst_dir);
   // A case-insensitive file system sees the new spelling as existing.
-  const int rc = case_change ? rename(src.host.c_str(), target.c_str()) : RenameNoReplace(src.host, target);
+  const int rc = case_change ? renameat(src.at_fd(), src.at_name(), dst.at_fd(), new_name.c_str())
+                             : RenameNoReplace(src.at_fd(), src.at_name(), dst.at_fd(), new_name.c_str());
   if (rc != 0) {
     const int err = errno;
     resolver_.EndChange(src_dir, false, {}, {});
+    resolver_.EndChange(dst_dir, false, {}, {});
     if (err == EXDEV && (S_ISREG(src.st.st_mode) || S_ISLNK(src.st.st_mode))) {
-      resolver_.EndChange(dst_dir, false, {}, {});
       // Another file system: a copy made durable before the original goes.
       st = CopyFile(from, to);
       if (st.ok()) st = FlushCopies();
-      if (st.ok() && unlink(src.host.c_str()) != 0) st = Status::FromErrno(errno, "remove " + src.host);
+      if (st.ok() && unlinkat(src.at_fd(), src.at_name(), 0) != 0) st = Status::FromErrno(errno, "remove " + src.host);
       return st;
     }
-    resolver_.EndChange(dst_dir, false, {}, {});
     return Status::FromErrno(err, "rename " + src.host + " to " + target);
   }
   if (src_dir == dst_dir) {
@@ -80,15 +82,12 @@ Status PosixPlatform::MoveFile(std::string_view from, std::string_view to) {
     resolver_.EndChange(dst_dir, dst_current, new_name, {});
   }
   if (S_ISDIR(src.st.st_mode)) {
+    // Pending copies below it keep their directory handles.
     resolver_.ForgetTree(src.host);
-    // Pending copies below a renamed directory keep their real times due.
-    const std::string below = src.host + "/";
-    for (auto& [key, copy] : pending_) {
-      if (copy.host.compare(0, below.size(), below) == 0) copy.host = target + copy.host.substr(src.host.size());
-    }
   } else {
     auto it = pending_.find(InodeKey(src.st.st_dev, src.st.st_ino));
-    if (it != pending_.end()) it->second.host = target;
+    if (it != pending_.end()) it->second = PendingCopy{dst.dir, new_name, target, it->second.atime,
+                                                       it->second.mtime, it->second.provisional};
   }
   return Status::Ok();
 }
@@ -114,10 +113,12 @@ Status PosixPlatform::DeleteFile(std::string_view path) {
   ResolvedPath r;
   Status st = LocateExisting(path, &r);
   if (!st.ok()) return st;
-  if (r.windows.IsRoot() || S_ISDIR(r.st.st_mode)) return Status::AccessDenied("a directory: " + std::string(path));
+  if (r.is_top || S_ISDIR(r.st.st_mode)) return Status::AccessDenied("a directory: " + std::string(path));
   // Enforced here because root would otherwise delete it.
   if (IsReadOnlyFile(r.st)) return Status::AccessDenied("read-only file: " + std::string(path));
-  const int err = ChangeEntry(r, EntryChange::kRemoves, [&] { return unlink(r.host.c_str()) == 0; });
+  // Relative to the directory's handle: whatever the name is by now (a link
+  // swapped in), it is unlinked, never followed.
+  const int err = ChangeEntry(r, EntryChange::kRemoves, [&] { return unlinkat(r.at_fd(), r.at_name(), 0) == 0; });
   if (err != 0) return Status::FromErrno(err, "delete " + r.host);
   ForgetPending(r.st);
   return Status::Ok();
@@ -127,9 +128,9 @@ Status PosixPlatform::CreateDirectory(std::string_view path) {
   ResolvedPath r;
   Status st = Locate(path, &r);
   if (!st.ok()) return st;
-  if (r.windows.IsRoot() || r.exists) return Status::AlreadyExists(std::string(path));
+  if (r.is_top || r.exists) return Status::AlreadyExists(std::string(path));
   if (!r.parent_exists) return Status::PathNotFound(std::string(path));
-  const int err = ChangeEntry(r, EntryChange::kAdds, [&] { return mkdir(r.host.c_str(), 0777) == 0; });
+  const int err = ChangeEntry(r, EntryChange::kAdds, [&] { return mkdirat(r.at_fd(), r.at_name(), 0777) == 0; });
   if (err != 0) return Status::FromErrno(err, "create directory " + r.host);
   return Status::Ok();
 }
@@ -138,10 +139,12 @@ Status PosixPlatform::RemoveDirectory(std::string_view path) {
   ResolvedPath r;
   Status st = LocateExisting(path, &r);
   if (!st.ok()) return st;
-  if (r.windows.IsRoot()) return Status::AccessDenied("cannot remove a drive root");
+  if (r.is_top) return RefuseTop(path);
   if (!S_ISDIR(r.st.st_mode)) return Status::InvalidArgument("not a directory: " + std::string(path));
-  const int err = ChangeEntry(r, EntryChange::kRemoves, [&] { return rmdir(r.host.c_str()) == 0; });
+  const int err =
+      ChangeEntry(r, EntryChange::kRemoves, [&] { return unlinkat(r.at_fd(), r.at_name(), AT_REMOVEDIR) == 0; });
   if (err == EEXIST || err == ENOTEMPTY) return Status::NotEmpty(std::string(path));
+  if (err == ENOTDIR) return Status::InvalidArgument("not a directory: " + std::string(path));
   if (err != 0) return Status::FromErrno(err, "remove directory " + r.host);
   resolver_.ForgetTree(r.host);
   return Status::Ok();
@@ -151,12 +154,12 @@ Status PosixPlatform::OpenReadWrite(std::string_view path) {
   ResolvedPath r;
   Status st = LocateExisting(path, &r);
   if (!st.ok()) return st;
-  if (r.windows.IsRoot() || S_ISDIR(r.st.st_mode)) return Status::AccessDenied("a directory: " + std::string(path));
+  if (r.is_top || S_ISDIR(r.st.st_mode)) return Status::AccessDenied("a directory: " + std::string(path));
   if (IsReadOnlyFile(r.st)) return Status::AccessDenied("read-only file: " + std::string(path));
   // Links and special files exist and may be deleted; opening them could
   // follow the link or wake a device, so only regular files are opened.
   if (!S_ISREG(r.st.st_mode)) return Status::Ok();
-  const int fd = open(r.host.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const int fd = openat(r.at_fd(), r.at_name(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Status::FromErrno(errno, "open " + r.host);
   close(fd);
   return Status::Ok();
@@ -166,10 +169,10 @@ Status PosixPlatform::CreateNewFile(std::string_view path) {
   ResolvedPath r;
   Status st = Locate(path, &r);
   if (!st.ok()) return st;
-  if (r.windows.IsRoot() || r.exists) return Status::AlreadyExists(std::string(path));
+  if (r.is_top || r.exists) return Status::AlreadyExists(std::string(path));
   if (!r.parent_exists) return Status::PathNotFound(std::string(path));
   const int err = ChangeEntry(r, EntryChange::kAdds, [&] {
-    const int fd = open(r.host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = openat(r.at_fd(), r.at_name(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     close(fd);
     return true;
@@ -188,7 +191,7 @@ Status PosixPlatform::SetLastWriteTime(std::string_view path, const LocalTime& t
   times[0].tv_nsec = UTIME_OMIT;
   times[1].tv_sec = when.tv_sec;
   times[1].tv_nsec = when.tv_nsec;
-  if (utimensat(AT_FDCWD, r.host.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (utimensat(r.at_fd(), r.at_name(), times, AT_SYMLINK_NOFOLLOW) != 0) {
     return Status::FromErrno(errno, "set the time of " + r.host);
   }
   // The time set here wins over a pending copy's.

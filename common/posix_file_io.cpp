@@ -27,12 +27,12 @@ bool WriteAll(int fd, std::string_view data) {
 
 // Writes a complete new file beside host and renames it into place, so a
 // crash leaves either the old or the new contents, never a part.
-Status ReplaceAtomically(const std::string& host, std::string_view contents, const struct stat* existing,
-                         mode_t umask_bits) {
+Status ReplaceAtomically(const std::string& host, const std::string& shown, std::string_view contents,
+                         const struct stat* existing, mode_t umask_bits) {
   const std::string dir = HostParentPath(host);
   std::string temp = JoinHostPath(dir, std::string(kTempPrefix) + "XXXXXX");
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return Status::FromErrno(errno, "create a temporary file beside " + host);
+  if (fd < 0) return Status::FromErrno(errno, "create a temporary file beside " + shown);
   // A replaced file keeps its permissions and owner; a new one gets the umask's.
   const mode_t mode = existing != nullptr ? (existing->st_mode & 07777) : (0666 & ~umask_bits);
   // Best effort: vfat and exfat have no such modes to keep.
@@ -49,7 +49,7 @@ Status ReplaceAtomically(const std::string& host, std::string_view contents, con
   if (!ok || rename(temp.c_str(), host.c_str()) != 0) {
     const int rename_err = ok ? errno : err;
     unlink(temp.c_str());
-    return Status::FromErrno(rename_err, "write " + host);
+    return Status::FromErrno(rename_err, "write " + shown);
   }
   const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
@@ -65,7 +65,8 @@ Status PosixPlatform::ReadFile(std::string_view path, std::string* contents) {
   ResolvedPath r;
   Status st = LocateExisting(path, &r);
   if (!st.ok()) return st;
-  const int fd = open(r.host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (r.is_top) return Status::AccessDenied("a directory: " + std::string(path));
+  const int fd = openat(r.at_fd(), r.at_name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Status::FromErrno(errno, "open " + r.host);
   struct stat fst;
   if (fstat(fd, &fst) != 0 || !S_ISREG(fst.st_mode)) {
@@ -96,13 +97,14 @@ Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents
   if (!st.ok()) return st;
   if (r.windows.IsRoot()) return Status::AccessDenied(std::string(path));
   if (!r.parent_exists) return Status::PathNotFound(std::string(path));
-  std::string host = r.host;
+  // Through the directory's handle: no link on the way is followed.
+  std::string host = r.ProcPath();
   struct stat target {};
   bool exists = r.exists;
   if (exists && S_ISLNK(r.st.st_mode)) {
     // A linked settings file stays linked: the file it names is replaced.
     char real[PATH_MAX];
-    if (realpath(r.host.c_str(), real) != nullptr) host = real;
+    if (realpath(r.ProcPath().c_str(), real) != nullptr) host = real;
     exists = stat(host.c_str(), &target) == 0;
   } else if (exists) {
     target = r.st;
@@ -114,18 +116,18 @@ Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents
   const std::string dir = HostParentPath(r.host);
   const bool current = resolver_.BeginChange(dir);
   if (mode == WriteMode::kReplaceAtomically) {
-    st = ReplaceAtomically(host, contents, exists ? &target : nullptr, umask_);
+    st = ReplaceAtomically(host, r.host, contents, exists ? &target : nullptr, umask_);
   } else {
     const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
                       (mode == WriteMode::kAppend ? O_APPEND : O_TRUNC);
     const int fd = open(host.c_str(), flags, 0666);
     if (fd < 0) {
-      st = Status::FromErrno(errno, "open " + host);
+      st = Status::FromErrno(errno, "open " + r.host);
     } else {
       const bool ok = WriteAll(fd, contents);
       const int err = errno;
-      st = ok ? Status::Ok() : Status::FromErrno(err, "write " + host);
-      if (close(fd) != 0 && st.ok()) st = Status::FromErrno(errno, "write " + host);
+      st = ok ? Status::Ok() : Status::FromErrno(err, "write " + r.host);
+      if (close(fd) != 0 && st.ok()) st = Status::FromErrno(errno, "write " + r.host);
     }
   }
   resolver_.EndChange(dir, current && st.ok(), st.ok() && !r.exists ? r.name : std::string_view(), {});

@@ -96,6 +96,17 @@ PosixPlatform::PosixPlatform(const PlatformConfig& config)
   umask_ = umask(022);
   umask(umask_);
 
+  // The program's own places may lie behind links (a user's dotfiles).
+  std::vector<WindowsPath> followed;
+  for (const std::string& host : {ConfigHome().empty() ? std::string() : windows_dir,
+                                  config.program_path.empty() ? std::string() : HostParentPath(config.program_path)}) {
+    WindowsPath place;
+    if (host.size() < 2) continue;
+    const std::string windows = HostToWindowsOrEmpty(host);
+    if (!windows.empty() && ParseWindowsPath(windows, {}, &place).ok()) followed.push_back(std::move(place));
+  }
+  resolver_.SetFollowedPlaces(std::move(followed));
+
   char cwd[PATH_MAX];
   if (getcwd(cwd, sizeof cwd) == nullptr || !HostToWindows(NormalizeHostPath(cwd), &current_dir_).ok()) {
     current_dir_ = "C:\\";
@@ -193,6 +204,25 @@ Status PosixPlatform::SetCurrentDirectory(std::string_view path) {
   }
   current_dir_ = r.windows.Format();
   return Status::Ok();
+}
+
+Status PosixPlatform::PinTops(const std::vector<std::string>& tops) {
+  // Copies made below the old tops are made durable before their handles go.
+  Status flushed = FlushCopies();
+  std::vector<WindowsPath> parsed;
+  for (const std::string& top : tops) {
+    WindowsPath path;
+    if (!top.empty() && ParseWindowsPath(top, current_dir_, &path).ok()) parsed.push_back(std::move(path));
+  }
+  resolver_.PinTops(parsed);
+  return flushed;
+}
+
+Status PosixPlatform::CaseTwins(std::string_view path, std::vector<std::string>* names) {
+  WindowsPath parsed;
+  Status st = ParseWindowsPath(path, current_dir_, &parsed);
+  if (!st.ok()) return st;
+  return resolver_.NamesLike(parsed, names);
 }
 
 LocalTime PosixPlatform::Now() { return CurrentLocalTime(); }

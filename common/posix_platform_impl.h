@@ -56,6 +56,8 @@ class PosixPlatform final : public Platform {
   IntlSettings LocaleIntl() override;
   int RunEditor(std::string_view file) override;
   bool OpenUrl(std::string_view url) override;
+  Status PinTops(const std::vector<std::string>& tops) override;
+  Status CaseTwins(std::string_view path, std::vector<std::string>* names) override;
   Status ToWindowsPath(std::string_view typed, std::string* windows) override;
   Status ToHostPath(std::string_view windows, std::string* host) override;
 
@@ -63,7 +65,9 @@ class PosixPlatform final : public Platform {
   // A copy renamed into place with a provisional time, waiting for the
   // flush that makes its data durable before it gets its real time.
   struct PendingCopy {
-    std::string host;
+    DirRef dir;        // the directory holding it, reached through handles
+    std::string name;  // its name there
+    std::string host;  // for messages
     struct timespec atime {};
     struct timespec mtime {};        // the real time, given at the flush
     struct timespec provisional {};  // what the file carries until then
@@ -81,8 +85,12 @@ class PosixPlatform final : public Platform {
   // Returns 0, or the errno the change failed with.
   int ChangeEntry(const ResolvedPath& r, EntryChange kind, const std::function<bool()>& change);
   std::uint32_t AttributesOf(const ResolvedPath& r) {
-    return attributes_.Read(r.host, r.st, r.name, r.windows.IsRoot());
+    if (r.windows.IsRoot()) return attributes_.Read(r.host, r.st, r.name, true);
+    return attributes_.ReadEntry(r.at_fd(), r.dir->ProcPath(), r.at_name(), r.name, r.st);
   }
+  // The handle of the directory a resolved path names (opened without
+  // following a link unless the path lies in a followed place).
+  Status OpenDirectory(const ResolvedPath& r, DirRef* dir);
   // The last-write time to report: a pending copy's real one.
   std::uint32_t DosTimeOf(const struct stat& st) const;
   struct timespec RealMtime(const struct stat& st) const;
@@ -93,15 +101,17 @@ class PosixPlatform final : public Platform {
 
   Status FindOne(std::string_view pattern, std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
   Status FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,
-                         std::vector<FindData>* found);
+                         std::vector<FindData>* found, std::vector<std::string>* unusable);
   // The entries of names (a reading of the directory open as dir_fd) that
-  // match last and mask, in directory order.
-  void CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev, const DirListing& names,
-                      std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
+  // match last and mask, in directory order. Fails when an entry cannot be
+  // examined: a listing is complete or it is an error.
+  Status CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev, const DirListing& names,
+                        std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
 
   Status CopyLink(const ResolvedPath& from, const ResolvedPath& to);
   Status CopyRegular(const ResolvedPath& from, const ResolvedPath& to);
   void ForgetPending(const struct stat& st) { pending_.erase(InodeKey(st.st_dev, st.st_ino)); }
+  DirRef SharedPendingDir(const DirRef& dir);
 
   PlatformConfig config_;
   DriveMap drives_;
@@ -111,6 +121,7 @@ class PosixPlatform final : public Platform {
   std::string current_dir_;
   CopyProgress progress_;
   std::map<InodeKey, PendingCopy> pending_;
+  std::map<InodeKey, DirRef> pending_dirs_;  // the directories pending copies are in
   std::map<VolumeKey, std::string> volume_names_;  // file system names read from the mount table
   mode_t umask_ = 022;
 };

@@ -17,15 +17,18 @@ namespace {
 // delete or rename entries of the directory while they walk the results.
 class CollectedSearch final : public DirSearch {
  public:
-  explicit CollectedSearch(std::vector<FindData> entries) : entries_(std::move(entries)) {}
+  CollectedSearch(std::vector<FindData> entries, std::vector<std::string> unusable)
+      : entries_(std::move(entries)), unusable_(std::move(unusable)) {}
   bool Next(FindData* entry) override {
     if (next_ >= entries_.size()) return false;
     *entry = std::move(entries_[next_++]);
     return true;
   }
+  std::vector<std::string> Unusable() const override { return unusable_; }
 
  private:
   std::vector<FindData> entries_;
+  std::vector<std::string> unusable_;
   std::size_t next_ = 0;
 };
 
@@ -56,6 +59,7 @@ bool LeftOutByType(unsigned char type, bool directories_only) {
 // What the lookups of one entry found.
 struct EntryProbe {
   bool found = false;  // st is the entry's lstat
+  int error = 0;       // why the entry could not be examined (0: it could, or it is gone)
   struct stat st {};
   bool stored_read = false;
   AttributeStore::StoredValue stored;
@@ -71,6 +75,10 @@ constexpr dev_t kNoDevice = static_cast<dev_t>(-1);
 // at once.
 void ProbeEntry(int dir_fd, const char* name, bool directories_only, dev_t flags_dev, EntryProbe* probe) {
   probe->found = fstatat(dir_fd, name, &probe->st, AT_SYMLINK_NOFOLLOW) == 0;
+  // An entry removed since the directory was read is simply gone; one that
+  // cannot be examined (a directory that may be listed but not searched)
+  // makes the listing incomplete.
+  if (!probe->found && errno != ENOENT) probe->error = errno;
   if (probe->found && directories_only && S_ISREG(probe->st.st_mode)) probe->found = false;
   if (!probe->found || probe->st.st_dev != flags_dev) return;
   if (!S_ISREG(probe->st.st_mode) && !S_ISDIR(probe->st.st_mode)) return;
@@ -85,6 +93,26 @@ bool Excluded(std::uint32_t attributes, std::uint32_t mask) {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// The names holding a backslash that a search with last and mask would
+// have matched: directories for a search of directories, other entries for
+// a search of files (a directory entry without a type is looked at).
+std::vector<std::string> UnusableNames(int dir_fd, const DirListing& names, std::string_view last,
+                                       std::uint32_t mask) {
+  std::vector<std::string> out;
+  const bool wants_dirs = (mask & kAttrDirectory) != 0;
+  const bool only_dirs = (mask & kSearchDirectoriesOnly) != 0;
+  for (const DirListing::Unusable& u : names.unusable()) {
+    if (!MatchesWildcard(last, u.name)) continue;
+    bool is_dir = u.type == DT_DIR;
+    if (u.type == DT_UNKNOWN) {
+      struct stat st;
+      is_dir = fstatat(dir_fd, u.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    }
+    if ((is_dir && wants_dirs) || (!is_dir && !only_dirs)) out.push_back(u.name);
+  }
+  return out;
+}
+
 }  // namespace
 
 Status PosixPlatform::FindFirst(std::string_view pattern, std::uint32_t mask, std::unique_ptr<DirSearch>* search) {
@@ -94,10 +122,11 @@ Status PosixPlatform::FindFirst(std::string_view pattern, std::uint32_t mask, st
   if (cut == 0 && pattern.size() > 2 && pattern[1] == ':') cut = 2;
   const std::string_view last = pattern.substr(cut);
   std::vector<FindData> found;
-  Status st = HasWildcard(last) ? FindInDirectory(pattern.substr(0, cut), last, mask, &found)
+  std::vector<std::string> unusable;
+  Status st = HasWildcard(last) ? FindInDirectory(pattern.substr(0, cut), last, mask, &found, &unusable)
                                 : FindOne(pattern, last, mask, &found);
   if (!st.ok()) return st;
-  *search = std::make_unique<CollectedSearch>(std::move(found));
+  *search = std::make_unique<CollectedSearch>(std::move(found), std::move(unusable));
   return Status::Ok();
 }
 
@@ -116,50 +145,54 @@ Status PosixPlatform::FindOne(std::string_view pattern, std::string_view last, s
   return Status::Ok();
 }
 
+Status PosixPlatform::OpenDirectory(const ResolvedPath& r, DirRef* dir) {
+  if (!r.exists) return Status::PathNotFound(r.windows.Format());
+  if (r.is_top) {
+    *dir = r.dir;
+    return Status::Ok();
+  }
+  *dir = OpenDirAt(r.at_fd(), r.name.c_str(), r.followed);
+  if (*dir) return Status::Ok();
+  if (errno == ELOOP) return Status::LinkRefused("a symbolic link, not entered: " + r.host);
+  if (errno == ENOTDIR || errno == ENOENT) return Status::PathNotFound(r.windows.Format());
+  return Status::FromErrno(errno, "open " + r.host);
+}
+
 Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,
-                                      std::vector<FindData>* found) {
+                                      std::vector<FindData>* found, std::vector<std::string>* unusable) {
   const std::string dir_text = dir_part.empty() ? current_dir_ : std::string(dir_part);
   ResolvedPath dir;
   Status st = Locate(dir_text, &dir);
   if (!st.ok()) return st;
-  // The resolution's lstat serves unless the directory is reached through a
-  // link (a drive's own directory is stat-ed already).
-  struct stat dir_st = dir.st;
-  if (!dir.exists || (S_ISLNK(dir.st.st_mode) && stat(dir.host.c_str(), &dir_st) != 0) || !S_ISDIR(dir_st.st_mode)) {
-    return Status::PathNotFound(dir_text);
-  }
+  DirRef handle;
+  st = OpenDirectory(dir, &handle);
+  if (!st.ok()) return st;
+  struct stat dir_st;
+  if (fstat(handle->fd(), &dir_st) != 0) return Status::FromErrno(errno, "search " + dir_text);
   // A directory a lookup has just read (is there an option file in it?)
-  // need not be read again: only opened, for the lookups relative to it.
+  // need not be read again.
   const DirListing* names = resolver_.RecentListing(dir.host, dir_st);
   DirListing read_now;
-  DIR* d = nullptr;
-  int dfd = -1;
-  if (names != nullptr) {
-    dfd = open(dir.host.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  } else if ((d = opendir(dir.host.c_str())) != nullptr) {
-    read_now.ReadFrom(d);
+  if (names == nullptr) {
+    if (!read_now.ReadAt(handle->fd())) return Status::FromErrno(errno, "search " + dir_text);
     names = &read_now;
-    dfd = dirfd(d);
   }
-  if (dfd < 0) return Status::FromErrno(errno, "search " + dir_text);
-
   if (!dir.windows.IsRoot() && !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".")) {
-    // "." and ".." come first, as the directories they name; the resolution
-    // has looked at the parent already.
+    // "." and ".." come first, as the directories they name.
+    struct stat parent_st = dir.parent_st;
+    if (dir.is_top) stat(HostParentPath(dir.host).c_str(), &parent_st);
     found->push_back(FindData{".", kAttrDirectory, 0, DosTimeOf(dir_st)});
-    found->push_back(FindData{"..", kAttrDirectory, 0, DosTimeOf(dir.parent_st)});
+    found->push_back(FindData{"..", kAttrDirectory, 0, DosTimeOf(parent_st)});
   }
-  CollectEntries(dfd, dir.host, dir_st.st_dev, *names, last, mask, found);
-  if (d != nullptr) {
-    closedir(d);
-  } else {
-    close(dfd);
-  }
+  st = CollectEntries(handle->fd(), handle->ProcPath(), dir_st.st_dev, *names, last, mask, found);
+  if (!st.ok()) return Status::FromErrno(errno, "search " + dir_text + ": " + st.message());
+  *unusable = UnusableNames(handle->fd(), *names, last, mask);
   return Status::Ok();
 }
 
-void PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev, const DirListing& names,
-                                   std::string_view last, std::uint32_t mask, std::vector<FindData>* found) {
+Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev,
+                                     const DirListing& names, std::string_view last, std::uint32_t mask,
+                                     std::vector<FindData>* found) {
   const bool directories_only = (mask & kSearchDirectoriesOnly) != 0;
   std::vector<std::size_t> picked;
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -175,6 +208,10 @@ void PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, dev_
   });
   for (std::size_t k = 0; k < picked.size(); ++k) {
     const EntryProbe& probe = probes[k];
+    if (probe.error != 0) {
+      errno = probe.error;
+      return Status::FromErrno(probe.error, names.Name(picked[k]));
+    }
     if (!probe.found || !IsListable(probe.st)) continue;
     const char* name = names.Name(picked[k]);
     const std::uint32_t attributes =
@@ -184,6 +221,7 @@ void PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, dev_
     found->push_back(FindData{std::string(name), attributes,
                               is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st)});
   }
+  return Status::Ok();
 }
 
 }  // namespace velqo

@@ -24,6 +24,7 @@ Status Status::FromErrno(int err, std::string_view context) {
     case ENAMETOOLONG: return TooLong(std::move(msg));
     case EINVAL: return InvalidArgument(std::move(msg));
     case ENOTSUP: return NotSupported(std::move(msg));
+    case ELOOP: return LinkRefused(std::move(msg));
     default: return IOError(std::move(msg));
   }
 }
@@ -31,7 +32,8 @@ Status Status::FromErrno(int err, std::string_view context) {
 std::string Status::ToString() const {
   static const char* const kNames[] = {
       "OK", "file not found", "path not found", "access denied", "already exists", "not empty",
-      "no space", "too long", "invalid argument", "I/O error", "not supported"};
+      "no space", "too long", "invalid argument", "I/O error", "not supported",
+      "names differ only in case", "symbolic link refused"};
   std::string s = kNames[static_cast<int>(code_)];
   if (!message_.empty()) {
     s += " (";

@@ -22,6 +22,8 @@ class Status {
     kInvalidArgument,
     kIOError,
     kNotSupported,
+    kAmbiguous,       // names that differ only in case: none may stand for the other
+    kLinkRefused,     // a symbolic link below a top, where none is ever followed
   };
 
   Status() = default;
@@ -36,6 +38,8 @@ class Status {
   static Status InvalidArgument(std::string msg = {}) { return Status(Code::kInvalidArgument, std::move(msg)); }
   static Status IOError(std::string msg = {}) { return Status(Code::kIOError, std::move(msg)); }
   static Status NotSupported(std::string msg = {}) { return Status(Code::kNotSupported, std::move(msg)); }
+  static Status Ambiguous(std::string msg = {}) { return Status(Code::kAmbiguous, std::move(msg)); }
+  static Status LinkRefused(std::string msg = {}) { return Status(Code::kLinkRefused, std::move(msg)); }
 
   // Turns an errno value into a status; context names the operation and path.
   static Status FromErrno(int err, std::string_view context);

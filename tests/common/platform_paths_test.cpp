@@ -300,26 +300,28 @@ TEST_F(PlatformPathsTest, LowerCasedLookupsStayTrueAcrossMoreDirectoriesThanAreK
 
 // Names equal but for case: the first in directory order is the one meant,
 // whichever of them this layer adds or removes.
-TEST_F(PlatformPathsTest, OfNamesEqualIgnoringCaseTheFirstInDirectoryOrderIsFound) {
+TEST_F(PlatformPathsTest, CaseTwinsAreNeverPickedAmongButAnExactNameIs) {
   sandbox.WriteFile("C:\\Twins\\Name.txt", "1");
   sandbox.WriteFile("C:\\Twins\\NAME.txt", "2");
   sandbox.WriteFile("C:\\Twins\\name.TXT", "3");
   auto fs = Make(sandbox.Config());
   const std::string dir = sandbox.HostPath("C:\\Twins");
-  const auto first_on_disk = [&] {
-    for (const auto& e : std::filesystem::directory_iterator(dir)) {
-      if (EqualsIgnoreCase(e.path().filename().string(), "name.txt")) return e.path().filename().string();
-    }
-    return std::string();
-  };
-  for (int left = 3; left > 0; --left) {
-    const std::string first = first_on_disk();
-    for (int ask = 0; ask < 3; ++ask) EXPECT_EQ(Host(*fs, "c:\\twins\\NaMe.TxT"), dir + "/" + first);
-    ASSERT_TRUE(fs->DeleteFile("C:\\Twins\\" + first).ok());
-  }
-  EXPECT_FALSE(EntryExists(*fs, "c:\\twins\\name.txt"));
-  ASSERT_TRUE(fs->CreateNewFile("C:\\Twins\\nAmE.txt").ok());
-  EXPECT_EQ(Host(*fs, "c:\\twins\\name.txt"), dir + "/nAmE.txt");
+  std::string host;
+  std::uint32_t attributes = 0;
+  // None matches exactly: no operation may take one of them for the other.
+  EXPECT_EQ(fs->ToHostPath("c:\\twins\\NaMe.TxT", &host).code(), Status::Code::kAmbiguous);
+  EXPECT_EQ(fs->GetAttributes("c:\\twins\\name.txt", &attributes).code(), Status::Code::kAmbiguous);
+  EXPECT_EQ(fs->CopyFile("C:\\Twins\\Name.txt", "C:\\Twins\\nAMe.txt").code(), Status::Code::kAmbiguous);
+  EXPECT_EQ(sandbox.ReadFile("C:\\Twins\\NAME.txt"), "2");
+  // An exact name is always that entry.
+  EXPECT_EQ(Host(*fs, "C:\\Twins\\NAME.txt"), dir + "/NAME.txt");
+  std::vector<std::string> twins;
+  ASSERT_TRUE(fs->CaseTwins("C:\\Twins\\NAME.txt", &twins).ok());
+  EXPECT_EQ(twins.size(), 3u);
+  // Once one is left, it is found under any spelling; the cache keeps up.
+  ASSERT_TRUE(fs->DeleteFile("C:\\Twins\\Name.txt").ok());
+  ASSERT_TRUE(fs->DeleteFile("C:\\Twins\\name.TXT").ok());
+  EXPECT_EQ(Host(*fs, "c:\\twins\\name.txt"), dir + "/NAME.txt");
   ASSERT_TRUE(fs->MoveFile("c:\\twins\\name.txt", "C:\\Twins\\Other.txt").ok());
   EXPECT_FALSE(EntryExists(*fs, "c:\\twins\\name.txt"));
   EXPECT_EQ(Host(*fs, "c:\\twins\\other.TXT"), dir + "/Other.txt");
