@@ -63,6 +63,7 @@ std::string_view CopyPhrase(int kind, bool backups) {
 void LogCopy(AppState& s, std::string_view source, std::string_view target, int kind,
              bool failed) {
   const OptionSet& o = s.opt.ActiveOptions;
+  if (failed) s.flags.ActionFailed = 1;
   if (o.EnableLog != 1) return;
   if (failed) {
     WriteLogLine(s,

@@ -35,11 +35,22 @@ bool LogsDeletions(const AppState& s) {
   return s.opt.ActiveOptions.EnableLog == 1 && s.opt.ActiveOptions.Brief != 1;
 }
 
+// A deletion that failed is an error of the run, in the log as well as on
+// the screen.
+void LogNotDeleted(AppState& s, std::string_view path) {
+  s.flags.ActionFailed = 1;
+  if (s.opt.ActiveOptions.EnableLog != 1) return;
+  WriteLogLine(s, "!!!!! Could Not Delete - The Following File Was NOT Deleted !!!!!");
+  WriteLogLine(s, path);
+  s.flags.ErrorLogged = 1;
+}
+
 void ReportNotDeleted(AppState& s, std::string_view path) {
   std::string text = "The File ";
   text += path;
   text += " Cannot Be Deleted";
   s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
+  LogNotDeleted(s, path);
 }
 
 // Clears the file's marks and deletes it. A file that stays (it cannot be
@@ -58,6 +69,8 @@ bool ClearAndDelete(AppState& s, std::string_view path) {
     text += path;
     text += " Cannot Be Located";
     s.host.MessageBox(text, "Error", Icon::kInformation, Buttons::kOk);
+    // A file that is gone already is no failure; one that stays is.
+    if (EntryExists(s.fs, path)) LogNotDeleted(s, path);
     return false;
   }
   if (!s.fs.DeleteFile(path).ok()) {

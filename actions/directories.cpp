@@ -17,6 +17,7 @@ void ReportMissingRoot(AppState& s, std::string_view path) {
   text += "Trying Further Subdirectories Of This Pair.";
   s.host.MessageBox(text, kInvalidCaption, Icon::kStop, Buttons::kOk);
   s.flags.EndRunRequested = 1;
+  s.flags.RootMissing = 1;
   s.flags.PairDirsReady = 0;
 }
 
@@ -55,7 +56,7 @@ void ReportCreationFailure(AppState& s, std::string_view path, DirPurpose purpos
 
 }  // namespace
 
-void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose) {
+void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose, std::string_view spelled) {
   if (DirectoryExists(s.fs, path)) return;
   if (!DirectoryExists(s.fs, path.substr(0, 3))) {
     ReportMissingRoot(s, path);
@@ -63,7 +64,8 @@ void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose) {
   }
   const Answer answer = AskToCreate(s, path, purpose);
   if (answer == Answer::kYes) {
-    if (!MakeDirectory(s, path)) ReportCreationFailure(s, path, purpose);
+    const bool spelling_fits = spelled.size() == path.size() && EqualsIgnoreCase(spelled, path);
+    if (!MakeDirectory(s, spelling_fits ? spelled : path)) ReportCreationFailure(s, path, purpose);
     return;
   }
   if (answer == Answer::kNo) {

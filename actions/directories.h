@@ -10,8 +10,10 @@ enum class DirPurpose { kPair, kLog };
 
 // Makes sure a directory exists, asking to create it unless CreateNewDir is
 // 1; clears PairDirsReady when it is not available (and may set
-// EndRunRequested).
-void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose);
+// EndRunRequested). spelled, when given, is path as the directories it
+// creates are to be spelled on disk (equal to path ignoring case): a
+// replica gets the spelling of its source, while messages show path.
+void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose, std::string_view spelled = {});
 
 // Creates a directory with its missing ancestors; true when it exists afterwards.
 bool MakeDirectory(AppState& s, std::string_view path);

@@ -65,6 +65,8 @@ const char* OutcomeName(velqo::UpdateOutcome outcome) {
       return "cancelled";
     case velqo::UpdateOutcome::kNothingToDo:
       return "nothing-to-do";
+    case velqo::UpdateOutcome::kFailed:
+      return "failed";
   }
   return "?";
 }

@@ -38,6 +38,11 @@ class Host {
   // A modal message box; returns the button pressed.
   virtual Answer MessageBox(std::string_view text, std::string_view caption, Icon icon,
                             Buttons buttons) = 0;
+  // A Yes/No question whose default button is No, for questions where
+  // pressing Enter must not do the dangerous thing.
+  virtual Answer AskDefaultNo(std::string_view text, std::string_view caption) {
+    return MessageBox(text, caption, Icon::kQuestion, Buttons::kYesNo);
+  }
   // The debug box: an information box with OK. Callers check debug mode
   // first (MBDebug), so a host shows every debug box it is given.
   virtual void DebugBox(std::string_view text, std::string_view caption) = 0;

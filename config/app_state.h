@@ -96,6 +96,9 @@ struct AppState {
   // The directory pair being worked on.
   PathText Path1;
   PathText Path2;
+  // Path2 as a walk's new directories are to be spelled on disk (the
+  // spelling of their Dir 1 counterparts); empty outside walks.
+  std::string Path2Spelling;
   // The current file action's two files and their descriptions.
   PathText File1Path;
   PathText File2Path;

@@ -37,6 +37,7 @@ void ShowStructureAlert(AppState& s, std::string_view top1, std::string_view top
 struct Dir1View {
   std::unordered_set<std::string> present;
   std::unordered_set<std::string> unreadable;
+  std::unordered_set<std::string> left_out;  // by the filters, as links, or as case twins
 };
 
 Dir1View ViewOf(DirWalk& dir1) {
@@ -44,6 +45,7 @@ Dir1View ViewOf(DirWalk& dir1) {
   view.present.reserve(static_cast<std::size_t>(dir1.count()) * 2);
   for (int i = 0; i < dir1.count(); ++i) view.present.insert(WithoutDrive(dir1.Entry(i)));
   for (const std::string& dir : dir1.unreadable()) view.unreadable.insert(WithoutDrive(dir));
+  for (const std::string& dir : dir1.left_out()) view.left_out.insert(WithoutDrive(dir));
   return view;
 }
 
@@ -116,8 +118,11 @@ void RemoveSurplusDirectories(AppState& s, DirWalk& dir1, std::string_view top1,
     const bool inside_surplus = BelowAnyOf(path, surplus);
     surplus.insert(WithoutDrive(path));
     if (inside_surplus) continue;
-    // Below a Dir 1 directory that could not be read, absence proves nothing.
+    // Below a Dir 1 directory that could not be read, absence proves nothing;
+    // a directory Dir 1 holds but the walk left out is not surplus either.
     if (BelowAnyOf(path, view.unreadable)) continue;
+    if (view.left_out.count(WithoutDrive(path)) != 0 || BelowAnyOf(path, view.left_out)) continue;
+    if (s.flags.CancelRequested == 1) return;
     if (!UserAgrees(s, path)) continue;
     RemoveOne(s, path);
   }

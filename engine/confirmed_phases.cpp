@@ -28,7 +28,9 @@ class ConfirmedRun {
   // False when the pair is to end at once (Next Directory).
   bool Copy(const CopyAction& a) {
     if (s_.opt.ActiveOptions.JFDI == 1) {
-      DoCopy(a);
+      // A cancel pressed during the last copy stops before this one starts.
+      Pump();
+      if (s_.flags.PairStopped != 1) DoCopy(a);
       return true;
     }
     if (s_.ConfirmResult != mrOkToAll) Ask(a);
@@ -68,7 +70,8 @@ class ConfirmedRun {
   // The CleanUp deletion of File2Path; false when the pair is to end.
   bool Delete() {
     if (s_.opt.ActiveOptions.JFDI == 1) {
-      DeleteOneFile(s_, s_.File2Path.view(), true);
+      Pump();
+      if (s_.flags.PairStopped != 1) DeleteOneFile(s_, s_.File2Path.view(), true);
       return true;
     }
     if (s_.ConfirmResult != mrOkToAllDelete) {

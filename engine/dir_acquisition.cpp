@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_set>
+#include <vector>
 
 #include "common/platform_ops.h"
+#include "engine/case_twins.h"
 #include "engine/skipped_paths.h"
 
 namespace velqo {
@@ -63,24 +66,50 @@ bool DirectoryAccepted(std::uint32_t attributes, const OptionSet& o) {
   return true;
 }
 
+namespace {
+
+// Every subdirectory of dir, whatever the directory filters say, so that the
+// ones left out are known too; false when dir cannot be read.
+bool ReadSubdirectories(AppState& s, const std::string& dir, std::vector<FindData>* found) {
+  std::unique_ptr<DirSearch> search;
+  const std::uint32_t mask = kAttrDirectory | kAttrHidden | kAttrSystem | kSearchDirectoriesOnly;
+  if (!s.fs.FindFirst(SearchPattern(dir), mask, &search).ok() || !search) return false;
+  for (const std::string& name : search->Unusable()) ReportUnusableName(s, dir, name);
+  FindData entry;
+  for (bool first = true;; first = false) {
+    if (!first) s.host.PumpEvents();
+    if (!search->Next(&entry)) break;
+    // "." names are never walked, on either side.
+    if (entry.name.empty() || entry.name[0] == '.') continue;
+    found->push_back(std::move(entry));
+  }
+  return true;
+}
+
+}  // namespace
+
 void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
   const std::string dir(walk.Entry(index));
   const OptionSet& o = s.opt.ActiveOptions;
-  std::unique_ptr<DirSearch> search;
-  const std::uint32_t mask = DirectorySearchMask(o) | kSearchDirectoriesOnly;
-  if (!s.fs.FindFirst(SearchPattern(dir), mask, &search).ok() || !search) {
+  std::vector<FindData> found;
+  if (!ReadSubdirectories(s, dir, &found)) {
     walk.NoteUnreadable(dir);
     return;
   }
   const std::string prefix = EntryPrefix(dir);
-  FindData entry;
-  for (bool first = true; !walk.OverCapacity(); first = false) {
-    if (!first) s.host.PumpEvents();
-    if (!search->Next(&entry)) break;
-    if (!DirectoryAccepted(entry.attributes, o) || entry.name.empty() || entry.name[0] == '.') {
+  // Twin directories would both become the same lower-cased path: both are
+  // left out (with everything below them) and reported.
+  CaseTwinFinder finder;
+  for (const FindData& entry : found) finder.Add(entry.name);
+  const std::unordered_set<std::string> twins = finder.Keys();
+  for (const auto& group : finder.Groups()) ReportCaseTwins(s, dir, group);
+  for (const FindData& entry : found) {
+    if (walk.OverCapacity()) break;
+    const std::string path = prefix + AsciiLowerCopy(entry.name);
+    if (!DirectoryAccepted(entry.attributes, o) || twins.count(AsciiLowerCopy(entry.name)) != 0) {
+      walk.NoteLeftOut(path);
       continue;
     }
-    const std::string path = prefix + AsciiLowerCopy(entry.name);
     if (path.size() > PathText::kMaxLength) {
       // Its Dir 2 counterpart is just as long, so CleanUp never sees it either.
       if (mode == WalkMode::kDir1) ReportPathTooLong(s, path);

@@ -50,6 +50,10 @@ class DirWalk {
   // them.
   const std::vector<std::string>& unreadable() const { return unreadable_; }
   void NoteUnreadable(std::string_view dir) { unreadable_.emplace_back(dir); }
+  // Directories the walk left out on purpose (by the directory filters,
+  // as links, or as case twins): their counterparts are not surplus.
+  const std::vector<std::string>& left_out() const { return left_out_; }
+  void NoteLeftOut(std::string path) { left_out_.push_back(std::move(path)); }
 
   std::vector<DirKey> keys;  // Dir 2 walks only, one per entry
 
@@ -58,6 +62,7 @@ class DirWalk {
   int count_ = 0;
   bool ok_ = true;
   std::vector<std::string> unreadable_;
+  std::vector<std::string> left_out_;
 };
 
 // Fills walk with every directory below its entry 0, level by level.

@@ -1,11 +1,13 @@
 #include "engine/file_lists.h"
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "actions/directories.h"
 #include "common/platform_ops.h"
 #include "common/tostring.h"
+#include "engine/case_twins.h"
 #include "engine/skipped_paths.h"
 
 namespace velqo {
@@ -44,18 +46,27 @@ namespace {
 
 enum class ReadResult { kRead, kPathNotFound, kUnreadable, kTooMany };
 
-// One directory read: every file entry (directories are not asked for),
-// stopping one past the limit so the count is taken before any filtering.
-ReadResult ReadEntries(AppState& s, std::string_view dir, std::vector<FindData>* entries) {
+// What one directory read found: every file entry (directories are not
+// asked for), and the names that could not be taken at all.
+struct DirRead {
+  std::vector<FindData> entries;
+  std::vector<std::string> unusable;
+  ReadResult result = ReadResult::kRead;
+};
+
+// Reads dir, stopping one past the limit so the count is taken before any
+// filtering.
+ReadResult ReadEntries(AppState& s, std::string_view dir, DirRead* read) {
   std::unique_ptr<DirSearch> search;
   const Status status = s.fs.FindFirst(SearchPattern(dir), kMaskAllFiles, &search);
   if (status.code() == Status::Code::kFileNotFound) return ReadResult::kRead;  // nothing matched
   if (status.code() == Status::Code::kPathNotFound) return ReadResult::kPathNotFound;
   if (!status.ok() || search == nullptr) return ReadResult::kUnreadable;
+  read->unusable = search->Unusable();
   FindData entry;
   while (search->Next(&entry)) {
-    entries->push_back(std::move(entry));
-    if (entries->size() > static_cast<std::size_t>(kMaxFilesPerDirectory)) return ReadResult::kTooMany;
+    read->entries.push_back(std::move(entry));
+    if (read->entries.size() > static_cast<std::size_t>(kMaxFilesPerDirectory)) return ReadResult::kTooMany;
   }
   return ReadResult::kRead;
 }
@@ -93,18 +104,32 @@ void ShowCount(AppState& s, const Side& side, std::size_t count) {
   MBDebug(s, text.View(), side.count_caption);
 }
 
-void LoadOne(AppState& s, const Side& side, FileList& list) {
+// Names differing only in case, on either side: reported where they are,
+// and left out of both lists, so that neither twin is paired with, copied
+// over or deleted for the other side's namesake.
+std::unordered_set<std::string> LeftOutTwins(AppState& s, const Side* sides, const DirRead* reads) {
+  std::unordered_set<std::string> keys;
+  for (int i = 0; i < 2; ++i) {
+    CaseTwinFinder finder;
+    for (const FindData& entry : reads[i].entries) finder.Add(entry.name);
+    for (const auto& group : finder.Groups()) ReportCaseTwins(s, sides[i].dir, group);
+    keys.merge(finder.Keys());
+  }
+  return keys;
+}
+
+void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unordered_set<std::string>& twins,
+             FileList& list) {
   AdmitContext context;
   // An exact comparison of the first characters, as the purge drive is given.
   const std::string_view drive = s.opt.ActiveOptions.ExclDaysDriveString.view();
   context.purge_drive_match = !drive.empty() && !side.dir.empty() && side.dir[0] == drive[0];
 
-  std::vector<FindData> entries;
-  if (ReportReadFailure(s, side, ReadEntries(s, side.dir, &entries))) return;
-  ShowCount(s, side, entries.size());
-  if (!list.Create(s, entries.empty() ? 1 : static_cast<int>(entries.size()))) return;
-  for (const FindData& entry : entries) {
+  ShowCount(s, side, read.entries.size());
+  if (!list.Create(s, read.entries.empty() ? 1 : static_cast<int>(read.entries.size()))) return;
+  for (const FindData& entry : read.entries) {
     if (s.flags.PairStopped == 1) break;
+    if (!twins.empty() && twins.count(AsciiLowerCopy(entry.name)) != 0) continue;
     if (!AdmitFile(s, context, entry, side.dir)) continue;
     if (!list.Add(entry)) ReportPathTooLong(s, ChildPath(side.dir, entry.name));
   }
@@ -116,18 +141,27 @@ void LoadOne(AppState& s, const Side& side, FileList& list) {
 void LoadFileArrays(AppState& s, PairLists& lists) {
   s.flags.PairDirsReady = 1;
   EnsureDirectory(s, s.Path1.view(), DirPurpose::kPair);
-  EnsureDirectory(s, s.Path2.view(), DirPurpose::kPair);
+  EnsureDirectory(s, s.Path2.view(), DirPurpose::kPair, s.Path2Spelling);
   if (s.flags.PairDirsReady == 0) {
     s.flags.PairStopped = 1;
     return;
   }
-  LoadOne(s, Side{s.Path1.view(), "Directory Path 1 is invalid - please respecify",
-                  "Number Of Files In Dir 1"},
-          lists.list1);
+  const Side sides[2] = {
+      Side{s.Path1.view(), "Directory Path 1 is invalid - please respecify", "Number Of Files In Dir 1"},
+      Side{s.Path2.view(), "Directory Path 2 is invalid - please respecify", "Number Of Files In Dir 2"}};
+  // Both directories are read before either list is built: a name that has
+  // a case twin on one side is left out on both.
+  DirRead reads[2];
+  for (int i = 0; i < 2; ++i) {
+    if (ReportReadFailure(s, sides[i], ReadEntries(s, sides[i].dir, &reads[i]))) return;
+  }
+  for (int i = 0; i < 2; ++i) {
+    for (const std::string& name : reads[i].unusable) ReportUnusableName(s, sides[i].dir, name);
+  }
+  const std::unordered_set<std::string> twins = LeftOutTwins(s, sides, reads);
+  LoadOne(s, sides[0], reads[0], twins, lists.list1);
   if (s.flags.PairStopped == 1) return;
-  LoadOne(s, Side{s.Path2.view(), "Directory Path 2 is invalid - please respecify",
-                  "Number Of Files In Dir 2"},
-          lists.list2);
+  LoadOne(s, sides[1], reads[1], twins, lists.list2);
 }
 
 }  // namespace velqo

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "common/tostring.h"
+#include "engine/empty_source.h"
 #include "engine/reconcile_pair.h"
 #include "engine/run_internal.h"
 
@@ -22,7 +23,9 @@ bool BatchShouldStop(const AppState& s) {
 bool TakeItem(AppState& s, std::string_view item) {
   const BatchItem split = SplitBatchItem(item);
   (void)TakeTypedPath(s, split.dir1, &s.Path1);
-  if (TakeTypedPath(s, split.dir2, &s.Path2)) return true;
+  const bool taken = TakeTypedPath(s, split.dir2, &s.Path2);
+  PinRunTops(s);
+  if (taken) return true;
   s.host.MessageBox("Directory Path 2 is invalid - please respecify", "Error", Icon::kWarning,
                     Buttons::kOk);
   return false;
@@ -48,7 +51,7 @@ void RunSingleItem(AppState& s, std::string_view item, int number) {
   if (!TakeItem(s, item)) return;
   ShowPairStatus(s);
   if (IsExistingDir(s, s.Path1.view())) {
-    ReconcilePair(s);
+    if (EmptySourceMayGoOn(s, s.Path1.view(), s.Path2.view())) ReconcilePair(s);
   } else {
     ShowMissingDir1(s, number);
   }
@@ -71,7 +74,7 @@ void RunWalkItem(AppState& s, std::string_view item, int number) {
   ShowPairStatus(s);
   if (!exists) return;
   if (s.opt.ActiveOptions.UseDir1 == 1) {
-    ReconcilePair(s);
+    if (EmptySourceMayGoOn(s, s.Path1.view(), s.Path2.view())) ReconcilePair(s);
   } else if (s.opt.ActiveOptions.UseDir1And == 1 || s.opt.ActiveOptions.UseSubOnly == 1) {
     const std::string root1 = s.Path1.str();
     const std::string root2 = s.Path2.str();
@@ -86,6 +89,11 @@ void RunBatch(AppState& s, RunItem run_item) {
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (BatchShouldStop(s)) break;
     run_item(s, items[i], static_cast<int>(i + 1));
+    // A missing drive ends its own pair (or walk), not the batch.
+    if (s.flags.RootMissing == 1) {
+      s.flags.RootMissing = 0;
+      s.flags.EndRunRequested = 0;
+    }
   }
 }
 

@@ -19,6 +19,10 @@ bool IsExistingDir(AppState& s, std::string_view path);
 // converted or would not fit; the array is then empty, never cut.
 bool TakeTypedPath(AppState& s, std::string_view typed, PathText* out);
 
+// Pins Path1, Path2 and the log directory as the tops of the run (or of
+// the batch pair) in the platform.
+void PinRunTops(AppState& s);
+
 // Validity of the two paths the main window gave, after they were checked
 // (and Dir 2 possibly created).
 struct PathChecks {

@@ -18,6 +18,9 @@ constexpr OutcomeTexts kCompleted{"Update Completed",
 constexpr OutcomeTexts kCancelled{"Update Cancelled",
                                   "!!!!!!!!!!!!!!!!!!!!!!!!!  Update Cancelled  !!!!",
                                   "!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!"};
+constexpr OutcomeTexts kFailed{"Update Failed - Check Log File",
+                               "!!!!!!!!!!!!!!!!!!!!!!!!!!!  Update Failed  !!!!",
+                               "!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!"};
 constexpr OutcomeTexts kNothingToDo{"No Update Necessary Under Selected Options",
                                     "!!!!!!!!!!!!!! No Update Necessary Under Selected ",
                                     "Options !!!!!!!!!!!!!!!!!!!!!!!!!"};
@@ -30,6 +33,9 @@ UpdateOutcome ChooseOutcome(const RunFlags& f) {
   const bool stopped_by_cancel = On(f.CancelRequested) && On(f.PairStopped);
   const bool nothing_changed = !On(f.DirectoryRemoved) && !On(f.FileChanged);
   if (!stopped_by_cancel && !nothing_changed) return UpdateOutcome::kCompleted;
+  // Copies or deletions were tried and none went through: that is not a
+  // run that found nothing to do.
+  if (!On(f.CancelRequested) && On(f.ActionFailed)) return UpdateOutcome::kFailed;
   if (On(f.PairStopped) &&
       (On(f.CancelRequested) || (!On(f.NothingToUpdate) && !On(f.NoActionTaken)))) {
     return UpdateOutcome::kCancelled;
@@ -43,6 +49,8 @@ const OutcomeTexts& TextsOf(UpdateOutcome outcome) {
       return kCompleted;
     case UpdateOutcome::kCancelled:
       return kCancelled;
+    case UpdateOutcome::kFailed:
+      return kFailed;
     case UpdateOutcome::kNothingToDo:
       break;
   }

@@ -58,7 +58,10 @@ bool OfferToCreatePath2(AppState& s) {
     ShowError(s, "Directory Path 2 is invalid - please respecify", Icon::kWarning);
     return false;
   }
-  if (MakeDirPath(s.fs, s.Path2.view()).empty() && IsExistingDir(s, s.Path2.view())) return true;
+  if (MakeDirPath(s.fs, s.Path2.view()).empty() && IsExistingDir(s, s.Path2.view())) {
+    PinRunTops(s);
+    return true;
+  }
   ShowError(s, "Cannot create Directory Path 2.", Icon::kWarning);
   return false;
 }
@@ -77,9 +80,16 @@ bool TakeTypedPath(AppState& s, std::string_view typed, PathText* out) {
   return out->Assign(windows);
 }
 
+void PinRunTops(AppState& s) {
+  // The tops may be links (a disk mounted elsewhere, a home directory moved):
+  // they are resolved once, here; below them no link is followed.
+  (void)s.fs.PinTops({s.Path1.str(), s.Path2.str(), std::string(s.opt.ActiveOptions.LogFilePath.view())});
+}
+
 PathChecks TakeAndCheckPaths(AppState& s) {
   PathChecks checks;
   const bool path2_taken = TakePaths(s);
+  PinRunTops(s);
   if (!IsExistingDir(s, s.Path1.view())) checks.valid1 = false;
   if (!path2_taken) {
     checks.valid2 = false;

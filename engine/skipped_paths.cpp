@@ -18,6 +18,10 @@ void LogFailure(AppState& s, std::string_view notice, std::string_view path) {
   s.flags.ErrorLogged = 1;
 }
 
+void ShowUnlessJfdi(AppState& s, const std::string& text) {
+  if (s.opt.ActiveOptions.JFDI != 1) s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
+}
+
 }  // namespace
 
 void ReportPathTooLong(AppState& s, std::string_view path) {
@@ -38,6 +42,32 @@ void ReportUnreadableDirectory(AppState& s, std::string_view dir) {
     s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
   }
   LogFailure(s, "!!! Could Not Read The Following Directory - Its Pair Was NOT Updated !!!", dir);
+}
+
+void ReportUnusableName(AppState& s, std::string_view dir, std::string_view name) {
+  std::string text = "The Name ";
+  text += name;
+  text += " In The Directory ";
+  text += dir;
+  text += " Contains A Backslash - It Was Left Out Of This Update.";
+  ShowUnlessJfdi(s, text);
+  LogFailure(s, "!!! Name Containing A Backslash - Left Out Of This Update: !!!", ChildPath(dir, name));
+}
+
+void ReportCaseTwins(AppState& s, std::string_view dir, const std::vector<std::string>& names) {
+  std::string text = "The Names";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    text += i == 0 ? " " : (i + 1 == names.size() ? " And " : ", ");
+    text += names[i];
+  }
+  text += " In The Directory ";
+  text += dir;
+  text += " Differ Only In Case - None Of Them Was Updated.";
+  ShowUnlessJfdi(s, text);
+  if (s.opt.ActiveOptions.EnableLog != 1) return;
+  WriteLogLine(s, "!!! Names Differing Only In Case - Left Out Of This Update: !!!");
+  for (const std::string& name : names) WriteLogLine(s, ChildPath(dir, name));
+  s.flags.ErrorLogged = 1;
 }
 
 bool BuildChildPath(AppState& s, std::string_view dir, std::string_view name, PathText* out) {

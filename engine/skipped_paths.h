@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/fixed_text.h"
 #include "config/app_state.h"
@@ -18,6 +20,14 @@ void ReportPathTooLong(AppState& s, std::string_view path);
 
 // Reports that a directory could not be read, so its pair was not updated.
 void ReportUnreadableDirectory(AppState& s, std::string_view dir);
+
+// Reports that name, in directory dir, holds a backslash and so cannot be
+// a name here: it was left out.
+void ReportUnusableName(AppState& s, std::string_view dir, std::string_view name);
+
+// Reports that the entries names of directory dir differ only in case: one
+// cannot stand for the other, so all of them were left out.
+void ReportCaseTwins(AppState& s, std::string_view dir, const std::vector<std::string>& names);
 
 // Builds dir + (backslash) + name into out; reports and returns false when
 // the result does not fit.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/cleanup_dirs.h"
+#include "engine/empty_source.h"
 #include "engine/reconcile_pair.h"
 #include "engine/run_internal.h"
 
@@ -17,6 +18,8 @@ void StartRun(AppState& s) {
   s.flags.ErrorLogged = 0;
   s.flags.FileChanged = 0;
   s.flags.DirectoryRemoved = 0;
+  s.flags.ActionFailed = 0;
+  s.flags.RootMissing = 0;
   // A log that is not appended to is emptied once per run, at its first line.
   s.log.TruncatePending = true;
 }
@@ -44,7 +47,7 @@ bool BatchWithWalksMode(const AppState& s) {
 void RunPairSequence(AppState& s, const PathChecks& checks) {
   const bool valid = checks.valid1 && checks.valid2;
   if (SingleOrStructureMode(s)) {
-    if (valid) ReconcileCurrentPair(s);
+    if (valid && EmptySourceMayGoOn(s, s.Path1.view(), s.Path2.view())) ReconcileCurrentPair(s);
   } else if (WalkMode(s)) {
     if (!valid) return;
     // The walk changes Path1 and Path2; its roots are the checked texts.

@@ -4,8 +4,9 @@
 
 namespace velqo {
 
-// The three ways a run ends, as the status bar and the log report them.
-enum class UpdateOutcome { kCompleted, kCancelled, kNothingToDo };
+// The ways a run ends, as the status bar and the log report them. kFailed:
+// nothing changed because every copy or deletion tried failed.
+enum class UpdateOutcome { kCompleted, kCancelled, kNothingToDo, kFailed };
 
 // Performs one update: takes the paths from the main window (or the batch),
 // validates them, turns the directory-selection mode into a sequence of

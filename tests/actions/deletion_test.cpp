@@ -50,7 +50,12 @@ TEST_F(Deletion, RefusedDeletionIsReportedAndTheFileKeepsItsMarks) {
   std::uint32_t attributes = 0;
   ASSERT_TRUE(state->fs.GetAttributes("D:\\B\\KEPT.TXT", &attributes).ok());
   EXPECT_NE(attributes & kAttrReadOnly, 0u);
-  EXPECT_FALSE(sandbox.Exists("C:\\LOGS\\LOG.TXT"));
+  // The failure is the run's error, in the log too.
+  const std::vector<std::string> expected = {"!!!!! Could Not Delete - The Following File Was NOT Deleted !!!!!",
+                                             "D:\\B\\KEPT.TXT"};
+  EXPECT_EQ(LogLines(), expected);
+  EXPECT_EQ(state->flags.ErrorLogged, 1);
+  EXPECT_EQ(state->flags.ActionFailed, 1);
 }
 
 TEST_F(Deletion, PairOffersTheDir1FileFirstAndReportsAReadOnlyOneAsNotLocated) {

@@ -32,7 +32,8 @@ TEST_F(WalkTest, ADriveRootDir2TakesTheTailWithItsBackslash) {
   Run();
   EXPECT_EQ(PairsReconciled(),
             (std::vector<std::string>{"C:\\DATA", "C:\\DATA\\sub", "C:\\DATA\\sub\\deep"}));
-  EXPECT_EQ(sandbox.ReadFile("E:\\sub\\deep\\f.txt"), "f");
+  // New Dir 2 directories are spelled as their Dir 1 counterparts are.
+  EXPECT_EQ(sandbox.ReadFile("E:\\Sub\\Deep\\f.txt"), "f");
 }
 
 TEST_F(WalkTest, ADriveRootDir1KeepsItsTypedCaseAndMapsBelowDir2) {
@@ -42,7 +43,7 @@ TEST_F(WalkTest, ADriveRootDir1KeepsItsTypedCaseAndMapsBelowDir2) {
   host.dir2 = "D:\\BACKUP";
   Run();
   EXPECT_EQ(PairsReconciled(), (std::vector<std::string>{"e:\\", "e:\\data"}));
-  EXPECT_EQ(sandbox.ReadFile("D:\\BACKUP\\data\\f.txt"), "f");
+  EXPECT_EQ(sandbox.ReadFile("D:\\BACKUP\\Data\\f.txt"), "f");
 }
 
 TEST_F(WalkTest, SubdirectoriesOnlyLeavesTheTopAloneAndIsBreadthFirst) {
