@@ -38,8 +38,10 @@ using DirRef = std::shared_ptr<const DirHandle>;
 
 // Opens the directory name of dir_fd without following a link in name
 // (AT_FDCWD and an absolute name: following every link on the way, for the
-// tops). Returns nullptr with errno set; ELOOP when name is a link, ENOTDIR
+// tops). known, when given, is the entry's stat taken just before: the
+// open itself refuses anything but a directory, so it need not be taken
+// again. Returns nullptr with errno set; ELOOP when name is a link, ENOTDIR
 // when it is something else.
-DirRef OpenDirAt(int dir_fd, const char* name, bool follow);
+DirRef OpenDirAt(int dir_fd, const char* name, bool follow, const struct stat* known = nullptr);
 
 }  // namespace velqo

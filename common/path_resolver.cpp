@@ -29,10 +29,15 @@ std::string LastHostName(const std::string& host) {
 
 }  // namespace
 
-DirRef OpenDirAt(int dir_fd, const char* name, bool follow) {
+DirRef OpenDirAt(int dir_fd, const char* name, bool follow, const struct stat* known) {
   const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
   const int fd = openat(dir_fd, name, flags);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    // A link opened with O_NOFOLLOW and O_DIRECTORY is "not a directory".
+    if (errno == ENOTDIR && !follow && known != nullptr && S_ISLNK(known->st_mode)) errno = ELOOP;
+    return nullptr;
+  }
+  if (known != nullptr && S_ISDIR(known->st_mode)) return std::make_shared<const DirHandle>(fd, *known);
   struct stat st;
   // O_PATH with O_NOFOLLOW opens a link itself on some kernels: only a
   // directory is taken.
@@ -83,9 +88,10 @@ const PathResolver::Top* PathResolver::TopFor(const WindowsPath& path, bool* fol
 
 Status PathResolver::OpenStart(const WindowsPath& path, const Top* top, Reached* start) {
   if (top != nullptr) {
+    // The handle stays; the times that validate a listing are read when
+    // one is needed.
     *start = top->reached;
-    // The handle stays; the times that validate cached listings are read now.
-    if (fstat(start->dir->fd(), &start->st) != 0) return Status::FromErrno(errno, "stat " + start->host);
+    start->st_known = false;
     return Status::Ok();
   }
   const std::string* root = drives_.HostDir(path.drive);
@@ -94,7 +100,7 @@ Status PathResolver::OpenStart(const WindowsPath& path, const Top* top, Reached*
   // A drive's own directory may lie behind links (a home directory elsewhere).
   DirRef dir = OpenDirAt(AT_FDCWD, root->c_str(), true);
   if (!dir) return Status::PathNotFound(missing);
-  *start = Reached{dir, *root, dir->st()};
+  *start = Reached{dir, *root, dir->st(), true};
   return Status::Ok();
 }
 
@@ -125,6 +131,7 @@ Status PathResolver::Resolve(const WindowsPath& path, ResolvedPath* out) {
     r.is_top = true;
     r.exists = true;
     r.parent_exists = true;
+    if (!at.st_known && fstat(at.dir->fd(), &at.st) != 0) return Status::FromErrno(errno, "stat " + at.host);
     r.st = at.st;
     r.host = at.host;
     if (!path.IsRoot()) r.name = LastHostName(at.host);
@@ -147,10 +154,7 @@ Status PathResolver::Resolve(const WindowsPath& path, ResolvedPath* out) {
       // Not there, or below a directory that is not: the name keeps its spelling.
       if (last) {
         r.name = part;
-        if (parent_exists) {
-          r.parent_st = at.st;
-          r.dir = at.dir;
-        }
+        if (parent_exists) r.dir = at.dir;
       } else {
         parent_exists = false;
       }
@@ -161,7 +165,6 @@ Status PathResolver::Resolve(const WindowsPath& path, ResolvedPath* out) {
       r.name = found.name;
       r.exists = true;
       r.st = found.st;
-      r.parent_st = at.st;
       r.dir = at.dir;
       host = JoinHostPath(host, found.name);
       continue;
@@ -191,7 +194,7 @@ Status PathResolver::Enter(const Reached& dir, const Found& found, bool follow, 
     return Status::LinkRefused("a symbolic link on the way: " + JoinHostPath(dir.host, found.name));
   }
   if (!S_ISDIR(found.st.st_mode) && !S_ISLNK(found.st.st_mode)) return Status::Ok();
-  DirRef opened = OpenDirAt(dir.dir->fd(), found.name.c_str(), follow);
+  DirRef opened = OpenDirAt(dir.dir->fd(), found.name.c_str(), follow, follow ? nullptr : &found.st);
   if (!opened) {
     // Swapped for a link since it was looked at: never entered.
     if (errno == ELOOP) {
@@ -200,7 +203,7 @@ Status PathResolver::Enter(const Reached& dir, const Found& found, bool follow, 
     if (errno == ENOTDIR || errno == ENOENT) return Status::Ok();
     return Status::FromErrno(errno, "open " + JoinHostPath(dir.host, found.name));
   }
-  *child = Reached{opened, std::string(), opened->st()};
+  *child = Reached{opened, std::string(), opened->st(), true};
   *is_dir = true;
   return Status::Ok();
 }
@@ -260,7 +263,9 @@ Status PathResolver::FindEntry(const Reached& dir, const std::string& name, Look
   return Status::Ok();
 }
 
-PathResolver::Listing* PathResolver::CurrentListing(const Reached& dir) {
+PathResolver::Listing* PathResolver::CurrentListing(const Reached& reached) {
+  Reached dir = reached;
+  if (!dir.st_known && fstat(dir.dir->fd(), &dir.st) != 0) return nullptr;
   auto it = listings_.find(dir.host);
   if (it != listings_.end() && it->second.Matches(dir.st)) {
     it->second.last_use = ++use_clock_;
@@ -300,9 +305,11 @@ Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>
     dir = OpenDirAt(parent.at_fd(), parent.name.c_str(), false);
     if (!dir) return Status::FromErrno(errno, "open " + parent.host);
   }
-  Listing* listing = CurrentListing(Reached{dir, parent.host, dir->st()});
+  Listing* listing = CurrentListing(Reached{dir, parent.host, dir->st(), false});
   if (listing == nullptr) return Status::FromErrno(errno, "read " + parent.host);
-  listing->names.AllMatches(path.parts.back(), names);
+  // The index answers the common case (one name or none) without a scan.
+  std::string_view first;
+  if (listing->names.Matches(path.parts.back(), &first) > 1) listing->names.AllMatches(path.parts.back(), names);
   return Status::Ok();
 }
 
@@ -341,7 +348,7 @@ void PathResolver::PinTops(const std::vector<WindowsPath>& tops) {
     prefixes_.clear();
     if (!r.exists || existing.IsRoot()) continue;
     DirRef dir = r.is_top ? r.dir : OpenDirAt(r.at_fd(), r.name.c_str(), true);
-    if (dir) pinned_.push_back(Top{existing, Reached{dir, r.host, dir->st()}});
+    if (dir) pinned_.push_back(Top{existing, Reached{dir, r.host, dir->st(), false}});
   }
 }
 

@@ -29,9 +29,6 @@ struct ResolvedPath {
   bool is_top = false;         // the path names a top itself (a drive root or a pinned top)
   bool followed = false;       // in a place of the program's own, where links are followed
   struct stat st {};           // valid when exists
-  // The directory holding the last name; valid when parent_exists and the
-  // path is not a top.
-  struct stat parent_st {};
   // The directory holding the last name, or for a top the top itself.
   DirRef dir;
 
@@ -115,6 +112,7 @@ class PathResolver {
     DirRef dir;
     std::string host;
     struct stat st {};
+    bool st_known = true;  // st was taken during this resolution
   };
   struct Top {
     WindowsPath windows;

@@ -88,9 +88,7 @@ class PosixPlatform final : public Platform {
     if (r.windows.IsRoot()) return attributes_.Read(r.host, r.st, r.name, true);
     return attributes_.ReadEntry(r.at_fd(), r.dir->ProcPath(), r.at_name(), r.name, r.st);
   }
-  // The handle of the directory a resolved path names (opened without
-  // following a link unless the path lies in a followed place).
-  Status OpenDirectory(const ResolvedPath& r, DirRef* dir);
+
   // The last-write time to report: a pending copy's real one.
   std::uint32_t DosTimeOf(const struct stat& st) const;
   struct timespec RealMtime(const struct stat& st) const;

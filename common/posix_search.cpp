@@ -145,17 +145,21 @@ Status PosixPlatform::FindOne(std::string_view pattern, std::string_view last, s
   return Status::Ok();
 }
 
-Status PosixPlatform::OpenDirectory(const ResolvedPath& r, DirRef* dir) {
-  if (!r.exists) return Status::PathNotFound(r.windows.Format());
-  if (r.is_top) {
-    *dir = r.dir;
-    return Status::Ok();
+// Opens the directory r names for reading, relative to its parent's
+// handle; a link is refused unless r lies in a followed place.
+static int OpenForSearch(const ResolvedPath& r, Status* status) {
+  const int fd = r.is_top ? openat(r.at_fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                          : openat(r.at_fd(), r.at_name(),
+                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC | (r.followed ? 0 : O_NOFOLLOW));
+  if (fd >= 0) return fd;
+  if (errno == ENOTDIR && S_ISLNK(r.st.st_mode)) {
+    *status = Status::LinkRefused("a symbolic link, not entered: " + r.host);
+  } else if (errno == ENOTDIR || errno == ENOENT) {
+    *status = Status::PathNotFound(r.windows.Format());
+  } else {
+    *status = Status::FromErrno(errno, "search " + r.host);
   }
-  *dir = OpenDirAt(r.at_fd(), r.name.c_str(), r.followed);
-  if (*dir) return Status::Ok();
-  if (errno == ELOOP) return Status::LinkRefused("a symbolic link, not entered: " + r.host);
-  if (errno == ENOTDIR || errno == ENOENT) return Status::PathNotFound(r.windows.Format());
-  return Status::FromErrno(errno, "open " + r.host);
+  return -1;
 }
 
 Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,
@@ -164,30 +168,50 @@ Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_vie
   ResolvedPath dir;
   Status st = Locate(dir_text, &dir);
   if (!st.ok()) return st;
-  DirRef handle;
-  st = OpenDirectory(dir, &handle);
-  if (!st.ok()) return st;
+  if (!dir.exists) return Status::PathNotFound(dir_text);
+  const int fd = OpenForSearch(dir, &st);
+  if (fd < 0) return st;
   struct stat dir_st;
-  if (fstat(handle->fd(), &dir_st) != 0) return Status::FromErrno(errno, "search " + dir_text);
+  if (fstat(fd, &dir_st) != 0) {
+    st = Status::FromErrno(errno, "search " + dir_text);
+    close(fd);
+    return st;
+  }
   // A directory a lookup has just read (is there an option file in it?)
   // need not be read again.
   const DirListing* names = resolver_.RecentListing(dir.host, dir_st);
   DirListing read_now;
+  DIR* d = nullptr;
   if (names == nullptr) {
-    if (!read_now.ReadAt(handle->fd())) return Status::FromErrno(errno, "search " + dir_text);
+    d = fdopendir(fd);
+    if (d == nullptr) {
+      st = Status::FromErrno(errno, "search " + dir_text);
+      close(fd);
+      return st;
+    }
+    read_now.ReadFrom(d);
+    if (errno != 0) st = Status::FromErrno(errno, "search " + dir_text);
     names = &read_now;
   }
-  if (!dir.windows.IsRoot() && !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".")) {
+  if (st.ok() && !dir.windows.IsRoot() && !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".")) {
     // "." and ".." come first, as the directories they name.
-    struct stat parent_st = dir.parent_st;
-    if (dir.is_top) stat(HostParentPath(dir.host).c_str(), &parent_st);
+    struct stat parent_st {};
+    if (dir.is_top) {
+      stat(HostParentPath(dir.host).c_str(), &parent_st);
+    } else {
+      fstat(dir.at_fd(), &parent_st);
+    }
     found->push_back(FindData{".", kAttrDirectory, 0, DosTimeOf(dir_st)});
     found->push_back(FindData{"..", kAttrDirectory, 0, DosTimeOf(parent_st)});
   }
-  st = CollectEntries(handle->fd(), handle->ProcPath(), dir_st.st_dev, *names, last, mask, found);
-  if (!st.ok()) return Status::FromErrno(errno, "search " + dir_text + ": " + st.message());
-  *unusable = UnusableNames(handle->fd(), *names, last, mask);
-  return Status::Ok();
+  if (st.ok()) st = CollectEntries(fd, "/proc/self/fd/" + std::to_string(fd), dir_st.st_dev, *names, last, mask, found);
+  if (st.ok()) *unusable = UnusableNames(fd, *names, last, mask);
+  if (d != nullptr) {
+    closedir(d);
+  } else {
+    close(fd);
+  }
+  return st;
 }
 
 Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev,

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -10,18 +10,23 @@ namespace velqo {
 
 // Names of one directory that differ only in the case of A to Z: on Linux
 // both may exist, and neither may stand for the other, so such names are
-// left out of lists and walks, all of them.
-class CaseTwinFinder {
+// left out of lists and walks, all of them. Found through hashes of the
+// folded names, so a directory without twins costs no allocation per name.
+class CaseTwins {
  public:
-  void Add(std::string_view name);
-  // The groups of two or more names sharing one key, in the order first seen.
-  std::vector<std::vector<std::string>> Groups() const;
-  // The keys (lower-cased names) of those groups.
-  std::unordered_set<std::string> Keys() const;
+  explicit CaseTwins(const std::vector<std::string_view>& names);
+
+  bool empty() const { return groups_.empty(); }
+  // The groups of two or more names sharing one folded form.
+  const std::vector<std::vector<std::string>>& groups() const { return groups_; }
+  // Whether name is one of them (or folds to one of them).
+  bool Covers(std::string_view name) const;
+  // The folded forms of the groups.
+  const std::unordered_set<std::string>& keys() const { return keys_; }
 
  private:
-  std::unordered_map<std::string, std::vector<std::string>> by_key_;
-  std::vector<std::string> order_;
+  std::vector<std::vector<std::string>> groups_;
+  std::unordered_set<std::string> keys_;
 };
 
 }  // namespace velqo

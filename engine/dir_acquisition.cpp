@@ -99,14 +99,15 @@ void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
   const std::string prefix = EntryPrefix(dir);
   // Twin directories would both become the same lower-cased path: both are
   // left out (with everything below them) and reported.
-  CaseTwinFinder finder;
-  for (const FindData& entry : found) finder.Add(entry.name);
-  const std::unordered_set<std::string> twins = finder.Keys();
-  for (const auto& group : finder.Groups()) ReportCaseTwins(s, dir, group);
+  std::vector<std::string_view> names;
+  names.reserve(found.size());
+  for (const FindData& entry : found) names.push_back(entry.name);
+  const CaseTwins twins(names);
+  for (const auto& group : twins.groups()) ReportCaseTwins(s, dir, group);
   for (const FindData& entry : found) {
     if (walk.OverCapacity()) break;
     const std::string path = prefix + AsciiLowerCopy(entry.name);
-    if (!DirectoryAccepted(entry.attributes, o) || twins.count(AsciiLowerCopy(entry.name)) != 0) {
+    if (!DirectoryAccepted(entry.attributes, o) || twins.Covers(entry.name)) {
       walk.NoteLeftOut(path);
       continue;
     }

@@ -110,10 +110,12 @@ void ShowCount(AppState& s, const Side& side, std::size_t count) {
 std::unordered_set<std::string> LeftOutTwins(AppState& s, const Side* sides, const DirRead* reads) {
   std::unordered_set<std::string> keys;
   for (int i = 0; i < 2; ++i) {
-    CaseTwinFinder finder;
-    for (const FindData& entry : reads[i].entries) finder.Add(entry.name);
-    for (const auto& group : finder.Groups()) ReportCaseTwins(s, sides[i].dir, group);
-    keys.merge(finder.Keys());
+    std::vector<std::string_view> names;
+    names.reserve(reads[i].entries.size());
+    for (const FindData& entry : reads[i].entries) names.push_back(entry.name);
+    const CaseTwins twins(names);
+    for (const auto& group : twins.groups()) ReportCaseTwins(s, sides[i].dir, group);
+    keys.insert(twins.keys().begin(), twins.keys().end());
   }
   return keys;
 }
