@@ -83,13 +83,19 @@ ConfirmDialog::ConfirmDialog(const Design& design, QWidget* parent)
 
 int ConfirmDialog::Ask(const QString& path1, const QString& data1, const QString& path2,
                        const QString& data2, bool large_caption, const QFont& font) {
-  const WindowSize size = design_.sizes[large_caption ? 1 : 0];
+  size_ = design_.sizes[large_caption ? 1 : 0];
   setFont(font);
   top_->SetFile(path1, data1);
   if (bottom_ != nullptr) bottom_->SetFile(path2, data2);
-  CentreOnScreen(this, size.width, size.height);
   QApplication::processEvents();
   return exec();
+}
+
+// A window that was shown before comes back at its old size unless it is
+// sized as it shows.
+void ConfirmDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  CentreOnScreen(this, size_.width, size_.height);
 }
 
 void ConfirmDialog::reject() { done(mrCancel); }

@@ -45,8 +45,12 @@ class ConfirmDialog : public QDialog {
 
   void reject() override;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   Design design_;
+  WindowSize size_ = {0, 0};
   FilePanel* top_;
   FilePanel* bottom_ = nullptr;
 };

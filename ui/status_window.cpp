@@ -37,8 +37,9 @@ TFVelqoStat::TFVelqoStat(std::function<void()> on_cancel, QWidget* parent)
 void TFVelqoStat::ShowWindow(bool large_caption, const QFont& font) {
   const WindowSize size = kStatSize[large_caption ? 1 : 0];
   setFont(font);
-  if (!isVisible()) CentreOnScreen(this, size.width, size.height);
+  if (isVisible()) return;
   show();
+  CentreOnScreen(this, size.width, size.height);
   raise();
 }
 
