@@ -104,6 +104,27 @@ class RunTest : public QObject {
     QVERIFY(copied < 60);
   }
 
+  void closingDuringARunCancelsItAndClosesWhenItHasStopped() {
+    for (int i = 0; i < 40; ++i) NewerPair("C:\\src", "D:\\dst", "f" + std::to_string(i));
+    ui->WriteIni({{"Path1", "C:\\src"}, {"Path2", "D:\\dst"}});
+    QVERIFY(ui->Start());
+    ui->main().move(66, 77);
+    bool closed_while_running = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (!ui->app().stat()->isVisible() || closed_while_running) return;
+      closed_while_running = !ui->main().close();
+    });
+    watcher.start(0);
+    PressUpdate();
+    watcher.stop();
+    QVERIFY(closed_while_running);
+    QCOMPARE(Status(), QString("Update Cancelled"));
+    QVERIFY(!ui->main().isVisible());
+    // The close writer ran once the run had returned.
+    QCOMPARE(ui->IniValue("MainLeft"), std::string("66"));
+  }
+
   void theEventLoopKeepsTurningThroughALongWalkAndALargeCopy() {
     for (int d = 0; d < 20; ++d) {
       const std::string dir = "C:\\src\\d" + std::to_string(d);
