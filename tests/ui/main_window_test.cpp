@@ -1,0 +1,177 @@
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "tests/ui/ui_fixture.h"
+#include "ui/hint_gate.h"
+#include "ui/logic/layout_rules.h"
+#include "ui/prompter.h"
+#include "ui/tarquel_dir.h"
+
+namespace velqo::ui::testing {
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<UiSandbox> ui;
+
+  QMenu* Menu(const char* name) { return ui->main().menuBar()->findChild<QMenu*>(name); }
+  int SelectDriveIndex(QComboBox* selector, char letter) {
+    return selector->findData(QChar(letter));
+  }
+
+ private slots:
+  void init() { ui = std::make_unique<UiSandbox>(); }
+  void cleanup() { ui.reset(); }
+
+  void controlsMenusAndHintsAreThereByName() {
+    ui->WriteIni({{"ShowHints", "0"}});
+    QVERIFY(ui->Start());
+    for (const char* name : {"EDir1", "EDir2", "LDir1", "LDir2", "LD1", "LD2", "DO1", "DO2", "DC1",
+                             "DC2", "PB1", "BBUpdate", "BBMCancel", "StatusBar1", "CBBatchFile",
+                             "LBDirPairs", "SBIniEdit", "SBViewLog", "SBClearLog"}) {
+      QVERIFY2(ui->widget(name) != nullptr, name);
+    }
+    QCOMPARE(ui->find<QLabel>("LDir1")->text(), QString("Dir 1:"));
+    QCOMPARE(ui->find<QLabel>("LDirPairs")->text(), QString("Directory Pairs: "));
+    QCOMPARE(ui->find<QPushButton>("BBUpdate")->text(), QString("Update"));
+    QCOMPARE(ui->find<QToolButton>("SBIniEdit")->toolTip(), QString("Edit WinVelqo.INI"));
+    QCOMPARE(ui->find<QToolButton>("SBClearLog")->toolTip(), QString("Clear Current Log File"));
+    QCOMPARE(ui->widget("PTop")->property("helpContext").toInt(), 12);
+    QVERIFY(!HintGate::Instance().hints_on());
+
+    QCOMPARE(Menu("File1")->title(), QString("&File"));
+    QCOMPARE(Menu("Help1")->title(), QString("&Help  "));
+    QCOMPARE(Menu("Demo1")->property("helpContext").toInt(), 42);
+    QCOMPARE(Menu("Options2")->property("helpContext").toInt(), 40);
+    QCOMPARE(ui->main().action("EditIni1")->text(), QString("&Edit WINVELQO.INI..."));
+    QCOMPARE(ui->main().action("SaveTemplate1")->statusTip(),
+             QString("Save the current set of default options to a named .opt file"));
+    QCOMPARE(ui->main().action("Contents1")->shortcut(), QKeySequence(Qt::Key_F1));
+    QVERIFY(ui->main().action("Exit1")->isEnabled());
+    // The options dialog comes later; its item waits for it.
+    QVERIFY(!ui->main().action("Options1")->isEnabled());
+    QVERIFY(!ui->main().windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  }
+
+  void singlePairLayoutShowsBothTreesAtTheStoredPaths() {
+    ui->sandbox().MakeDir("C:\\Work\\Src");
+    ui->sandbox().MakeDir("D:\\Back");
+    ui->WriteIni({{"Path1", "c:\\work\\src"}, {"Path2", "d:\\back"}, {"ShowHints", "1"}});
+    QVERIFY(ui->Start());
+    QVERIFY(HintGate::Instance().hints_on());
+    QVERIFY(ui->widget("PDirs")->isVisible());
+    QVERIFY(!ui->widget("PBatch")->isVisible());
+    QCOMPARE(ui->find<QLineEdit>("EDir1")->text(), QString("c:\\work\\src"));
+    QCOMPARE(ui->find<QLineEdit>("EDir2")->text(), QString("d:\\back"));
+    QCOMPARE(ui->find<TTarquelDir>("DO1")->CurrentDirectory(), QString("c:\\work\\src"));
+    QCOMPARE(ui->find<TTarquelDir>("DO1")->currentItem()->text(0), QString("src"));
+    QCOMPARE(ui->find<TTarquelDir>("DO2")->CurrentDirectory(), QString("d:\\back"));
+    QCOMPARE(ui->find<QComboBox>("DC2")->currentData().toChar(), QChar('d'));
+    // One pair alone: no progress to show.
+    QVERIFY(!ui->widget("PB1")->isVisible());
+    QVERIFY(!ui->widget("BBMCancel")->isVisible());
+    QCOMPARE(ui->find<QLabel>("LD2")->text(), QString("Directories"));
+  }
+
+  void structureLayoutHidesTheSecondTreeAndFollowsTheDrive() {
+    ui->sandbox().MakeDir("D:\\work\\src");
+    ui->WriteIni({{"Path1", "d:\\work\\src"}, {"Path2", "c:\\"}, {"UseDir1", "1"},
+                  {"SelectSeparate", "0"}});
+    QVERIFY(ui->Start());
+    QCOMPARE(ui->find<QLabel>("LD2")->text(), QString("Drive"));
+    QVERIFY(!ui->widget("DO2")->isVisible());
+    QCOMPARE(ui->find<QLineEdit>("EDir2")->text(), QString("c:\\work\\src"));
+    auto* dc2 = ui->find<QComboBox>("DC2");
+    dc2->setCurrentIndex(SelectDriveIndex(dc2, 'e'));
+    emit dc2->activated(dc2->currentIndex());
+    QCOMPARE(ui->find<QLineEdit>("EDir2")->text(), QString("e:\\work\\src"));
+  }
+
+  void batchLayoutListsTheBatchesAndStoresTheChoice() {
+    ui->WriteIni({{"UseBatchFile", "1"}, {"SelectSeparate", "1"}, {"LastBatch", "2"}});
+    ui->AppendIni("[Batch1]\r\nDescription=Photos\r\nDirPair1=c:\\a!d:\\a\r\n"
+                  "[Batch2]\r\nDirPair1=c:\\b!d:\\b\r\nDirPair2=c:\\c!d:\\c\r\n");
+    QVERIFY(ui->Start());
+    QVERIFY(ui->widget("PBatch")->isVisible());
+    QVERIFY(!ui->widget("PDirs")->isVisible());
+    QVERIFY(ui->widget("PB1")->isVisible());
+    auto* batches = ui->find<QComboBox>("CBBatchFile");
+    QCOMPARE(batches->count(), 2);
+    QCOMPARE(batches->itemText(0), QString("Photos"));
+    QCOMPARE(batches->currentIndex(), 1);
+    QCOMPARE(ui->find<QListWidget>("LBDirPairs")->count(), 2);
+    batches->setCurrentIndex(0);
+    emit batches->activated(0);
+    QCOMPARE(ui->find<QListWidget>("LBDirPairs")->count(), 1);
+    QCOMPARE(ui->find<QListWidget>("LBDirPairs")->item(0)->text(), QString("c:\\a!d:\\a"));
+    QCOMPARE(ui->IniValue("LastBatch"), std::string("1"));
+  }
+
+  void layoutRulesHoldForBothConstantSetsAndTheMinimumSize() {
+    ui->WriteIni();
+    QVERIFY(ui->Start());
+    TFMain& main = ui->main();
+    for (bool large : {false, true}) {
+      main.SetLargeCaption(large);
+      main.resize(760, 560);
+      QApplication::processEvents();
+      QWidget* panel = ui->widget("PDirs");
+      const DirectoryLayout l = ComputeDirectoryLayout(large, panel->width(), panel->height());
+      QCOMPARE(ui->widget("DO1")->width(), l.tree_width);
+      QCOMPARE(ui->widget("DO1")->height(), l.tree_height);
+      QCOMPARE(ui->widget("DO2")->x(), l.column2_left);
+      QCOMPARE(ui->widget("DC2")->y(), l.drive_top);
+      QCOMPARE(ui->widget("EDir1")->width(), l.edit_width);
+      QCOMPARE(ui->widget("BBUpdate")->width(), l.update_width);
+      main.resize(100, 100);
+      QApplication::processEvents();
+      const MinimumSize minimum = MainMinimumSize(large);
+      QCOMPARE(main.width(), minimum.width);
+      QCOMPARE(main.height(), minimum.height);
+    }
+  }
+
+  void closingStoresGeometryAndValidPathsOnly() {
+    ui->sandbox().MakeDir("C:\\new");
+    ui->WriteIni({{"Path1", "C:\\"}, {"Path2", "D:\\"}});
+    QVERIFY(ui->Start());
+    ui->main().move(44, 55);
+    ui->main().resize(640, 480);
+    ui->find<QLineEdit>("EDir1")->setText("c:\\new");
+    ui->find<QLineEdit>("EDir2")->setText("d:\\not there");
+    ui->main().close();
+    QCOMPARE(ui->IniValue("MainLeft"), std::string("44"));
+    QCOMPARE(ui->IniValue("MainWidth"), std::string("640"));
+    QCOMPARE(ui->IniValue("MainHeight"), std::string("480"));
+    QCOMPARE(ui->IniValue("Path1"), std::string("c:\\new"));
+    QCOMPARE(ui->IniValue("Path2"), std::string("D:\\"));
+    QCOMPARE(Prompter::shown().back().text, QString("Directory Path 2 is invalid and will not be saved"));
+  }
+
+  void closingUnderReadOnlyPathsKeepsThePaths() {
+    ui->sandbox().MakeDir("C:\\new");
+    ui->WriteIni({{"Path1", "C:\\"}});
+    QVERIFY(ui->Start({"/G"}));
+    ui->find<QLineEdit>("EDir1")->setText("c:\\new");
+    ui->main().close();
+    QCOMPARE(ui->IniValue("Path1"), std::string("C:\\"));
+    QCOMPARE(ui->IniValue("MainLeft"), std::string(std::to_string(ui->main().pos().x())));
+  }
+};
+
+}  // namespace velqo::ui::testing
+
+using velqo::ui::testing::MainWindowTest;
+VELQO_UI_TEST(MainWindowTest)
+#include "main_window_test.moc"

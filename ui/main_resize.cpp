@@ -1,0 +1,51 @@
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "ui/logic/layout_rules.h"
+#include "ui/main_window.h"
+#include "ui/tarquel_dir.h"
+
+namespace velqo::ui {
+
+void TFMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize &&
+      (watched == dir_panel_ || watched == batch_panel_ || watched == bottom_bar_)) {
+    FormResize();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TFMain::FormResize() {
+  if (bb_update_ == nullptr) return;
+  const MinimumSize minimum = MainMinimumSize(large_caption_);
+  if (minimumWidth() != minimum.width || minimumHeight() != minimum.height) {
+    setMinimumSize(minimum.width, minimum.height);
+  }
+  if (!batch_panel_->isHidden()) {
+    const BatchLayout l = ComputeBatchLayout(large_caption_, batch_panel_->width(), batch_panel_->height());
+    bb_update_->resize(l.update_width, bb_update_->height());
+    cb_batch_->resize(l.batch_combo_width, cb_batch_->height());
+    lb_pairs_->resize(l.pairs_width, l.pairs_height);
+    return;
+  }
+  const DirectoryLayout l = ComputeDirectoryLayout(large_caption_, dir_panel_->width(), dir_panel_->height());
+  edir1_->resize(l.edit_width, edir1_->height());
+  edir2_->resize(l.edit_width, edir2_->height());
+  bb_update_->resize(l.update_width, bb_update_->height());
+  ld2_->move(l.column2_left, ld2_->y());
+  do1_->resize(l.tree_width, l.tree_height);
+  if (!do2_->isHidden()) do2_->setGeometry(l.column2_left, do2_->y(), l.tree_width, l.tree_height);
+  dc1_->setGeometry(dc1_->x(), l.drive_top, l.tree_width, dc1_->height());
+  dc2_->setGeometry(l.column2_left, l.drive_top, l.tree_width, dc2_->height());
+}
+
+}  // namespace velqo::ui

@@ -1,0 +1,133 @@
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "config/batches.h"
+#include "config/ini_writers.h"
+#include "engine/update_run.h"
+#include "ui/main_window.h"
+#include "ui/prompter.h"
+#include "ui/qt_host.h"
+#include "ui/tarquel_dir.h"
+
+namespace velqo::ui {
+
+namespace {
+
+constexpr int kShowOptionsAgain = 15;
+
+char DriveOf(const QComboBox* selector) {
+  const QVariant letter = selector->currentData();
+  return letter.isValid() ? static_cast<char>(letter.toChar().toLatin1()) : 0;
+}
+
+void TakeIntoPath(const QString& text, PathText* path) {
+  // Longer texts are refused by the run itself; the stored path then stays.
+  (void)path->Assign(text.toStdString());
+}
+
+}  // namespace
+
+void TFMain::BBUpdateClick() {
+  if (running_) return;
+  running_ = true;
+  SetRunningMenus(true);
+  if (!bb_cancel_->isHidden()) bb_cancel_->setEnabled(true);
+  bb_update_->setEnabled(false);
+  Pump();
+  // The run repositions the trees itself when it went through.
+  RunUpdate(s_);
+  running_ = false;
+  SetRunningMenus(false);
+  if (end_requested_) {
+    hide();
+    quit_();
+    return;
+  }
+  if (close_pending_) close();
+}
+
+void TFMain::BBMCancelClick() { host_.Cancel(); }
+
+// Closing while a run goes on stops the run first; the window closes
+// when the run has returned, so nothing is torn down under it.
+void TFMain::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    close_pending_ = true;
+    BBMCancelClick();
+    event->ignore();
+    return;
+  }
+  if (!end_requested_) FormClose();
+  event->accept();
+}
+
+void TFMain::FormClose() {
+  const QRect screen = this->screen() != nullptr ? this->screen()->geometry() : QRect(0, 0, 0, 0);
+  WindowGeometry live;
+  live.left = pos().x();
+  live.top = pos().y();
+  live.width = width();
+  live.height = height();
+  WriteOnClose(s_, live, screen.width(), screen.height());
+}
+
+void TFMain::DO1DblClick() {
+  edir1_->setText(do1_->CurrentDirectory());
+  if (s_.opt.ActiveOptions.UseDir1 == 1) {
+    edir2_->setText(QString::fromStdString(StructurePath(DriveOf(dc2_), edir1_->text().toStdString())));
+  }
+}
+
+void TFMain::DO2DblClick() { edir2_->setText(do2_->CurrentDirectory()); }
+
+void TFMain::DC1Change() { SwitchTreeDrive(do1_, DriveOf(dc1_)); }
+
+void TFMain::DC2Change() {
+  if (s_.opt.ActiveOptions.UseDir1 == 1) {
+    edir2_->setText(QString::fromStdString(StructurePath(DriveOf(dc2_), edir1_->text().toStdString())));
+    return;
+  }
+  SwitchTreeDrive(do2_, DriveOf(dc2_));
+}
+
+void TFMain::SwitchTreeDrive(TTarquelDir* tree, char letter) {
+  const Status st = tree->SetDriveLetter(letter);
+  if (st.ok()) return;
+  // A disk unplugged since the list was made.
+  Prompter::Message(this,
+                    QString("Drive %1: Cannot Be Read - %2").arg(QChar(letter)).arg(QString::fromStdString(st.ToString())),
+                    "Error", Icon::kWarning, Buttons::kOk);
+}
+
+void TFMain::CBBatchFileChange(int index) { SelectBatch(s_, index + 1); }
+
+void TFMain::SetTreeDirectory(int tree, const QString& path) {
+  TTarquelDir* target = tree == 1 ? do1_ : do2_;
+  (void)target->ChangeDirectory(path);
+  target->Rebuild();
+}
+
+void TFMain::ReloadTrees(const OptionSet& options) {
+  const TreeSwitches switches = SwitchesOf(options);
+  do1_->SetSwitches(switches);
+  do2_->SetSwitches(switches);
+  SetTreeDirectory(1, QString::fromStdString(s_.Path1.str()));
+  Pump();
+  if (options.UseDir1 == 1) return;
+  SetTreeDirectory(2, QString::fromStdString(s_.Path2.str()));
+  Pump();
+}
+
+void TFMain::Options1Click() {
+  if (!options_dialog_ || running_) return;
+  TakeIntoPath(edir1_->text(), &s_.Path1);
+  TakeIntoPath(edir2_->text(), &s_.Path2);
+  if (options_dialog_() == kShowOptionsAgain) options_dialog_();
+  if (s_.opt.ActiveOptions.UseBatchFile == 0) ReloadTrees(s_.opt.ActiveOptions);
+}
+
+}  // namespace velqo::ui

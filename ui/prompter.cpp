@@ -1,0 +1,140 @@
+#include "ui/prompter.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace velqo::ui {
+
+namespace {
+
+struct Script {
+  std::deque<Answer> answers;
+  std::deque<QString> files;
+  std::vector<Prompter::Shown> shown;
+  bool never_block = false;
+  int unscripted = 0;
+};
+
+Script& TheScript() {
+  static Script script;
+  return script;
+}
+
+QMessageBox::Icon ToQtIcon(Icon icon) {
+  switch (icon) {
+    case Icon::kWarning:
+      return QMessageBox::Warning;
+    case Icon::kError:
+    case Icon::kStop:
+      return QMessageBox::Critical;
+    case Icon::kInformation:
+      return QMessageBox::Information;
+    case Icon::kQuestion:
+      return QMessageBox::Question;
+    case Icon::kNone:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQtButtons(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::kOkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::kYesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::kYesNoCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::kOk:
+      break;
+  }
+  return QMessageBox::Ok;
+}
+
+Answer FromQt(int button, Buttons buttons) {
+  switch (button) {
+    case QMessageBox::Ok:
+      return Answer::kOk;
+    case QMessageBox::Yes:
+      return Answer::kYes;
+    case QMessageBox::No:
+      return Answer::kNo;
+    default:
+      break;
+  }
+  // Closed from the frame: the answer that does least.
+  return buttons == Buttons::kYesNo ? Answer::kNo
+         : buttons == Buttons::kOk  ? Answer::kOk
+                                    : Answer::kCancel;
+}
+
+}  // namespace
+
+Answer Prompter::Message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                         Buttons buttons) {
+  Script& script = TheScript();
+  script.shown.push_back({caption, text, icon, buttons});
+  if (!script.answers.empty()) {
+    const Answer answer = script.answers.front();
+    script.answers.pop_front();
+    return answer;
+  }
+  if (script.never_block) {
+    ++script.unscripted;
+    return buttons == Buttons::kYesNo || buttons == Buttons::kYesNoCancel ? Answer::kYes
+                                                                          : Answer::kOk;
+  }
+  QMessageBox box(ToQtIcon(icon), caption, text, ToQtButtons(buttons), parent);
+  box.setObjectName("MessageBox");
+  // A caution asks before something that cannot be undone: No is the
+  // answer Enter gives.
+  if (buttons == Buttons::kYesNo && caption == QLatin1String("Caution!")) {
+    box.setDefaultButton(QMessageBox::No);
+  }
+  return FromQt(box.exec(), buttons);
+}
+
+QString Prompter::FileDialog(QWidget* parent, bool save, const QString& title,
+                             const QString& filter, const QString& start_dir) {
+  Script& script = TheScript();
+  script.shown.push_back({title, filter, Icon::kNone, Buttons::kOkCancel});
+  if (!script.files.empty()) {
+    QString path = script.files.front();
+    script.files.pop_front();
+    return path;
+  }
+  if (script.never_block) {
+    ++script.unscripted;
+    return {};
+  }
+  // "Text files|*.txt" in the form the file dialog reads.
+  QString qt_filter = filter;
+  const int bar = filter.indexOf('|');
+  if (bar >= 0) qt_filter = filter.left(bar) + " (" + filter.mid(bar + 1) + ")";
+  return save ? QFileDialog::getSaveFileName(parent, title, start_dir, qt_filter)
+              : QFileDialog::getOpenFileName(parent, title, start_dir, qt_filter);
+}
+
+QString Prompter::SaveFile(QWidget* parent, const QString& title, const QString& filter,
+                           const QString& start_dir) {
+  return FileDialog(parent, true, title, filter, start_dir);
+}
+
+QString Prompter::OpenFile(QWidget* parent, const QString& title, const QString& filter,
+                           const QString& start_dir) {
+  return FileDialog(parent, false, title, filter, start_dir);
+}
+
+void Prompter::QueueAnswer(Answer answer) { TheScript().answers.push_back(answer); }
+void Prompter::QueueFile(const QString& path) { TheScript().files.push_back(path); }
+void Prompter::Reset() {
+  const bool never_block = TheScript().never_block;
+  TheScript() = Script();
+  TheScript().never_block = never_block;
+}
+void Prompter::SetNeverBlock(bool never_block) { TheScript().never_block = never_block; }
+int Prompter::unscripted() { return TheScript().unscripted; }
+const std::vector<Prompter::Shown>& Prompter::shown() { return TheScript().shown; }
+bool Prompter::HasQueuedAnswers() { return !TheScript().answers.empty(); }
+
+}  // namespace velqo::ui
