@@ -217,8 +217,7 @@ class PassRunner {
     if (!watching_) return;
     if (!st.ok()) {
       ++failed_changes_;
-      const std::string reason = st.message().empty() ? st.ToString() : st.message();
-      host.Note("velqo-cli: cannot " + AttemptText(c) + ": " + reason);
+      host.Note("velqo-cli: cannot " + AttemptText(c) + ": " + st.ToString());
     } else if (verbose) {
       io_.out << ChangeLine(c) << '\n' << std::flush;
     }

@@ -29,6 +29,9 @@ class PreviewPlatform : public PlatformWrapper {
 
   // The changes recorded so far, in order (see AddChange).
   const std::vector<FileChange>& changes() const { return changes_; }
+  // Starts the list afresh: what the start-up did (a probe file, the log
+  // directory) is not part of the update's plan. The overlay keeps it.
+  void ForgetChanges() { changes_.clear(); }
 
   Status FindFirst(std::string_view pattern, std::uint32_t mask,
                    std::unique_ptr<DirSearch>* search) override;
