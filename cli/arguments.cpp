@@ -182,7 +182,7 @@ std::string UsageText() {
          "\n"
          "  velqo-cli -a ~/docs /mnt/backup/docs     back up a tree: add new and\n"
          "                                           newer files, all subdirectories\n"
-         "  velqo-cli -n -r --mirror SRC DST         show what a mirror would change\n"
+         "  velqo-cli -n -a --mirror SRC DST         show what a mirror would change\n"
          "\n"
          "Directories:\n"
          "  -r, --recursive       DIR1 with all its subdirectories\n"
