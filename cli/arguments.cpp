@@ -200,7 +200,7 @@ std::string UsageText() {
          "                        file, new directories made\n"
          "Which files:\n"
          "      --include-hidden        hidden files too (names beginning with \".\")\n"
-         "      --include-read-only     read-only files too (and replace read-only copies)\n"
+         "      --include-read-only     read-only files too (their copies are replaced)\n"
          "      --include-system        files marked system too\n"
          "      --include-hidden-dirs   directories marked hidden too\n"
          "      --include-ext=LIST      only these extensions (txt,doc)\n"

@@ -136,7 +136,8 @@ bool PrepareRun(AppState& s, TerminalHost& host, const RunPaths& paths) {
   }
   if (invalid) {
     s.sw.AutoStart = 0;
-    host.MessageBox(kStoredPathsInvalid, kAppTitle, Icon::kNone, Buttons::kOk);
+    // The run cannot start: a warning, so that a cron mail carries it.
+    host.MessageBox(kStoredPathsInvalid, kAppTitle, Icon::kWarning, Buttons::kOk);
     return false;
   }
   host.SetDir1Text(s.Path1.view());
@@ -160,15 +161,7 @@ class PassRunner {
 
     const bool verbose = line_.verbosity == Verbosity::kVerbose && pass_ == Pass::kUpdate;
     ProgressDisplay progress(io_.err, io_.progress && pass_ == Pass::kUpdate, io_.width);
-    TerminalHostOptions options;
-    options.echo_answers = io_.echo_answers;
-    options.progress = &progress;
-    options.errors = &io_.err;
-    options.interrupts = io_.interrupts;
-    options.verbosity = line_.verbosity;
-    options.preview = pass_ != Pass::kUpdate;
-    options.allow_empty_source = line_.allow_empty_source;
-    TerminalHost host(io_.in, io_.out, options);
+    TerminalHost host(io_.in, io_.out, HostOptions(&progress));
     ChangeObserver observer(
         *base, [&](const FileChange& c, const Status& st) { Observe(host, c, st, verbose); },
         verbose);
@@ -178,8 +171,30 @@ class PassRunner {
         progress.OnCopyProgress(done, total);
       });
     }
-
     AppState s(fs, host);
+    const PassResult result = Update(s, host, paths, preview ? &*preview : nullptr);
+    progress.Clear();
+    fs.SetCopyProgress({});
+    return result;
+  }
+
+ private:
+  TerminalHostOptions HostOptions(ProgressDisplay* progress) const {
+    TerminalHostOptions options;
+    options.echo_answers = io_.echo_answers;
+    options.progress = progress;
+    options.errors = &io_.err;
+    options.interrupts = io_.interrupts;
+    options.verbosity = line_.verbosity;
+    options.preview = pass_ != Pass::kUpdate;
+    options.allow_empty_source = line_.allow_empty_source;
+    return options;
+  }
+
+  // The start-up, the command line's options, the pair and the update;
+  // a preview's plan printed at the end.
+  PassResult Update(AppState& s, TerminalHost& host, const RunPaths& paths,
+                    PreviewPlatform* preview) {
     if (!StartConfiguration(s, ConfigArguments(args_, line_))) return {kExitNoStart, 0};
     ApplyRunOptions(s, line_, paths);
     // Boxes and answers of the start-up (a missing INI key, the
@@ -187,19 +202,17 @@ class PassRunner {
     const int errors_before = host.reported_errors();
     const int unanswered_before = host.unanswered();
     if (!PrepareRun(s, host, paths)) return {kExitNoStart, 0};
-    if (preview) preview->ForgetChanges();
+    if (preview != nullptr) preview->ForgetChanges();
     watching_ = true;
     const UpdateOutcome outcome = RunUpdate(s);
     watching_ = false;
-    progress.Clear();
-    fs.SetCopyProgress({});
 
     RunReport report;
     report.reported_error = host.reported_errors() > errors_before;
     report.unanswered = host.unanswered() > unanswered_before;
     report.failed_change = failed_changes_ > 0;
     PassResult result{ExitStatusOf(s.flags, outcome, report), 0};
-    if (preview) {
+    if (preview != nullptr) {
       result.deletions = Summarize(preview->changes()).all.deletions;
       if (pass_ == Pass::kPreview && line_.verbosity != Verbosity::kQuiet) {
         io_.out << PlanText(preview->changes()) << std::flush;
@@ -208,7 +221,6 @@ class PassRunner {
     return result;
   }
 
- private:
   // A failed change is printed with the file system's reason, beside the
   // box that reports it (the log keeps its own words); -v prints each
   // change made. Only the update's own changes count: the start-up's
@@ -235,8 +247,9 @@ class PassRunner {
 // --max-delete: a silent preview first. The exit status when the update
 // must not run (it would delete more files than allowed, or Ctrl-C came
 // meanwhile), else nothing.
-std::optional<int> CheckDeleteLimit(const std::vector<std::string>& args, const CommandLine& line,
-                       const PlatformConfig& config, CliIo& io) {
+std::optional<int> CheckDeleteLimit(const std::vector<std::string>& args,
+                                    const CommandLine& line, const PlatformConfig& config,
+                                    CliIo& io) {
   std::istringstream no_answers;
   std::ostream nowhere(nullptr);
   CliIo silent(no_answers, nowhere, nowhere);

@@ -294,7 +294,7 @@ TEST_F(CliEndToEnd, StoredPathsThatNoLongerExistStopTheRunBeforeItStarts) {
   SetIni({{"Path1", "C:\\src"}, {"Path2", "D:\\gone"}});
   const ChildResult r = Run({});
   EXPECT_EQ(r.exit_status, 1) << r.out << r.err;
-  EXPECT_NE(r.out.find("[ProVelqo] One Or Both Of The Stored Directory Paths Are No Longer "
+  EXPECT_NE(r.err.find("[ProVelqo] One Or Both Of The Stored Directory Paths Are No Longer "
                        "Valid. The Invalid Path(s) Have Been Set To C:\\ And Any AutoStart "
                        "Operation Aborted.\n"),
             std::string::npos);
