@@ -80,8 +80,12 @@ std::vector<std::string> ConfigArguments(const std::vector<std::string>& args,
                                          const CommandLine& line) {
   std::vector<std::string> result = {args.empty() ? std::string() : args[0]};
   if (line.no_alerts) result.emplace_back("/Q");
-  result.insert(result.end(), line.switches.begin(), line.switches.end());
-  result.emplace_back("/A");
+  bool autostart = false;
+  for (const std::string& sw : line.switches) {
+    result.push_back(sw);
+    autostart = autostart || EqualsIgnoreCase(sw, "/A");
+  }
+  if (!autostart) result.emplace_back("/A");
   return result;
 }
 
