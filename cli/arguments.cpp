@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "cli/option_table.h"
 #include "common/platform_ops.h"
 
 namespace velqo::cli {
@@ -13,44 +14,134 @@ constexpr std::size_t kMaxPath = 256;
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+}  // namespace
+
+bool IsSwitch(std::string_view arg) {
+  return arg.size() == 2 && arg[0] == '/' && IsAsciiLetter(arg[1]) &&
+         kSwitchLetters.find(AsciiUpper(arg[1])) != std::string_view::npos;
+}
+
+namespace {
+
+// "/" and a word without further slashes: what a mistyped switch looks like.
+bool IsSlashWord(std::string_view arg) {
+  return arg.size() >= 2 && arg[0] == '/' && arg.find('/', 1) == std::string_view::npos;
+}
+
+bool IsHelpSwitch(std::string_view arg) { return arg == "/?" || EqualsIgnoreCase(arg, "/h"); }
+
+class Parser {
+ public:
+  Parser(const std::vector<std::string>& args, const DirectoryTest& is_directory)
+      : args_(args), is_directory_(is_directory) {}
+
+  CommandLine Run() {
+    for (next_ = 1; next_ < args_.size() && line_.error.empty();) Take(args_[next_++]);
+    if (!line_.error.empty()) return std::move(line_);
+    if (line_.paths.size() == 1) {
+      line_.error = "give both DIR1 and DIR2, or neither";
+    } else if (line_.paths.size() > 2) {
+      line_.error = "more than two directories: \"" + line_.paths[2] +
+                    "\" is one too many (quote a path that holds blanks)";
+    }
+    return std::move(line_);
+  }
+
+ private:
+  void Take(const std::string& arg) {
+    if (only_paths_) {
+      line_.paths.push_back(arg);
+    } else if (arg == "--") {
+      only_paths_ = true;
+    } else if (arg.starts_with("--")) {
+      TakeLong(std::string_view(arg).substr(2));
+    } else if (arg == "-") {
+      line_.error = "\"-\" is neither an option nor a directory";
+    } else if (arg.starts_with("-")) {
+      TakeShorts(std::string_view(arg).substr(1));
+    } else if (IsSwitch(arg)) {
+      line_.switches.push_back(arg);
+    } else if (IsHelpSwitch(arg)) {
+      line_.help = true;
+    } else if (IsSlashWord(arg) && !is_directory_(arg)) {
+      // Unknown switches are ignored, never taken for a directory.
+      line_.notes.push_back("ignoring \"" + arg + "\": it is not a switch and no such directory exists");
+    } else {
+      line_.paths.push_back(arg);
+    }
+  }
+
+  void TakeLong(std::string_view text) {
+    const std::size_t eq = text.find('=');
+    const std::string_view name = text.substr(0, eq);
+    const OptionSpec* spec = FindLongOption(name);
+    if (spec == nullptr) {
+      line_.error = "unrecognized option \"--" + std::string(name) + "\"";
+      return;
+    }
+    if (spec->value.empty()) {
+      if (eq != std::string_view::npos) {
+        line_.error = "option \"--" + std::string(name) + "\" takes no value";
+        return;
+      }
+      Apply(*spec, "--" + std::string(name), {});
+      return;
+    }
+    if (eq != std::string_view::npos) {
+      Apply(*spec, "--" + std::string(name), text.substr(eq + 1));
+    } else {
+      TakeValueFromNext(*spec, "--" + std::string(name));
+    }
+  }
+
+  void TakeShorts(std::string_view group) {
+    for (std::size_t i = 0; i < group.size() && line_.error.empty(); ++i) {
+      const OptionSpec* spec = FindShortOption(group[i]);
+      const std::string shown = "-" + std::string(1, group[i]);
+      if (spec == nullptr) {
+        line_.error = "unrecognized option \"" + shown + "\"";
+        return;
+      }
+      if (spec->value.empty()) {
+        Apply(*spec, shown, {});
+      } else if (i + 1 < group.size()) {
+        Apply(*spec, shown, group.substr(i + 1));
+        return;
+      } else {
+        TakeValueFromNext(*spec, shown);
+      }
+    }
+  }
+
+  void TakeValueFromNext(const OptionSpec& spec, const std::string& shown) {
+    if (next_ >= args_.size()) {
+      line_.error = "option \"" + shown + "\" needs a value (" + std::string(spec.value) + ")";
+      return;
+    }
+    Apply(spec, shown, args_[next_++]);
+  }
+
+  void Apply(const OptionSpec& spec, const std::string& shown, std::string_view value) {
+    const std::string refused = spec.take(line_, value);
+    if (!refused.empty()) line_.error = shown + ": " + refused;
+  }
+
+  const std::vector<std::string>& args_;
+  const DirectoryTest& is_directory_;
+  std::size_t next_ = 1;
+  bool only_paths_ = false;
+  CommandLine line_;
+};
+
 bool IsRelativePath(std::string_view arg) {
-  return arg == "." || arg == ".." || arg.starts_with("./") || arg.starts_with("../");
+  if (arg.empty() || arg[0] == '/' || arg[0] == '~') return false;
+  return !(arg.size() >= 2 && IsAsciiLetter(arg[0]) && arg[1] == ':');
 }
 
 }  // namespace
 
-bool IsSwitchShaped(std::string_view arg) {
-  return arg.size() == 2 && arg[0] == '/' && IsAsciiLetter(arg[1]);
-}
-
-bool IsSwitch(std::string_view arg) {
-  return IsSwitchShaped(arg) && kSwitchLetters.find(AsciiUpper(arg[1])) != std::string_view::npos;
-}
-
-bool LooksLikePath(std::string_view arg) {
-  if (arg.empty() || IsSwitchShaped(arg)) return false;
-  if (arg[0] == '/' || arg[0] == '~') return true;
-  if (arg.size() >= 2 && IsAsciiLetter(arg[0]) && arg[1] == ':') return true;
-  return IsRelativePath(arg);
-}
-
-CommandLine ParseCommandLine(const std::vector<std::string>& args) {
-  CommandLine line;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help") {
-      line.help = true;
-    } else if (arg == "--version") {
-      line.version = true;
-    } else if (IsSwitch(arg)) {
-      // Read by the configuration start-up.
-    } else if (LooksLikePath(arg) && line.paths.size() < 2) {
-      line.paths.push_back(arg);
-    } else {
-      line.ignored.push_back(arg);
-    }
-  }
-  return line;
+CommandLine ParseCommandLine(const std::vector<std::string>& args, const DirectoryTest& is_directory) {
+  return Parser(args, is_directory).Run();
 }
 
 std::string AbsoluteIfRelative(std::string_view arg, std::string_view cwd) {
@@ -84,33 +175,73 @@ bool ConvertDirectoryArgument(Platform& fs, std::string_view typed, std::string_
 }
 
 std::string UsageText() {
-  return "Usage: velqo-cli [switches] [DIR1 DIR2]\n"
+  return "Usage: velqo-cli [OPTION]... [/SWITCH]... [DIR1 DIR2]\n"
+         "Keeps DIR2 in step with DIR1, once, and ends. Without DIR1 and DIR2 the\n"
+         "stored pair (or the selected batch) is updated. The options hold for\n"
+         "this run only; the stored settings (WINVELQO.INI) stay as they are.\n"
          "\n"
-         "Runs one update of DIR2 from DIR1 with the stored options and ends.\n"
-         "Without DIR1 and DIR2 the stored Dir 1 and Dir 2 are used, or the\n"
-         "selected batch when the batch method is on.\n"
+         "  velqo-cli -a ~/docs /mnt/backup/docs     back up a tree: add new and\n"
+         "                                           newer files, all subdirectories\n"
+         "  velqo-cli -n -a --mirror SRC DST         show what a mirror would change\n"
          "\n"
-         "Directories: Windows form (C:\\work) or host paths (/home/ann/docs,\n"
-         "~/docs, ./docs), converted through the drive map (VELQO_DRIVES).\n"
+         "Directories:\n"
+         "  -r, --recursive       DIR1 with all its subdirectories\n"
+         "      --no-recursive    DIR1 alone\n"
+         "      --subdirs-only    the subdirectories of DIR1, not DIR1 itself\n"
+         "      --structure       DIR1's path on DIR2's drive (C:\\work, D: -> D:\\work)\n"
+         "Files (newer files are copied both ways, except by --mirror):\n"
+         "      --matching        only files that both directories hold\n"
+         "      --add             also add files only DIR1 holds to DIR2\n"
+         "      --both-ways       also add files only one side holds to the other\n"
+         "      --mirror          make DIR2 a replica of DIR1: copy DIR1's version\n"
+         "                        even when older, delete files DIR1 lacks (--delete)\n"
+         "      --delete-dirs     let --mirror delete whole directories DIR1 lacks (/E)\n"
+         "  -a, --archive         -r --add with every file below, no question per\n"
+         "                        file, new directories made\n"
+         "Which files:\n"
+         "      --include-hidden        hidden files too (names beginning with \".\")\n"
+         "      --include-read-only     read-only files too (their copies are replaced)\n"
+         "      --include-system        files marked system too\n"
+         "      --include-hidden-dirs   directories marked hidden too\n"
+         "      --include-ext=LIST      only these extensions (txt,doc)\n"
+         "      --exclude-ext=LIST      all but these extensions\n"
+         "      --include-name=LIST     always these file names\n"
+         "      --exclude-name=LIST     never these file names\n"
+         "      --exclude-older-than=DAYS  leave out files older than DAYS days\n"
+         "      --ignore-options-upd    ignore OPTIONS.UPD files in DIR1 directories\n"
+         "  Directories whose names begin with \".\" are never entered.\n"
+         "How:\n"
+         "  -b, --backup, --no-backup   keep the replaced file as NAME.~XT, or not\n"
+         "  -i, --confirm, --no-confirm ask before each file, or not\n"
+         "      --create-dirs, --no-create-dirs   make missing DIR2 directories unasked\n"
+         "      --overwrite-read-only   replace read-only targets (/O)\n"
+         "  -j, --unattended      ask nothing and show no warnings; log always (/J)\n"
+         "      --allow-empty-source  let a mirror run from an empty DIR1 (refused\n"
+         "                        under --unattended otherwise: an unmounted disk)\n"
+         "      --max-delete=N    stop before changing anything when the update\n"
+         "                        would delete more than N files\n"
+         "  -n, --preview         list what would change and change nothing (--dry-run)\n"
+         "Log and output:\n"
+         "      --log, --no-log   write the update log, or not\n"
+         "      --log-dir=DIR     write the log into DIR\n"
+         "      --brief           log only errors (/B)\n"
+         "  -q, --quiet           print nothing but errors and questions\n"
+         "  -v, --verbose         also print each change as it is made\n"
+         "      --no-alerts       no switch alerts (/Q)\n"
+         "  -h, --help            print this text\n"
+         "  -V, --version         print the program's name and version\n"
+         "  --                    what follows is DIR1 and DIR2, whatever it looks like\n"
          "\n"
-         "Switches (either case):\n"
-         "  /A  autostart (always on in velqo-cli)\n"
-         "  /B  brief log: only errors are recorded\n"
-         "  /D  debug mode: print the debug messages\n"
-         "  /E  CleanUp may delete entire directories\n"
-         "  /G  keep the stored Dir 1 and Dir 2 unchanged\n"
-         "  /I  ask for test international settings\n"
-         "  /J  suppress update warnings and confirmations; log always on\n"
-         "  /O  overwrite read-only targets, copying the source's attributes\n"
-         "  /Q  quiet: no switch alerts\n"
-         "  --help     print this text\n"
-         "  --version  print the product title\n"
+         "Switches /B /D /E /G /I /J /O /Q work as in the windowed program.\n"
+         "Directories: host paths (~/docs, data/src) or drive paths (C:\\work),\n"
+         "converted through the drive map (VELQO_DRIVES).\n"
          "\n"
-         "Questions read one line from standard input: the answer's name or\n"
-         "first letter. At end of input each question takes its safest answer.\n"
+         "Questions read one line from standard input: a button's caption or its\n"
+         "short answer. At end of input each question takes its safest answer.\n"
          "\n"
-         "Exit status: 0 done or nothing to do, 1 could not start,\n"
-         "2 an error was reported, 3 cancelled. See velqo-cli(1).\n";
+         "Exit status: 0 done or nothing to do, 1 usage error or could not start,\n"
+         "2 an error was reported (or --max-delete stopped the run), 3 cancelled.\n"
+         "See velqo-cli(1).\n";
 }
 
 }  // namespace velqo::cli

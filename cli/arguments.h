@@ -1,36 +1,52 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/option_overrides.h"
+#include "cli/verbosity.h"
 #include "common/platform.h"
 
 namespace velqo::cli {
 
-// The command line sorted into what the console program itself looks at.
-// The switches are left where they are: the configuration start-up reads
-// them from the whole argument list, as the windowed program does.
+// The command line sorted into what the console program does with it.
+// Nothing of it is stored: the option overrides hold for this run only.
 struct CommandLine {
   bool help = false;
   bool version = false;
-  std::vector<std::string> paths;    // the directory arguments, as typed (at most two)
-  std::vector<std::string> ignored;  // neither switch nor path, or a third path
+  bool preview = false;             // -n: plan the changes, make none
+  bool no_alerts = false;           // the long form of /Q
+  bool allow_empty_source = false;  // a mirror may run from an empty Dir 1
+  Verbosity verbosity = Verbosity::kNormal;
+  std::optional<long long> max_delete;
+  std::optional<std::string> log_dir;  // as typed
+  OptionOverrides overrides;
+  std::vector<std::string> switches;  // the slash switches, as typed, in order
+  std::vector<std::string> paths;     // none or two, as typed
+  std::vector<std::string> notes;     // arguments ignored, one sentence each
+  // A usage error: when set, nothing may run and the rest is incomplete.
+  std::string error;
 };
 
-// args[0] is the program's own path and is never a directory argument.
-CommandLine ParseCommandLine(const std::vector<std::string>& args);
+// Whether a host path names an existing directory: a "/word" that is not a
+// switch is a directory argument only then.
+using DirectoryTest = std::function<bool(const std::string&)>;
+
+// Reads args (args[0] is the program's path and is never an argument).
+// GNU style: long options with "=" or the next argument as value, short
+// options that may be grouped (-rn), "--" before arguments that are
+// directories whatever they look like. An unknown option, a missing or
+// refused value, one directory or more than two is a usage error.
+CommandLine ParseCommandLine(const std::vector<std::string>& args, const DirectoryTest& is_directory);
 
 // "/" and one of the program's nine switch letters, in either case.
 bool IsSwitch(std::string_view arg);
-// "/" and one letter: reserved for switches, so never a directory.
-bool IsSwitchShaped(std::string_view arg);
-// A host path ("/...", "~..."), a Windows path ("X:...") or a relative path
-// that says so ("." , "..", "./...", "../...").
-bool LooksLikePath(std::string_view arg);
 
-// "." and ".." forms made absolute against cwd (lexically, no links
-// followed); every other text is returned as it is.
+// A relative path (anything but "/...", "~..." and "X:...") joined to cwd;
+// every other text is returned as it is. Lexical: no link is followed.
 std::string AbsoluteIfRelative(std::string_view arg, std::string_view cwd);
 
 // Converts a typed directory to the Windows form the program works with.

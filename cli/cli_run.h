@@ -15,9 +15,10 @@ namespace velqo::cli {
 // Exit statuses of velqo-cli.
 enum ExitStatus : int {
   kExitDone = 0,       // "Update Completed" or nothing to do, and no error reported
-  kExitNoStart = 1,    // could not start: Windows directory, arguments, stored paths
-  kExitError = 2,      // an error was logged or reported by the run
-  kExitCancelled = 3,  // cancelled: Ctrl-C, a Cancel answer, end of input
+  kExitNoStart = 1,    // usage error, or could not start: Windows directory, stored paths
+  kExitError = 2,      // an error was logged or reported, a question went unanswered,
+                       // or the run would have deleted more than --max-delete allows
+  kExitCancelled = 3,  // cancelled: "Update Cancelled", Ctrl-C, a Cancel UpDate answer
 };
 
 inline constexpr const char* kProductTitle = "ProVelqo v5.00";
@@ -46,9 +47,12 @@ struct RunReport {
   // A box with an error caption or icon was shown (a path the run refused,
   // a batch item skipped).
   bool reported_error = false;
-  // A question was answered Cancel, or took its safest answer for want of
-  // one (end of input, an interrupt).
-  bool stopping_answer = false;
+  // A copy, rename, deletion or directory change failed, reported or not
+  // (an unattended run without a log shows no box).
+  bool failed_change = false;
+  // A question took its safest answer for want of one (end of input): the
+  // run did less than an answer might have let it.
+  bool unanswered = false;
 };
 
 // The exit status of a finished run.

@@ -3,14 +3,17 @@
 namespace velqo::cli {
 
 int ExitStatusOf(const RunFlags& flags, UpdateOutcome outcome, const RunReport& report) {
-  // A cancel wins: the errors it cut short are expected. A question left
-  // unanswered stopped part of the run, which may still read "Update
-  // Completed" for the pairs done before it.
-  if (flags.CancelRequested != 0 || report.stopping_answer) return kExitCancelled;
+  // A cancel wins: the errors it cut short are expected.
+  if (flags.CancelRequested != 0) return kExitCancelled;
   // A run that refused its directories reports "No Update Necessary", yet
-  // nothing was done: scripts must not read that as success.
-  if (flags.ErrorLogged != 0 || report.reported_error) return kExitError;
-  // Stopped short by a declined question (disk space, a new directory).
+  // nothing was done: scripts must not read that as success. Nor a run
+  // that left questions unanswered.
+  if (flags.ErrorLogged != 0 || report.reported_error || report.failed_change ||
+      report.unanswered) {
+    return kExitError;
+  }
+  // A declined optional deletion or directory creation leaves the outcome
+  // as it was; only a run that ended "Update Cancelled" was cancelled.
   if (outcome == UpdateOutcome::kCancelled) return kExitCancelled;
   return kExitDone;
 }

@@ -7,11 +7,9 @@ std::string Printable(std::string_view text, bool keep_line_breaks) {
   shown.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (keep_line_breaks && (c == '\n' || c == '\r')) {
+    if (keep_line_breaks && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
       shown += '\n';
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (c == '\t') {
-      shown += '\t';
+      ++i;
     } else if (c < 0x20 || c == 0x7f) {
       shown += '?';
     } else {

@@ -27,43 +27,56 @@ std::string Prompt(const std::vector<Choice>& choices) {
   std::string prompt = "(";
   for (std::size_t i = 0; i < choices.size(); ++i) {
     if (i > 0) prompt += '/';
-    prompt += choices[i].name;
+    prompt += choices[i].caption;
   }
   return prompt + ") ";
 }
 
-// "Yes, No or Cancel".
+// "Yes, No or Cancel", then the short answers where they differ.
 std::string Alternatives(const std::vector<Choice>& choices) {
   std::string text;
+  std::string shorts;
   for (std::size_t i = 0; i < choices.size(); ++i) {
+    const Choice& c = choices[i];
     if (i > 0) text += (i + 1 == choices.size()) ? " or " : ", ";
-    text += choices[i].name;
+    text += c.caption;
+    if (c.short_answer.empty() || EqualsIgnoreCase(c.short_answer, c.caption)) continue;
+    if (!shorts.empty()) shorts += ", ";
+    shorts += c.short_answer;
+    if (c.letter) shorts += std::string("/") + c.short_answer[0];
   }
-  return text;
+  return shorts.empty() ? text : text + " (short: " + shorts + ")";
 }
 
+// A file's path and description on one line, each made printable on its
+// own, so that a name cannot break the block into lines of its making.
 std::string FileLine(std::string_view path, std::string_view data) {
-  std::string line(path);
-  if (!Trim(data).empty()) line += "   " + std::string(Trim(data));
+  std::string line = Printable(path, false);
+  if (!Trim(data).empty()) line += "   " + Printable(Trim(data), false);
   return line;
 }
 
+Choice Button(std::string caption, int value) {
+  std::string short_answer = caption;
+  return Choice{std::move(caption), std::move(short_answer), true, value};
+}
+
 std::vector<Choice> MessageChoices(Buttons buttons) {
+  const Choice ok = Button("OK", static_cast<int>(Answer::kOk));
+  const Choice cancel = Button("Cancel", static_cast<int>(Answer::kCancel));
+  const Choice yes = Button("Yes", static_cast<int>(Answer::kYes));
+  const Choice no = Button("No", static_cast<int>(Answer::kNo));
   switch (buttons) {
     case Buttons::kOk:
-      return {{"OK", true, static_cast<int>(Answer::kOk)}};
+      return {ok};
     case Buttons::kOkCancel:
-      return {{"OK", true, static_cast<int>(Answer::kOk)},
-              {"Cancel", true, static_cast<int>(Answer::kCancel)}};
+      return {ok, cancel};
     case Buttons::kYesNo:
-      return {{"Yes", true, static_cast<int>(Answer::kYes)},
-              {"No", true, static_cast<int>(Answer::kNo)}};
+      return {yes, no};
     case Buttons::kYesNoCancel:
-      return {{"Yes", true, static_cast<int>(Answer::kYes)},
-              {"No", true, static_cast<int>(Answer::kNo)},
-              {"Cancel", true, static_cast<int>(Answer::kCancel)}};
+      return {yes, no, cancel};
   }
-  return {{"OK", true, static_cast<int>(Answer::kOk)}};
+  return {ok};
 }
 
 // Cancel where offered, else No, else OK.
@@ -81,8 +94,25 @@ int SafestMessageAnswer(Buttons buttons) {
 }
 
 bool ReportsFailure(std::string_view caption, Icon icon) {
-  return caption == "Error" || caption == "Capacity Exceeded" || icon == Icon::kError ||
-         icon == Icon::kStop;
+  return caption == "Error" || caption == "Capacity Exceeded" ||
+         caption == "Insufficient Disk Space" || icon == Icon::kError || icon == Icon::kStop;
+}
+
+bool OnErrorStream(Icon icon) {
+  return icon == Icon::kWarning || icon == Icon::kError || icon == Icon::kStop;
+}
+
+// The buttons of the three confirmation dialogs, with the short answers
+// of earlier versions. Delete Pair removes both files, so it has no
+// one-letter answer: "d" is the harmless Next Directory.
+std::vector<Choice> ConfirmChoices(int ok_to_all, std::string_view cancel, bool delete_pair) {
+  std::vector<Choice> choices = {{"OK", "ok", true, mrOk},
+                                 {"OK To All", "all", true, ok_to_all},
+                                 {"Next File", "next", true, mrNextFile},
+                                 {"Next Directory", "dir", true, mrNextDirectory}};
+  if (delete_pair) choices.push_back({"Delete Pair", "delete", false, mrDeletePair});
+  choices.push_back({std::string(cancel), "cancel", true, mrCancelUpdate});
+  return choices;
 }
 
 }  // namespace
@@ -91,11 +121,15 @@ std::optional<int> MatchAnswer(std::string_view line, const std::vector<Choice>&
   const std::string typed = AsciiLowerCopy(Trim(line));
   if (typed.empty()) return std::nullopt;
   for (const Choice& c : choices) {
-    if (typed == AsciiLowerCopy(c.name)) return c.value;
+    if (typed == AsciiLowerCopy(c.caption) || typed == AsciiLowerCopy(c.short_answer)) {
+      return c.value;
+    }
   }
   if (typed.size() == 1) {
     for (const Choice& c : choices) {
-      if (c.letter && !c.name.empty() && AsciiLower(c.name[0]) == typed[0]) return c.value;
+      if (c.letter && !c.short_answer.empty() && AsciiLower(c.short_answer[0]) == typed[0]) {
+        return c.value;
+      }
     }
   }
   return std::nullopt;
@@ -108,9 +142,19 @@ void TerminalHost::ClearProgress() {
   if (options_.progress != nullptr) options_.progress->Clear();
 }
 
-void TerminalHost::PrintBlock(std::string_view caption, std::string_view text) {
+void TerminalHost::PrintBlock(std::ostream& stream, std::string_view caption,
+                              std::string_view text) {
   ClearProgress();
-  out_ << '[' << Printable(caption, false) << "] " << Printable(text, true) << '\n' << std::flush;
+  // The prompt on the output stream is flushed, so a block on the error
+  // stream never overtakes what came before it.
+  out_ << std::flush;
+  stream << '[' << Printable(caption, false) << "] " << text << '\n' << std::flush;
+}
+
+void TerminalHost::Note(std::string_view line) {
+  ClearProgress();
+  out_ << std::flush;
+  ErrorStream() << Printable(line, false) << '\n' << std::flush;
 }
 
 bool TerminalHost::InterruptPending() const {
@@ -121,19 +165,16 @@ bool TerminalHost::TakeInterrupt() {
   if (!InterruptPending()) return false;
   interrupts_seen_ = options_.interrupts();
   RequestCancel();
-  if (options_.notes != nullptr) {
-    ClearProgress();
-    *options_.notes << "velqo-cli: cancelling after the current file; press Ctrl-C again to stop "
-                       "at once\n"
-                    << std::flush;
+  if (options_.errors != nullptr) {
+    Note("velqo-cli: cancelling after the current file; press Ctrl-C again to stop at once");
   }
   return true;
 }
 
-int TerminalHost::Ask(const std::vector<Choice>& choices, int safest, std::optional<int> cancel) {
+int TerminalHost::Ask(const std::vector<Choice>& choices, int safest, bool counts) {
   bool unanswered = false;
   const int answer = AskUntilAnswered(choices, safest, &unanswered);
-  if (cancel && (unanswered || answer == *cancel)) ++stopping_answers_;
+  if (counts && unanswered) ++unanswered_;
   return answer;
 }
 
@@ -141,7 +182,7 @@ int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safes
                                    bool* unanswered) {
   const std::string prompt = Prompt(choices);
   const Choice* fallback = FindChoice(choices, safest);
-  const std::string safest_name = fallback != nullptr ? fallback->name : "";
+  const std::string safest_name = fallback != nullptr ? fallback->caption : "";
   *unanswered = true;
   for (;;) {
     ClearProgress();
@@ -172,7 +213,7 @@ int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safes
     const std::optional<int> answer = MatchAnswer(line, choices);
     if (options_.echo_answers) {
       const Choice* named = answer ? FindChoice(choices, *answer) : nullptr;
-      out_ << (named != nullptr ? named->name : Printable(Trim(line), false)) << '\n';
+      out_ << (named != nullptr ? named->caption : Printable(Trim(line), false)) << '\n';
     }
     if (answer) {
       out_ << std::flush;
@@ -183,22 +224,49 @@ int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safes
   }
 }
 
+Answer TerminalHost::PreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
+                                   Buttons buttons, bool failure) {
+  Answer answer = buttons == Buttons::kYesNo || buttons == Buttons::kYesNoCancel ? Answer::kYes
+                                                                                 : Answer::kOk;
+  // Yes to the size-drop question would leave the newer file out.
+  if (buttons == Buttons::kYesNo && caption == "Warning") answer = Answer::kNo;
+  if (buttons == Buttons::kYesNo && caption == "Caution!" && !options_.allow_empty_source) {
+    answer = Answer::kNo;
+  }
+  if (!Quiet() || failure) {
+    PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption, Printable(text, true));
+    const Choice* named = FindChoice(MessageChoices(buttons), static_cast<int>(answer));
+    out_ << Prompt(MessageChoices(buttons)) << (named != nullptr ? named->caption : "")
+         << " (preview)\n"
+         << std::flush;
+  }
+  return answer;
+}
+
 Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption, Icon icon,
                                 Buttons buttons) {
-  if (ReportsFailure(caption, icon)) ++reported_errors_;
-  PrintBlock(caption, text);
+  const bool failure = ReportsFailure(caption, icon);
+  if (failure) ++reported_errors_;
+  if (buttons != Buttons::kOk && options_.preview) {
+    return PreviewAnswer(text, caption, icon, buttons, failure);
+  }
+  // Quiet keeps the failures and the questions that must be answered.
+  if (Quiet() && !failure && buttons == Buttons::kOk) return Answer::kOk;
+  PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption, Printable(text, true));
   if (buttons == Buttons::kOk) return Answer::kOk;
-  return static_cast<Answer>(Ask(MessageChoices(buttons), SafestMessageAnswer(buttons),
-                                 static_cast<int>(Answer::kCancel)));
+  return static_cast<Answer>(Ask(MessageChoices(buttons), SafestMessageAnswer(buttons), true));
 }
 
 void TerminalHost::DebugBox(std::string_view text, std::string_view caption) {
-  PrintBlock(caption, text);
+  PrintBlock(out_, caption, Printable(text, true));
 }
 
 void TerminalHost::PumpEvents() { TakeInterrupt(); }
 
 void TerminalHost::SetStatusText(std::string_view text) {
+  // A preview's plan is printed at its end; its status lines would say
+  // "Update Completed" of an update that did not happen.
+  if (Quiet() || (options_.preview && options_.verbosity != Verbosity::kVerbose)) return;
   ClearProgress();
   out_ << Printable(text, false) << '\n' << std::flush;
 }
@@ -213,22 +281,16 @@ void TerminalHost::SetProgressPosition(int position) {
 
 int TerminalHost::Confirm(std::string_view caption, std::string_view text,
                           const std::vector<Choice>& choices) {
-  PrintBlock(caption, text);
-  return Ask(choices, mrCancelUpdate, mrCancelUpdate);
+  if (options_.preview) return mrOk;
+  PrintBlock(out_, caption, text);
+  return Ask(choices, mrCancelUpdate, true);
 }
 
 int TerminalHost::ConfirmCopy(std::string_view path1, std::string_view path2,
                               std::string_view data1, std::string_view data2) {
-  // Delete Pair removes both files, so it has no one-letter answer: "d" is
-  // the harmless Next Directory.
   return Confirm("Velqo Confirmation",
                  FileLine(path1, data1) + "\nWill Be Copied To:\n" + FileLine(path2, data2),
-                 {{"OK", true, mrOk},
-                  {"All", true, mrOkToAll},
-                  {"Next", true, mrNextFile},
-                  {"Dir", true, mrNextDirectory},
-                  {"Delete", false, mrDeletePair},
-                  {"Cancel", true, mrCancelUpdate}});
+                 ConfirmChoices(mrOkToAll, "Cancel UpDate", true));
 }
 
 int TerminalHost::ConfirmOlderCopy(std::string_view path1, std::string_view path2,
@@ -236,36 +298,30 @@ int TerminalHost::ConfirmOlderCopy(std::string_view path1, std::string_view path
   return Confirm("Velqo CleanUp Confirmation",
                  FileLine(path1, data1) + "\nIs Older Than File:\n" + FileLine(path2, data2) +
                      "\nBut Will Be Used To Replace It - ARE YOU SURE?",
-                 {{"OK", true, mrOk},
-                  {"All", true, mrOkToAll},
-                  {"Next", true, mrNextFile},
-                  {"Dir", true, mrNextDirectory},
-                  {"Cancel", true, mrCancelUpdate}});
+                 ConfirmChoices(mrOkToAll, "Cancel CleanUp", false));
 }
 
 int TerminalHost::ConfirmDelete(std::string_view path, std::string_view data) {
   return Confirm("Velqo Delete Confirmation",
                  FileLine(path, data) + "\nWill Be DELETED - Are You Sure??",
-                 {{"OK", true, mrOk},
-                  {"All", true, mrOkToAllDelete},
-                  {"Next", true, mrNextFile},
-                  {"Dir", true, mrNextDirectory},
-                  {"Cancel", true, mrCancelUpdate}});
+                 ConfirmChoices(mrOkToAllDelete, "Cancel CleanUp", false));
 }
 
 bool TerminalHost::AskIntlSettings(int* time_choice, int* date_choice) {
-  PrintBlock("Test Settings For International",
+  if (options_.preview) return false;
+  PrintBlock(out_, "Test Settings For International",
              "iTime: 12 hr time or 24 hr time; iDate: mmddyy, ddmmyy or yymmdd.\n"
              "Cancel keeps the system's settings.");
   // Cancelling this dialog only keeps the system's settings.
-  const int clock = Ask({{"12", false, 0}, {"24", false, 1}, {"Cancel", true, kIntlCancel}},
-                        kIntlCancel, std::nullopt);
+  const Choice cancel = Button("Cancel", kIntlCancel);
+  const int clock =
+      Ask({{"12", "12", false, 0}, {"24", "24", false, 1}, cancel}, kIntlCancel, false);
   if (clock == kIntlCancel) return false;
-  const int order = Ask({{"mmddyy", false, 0},
-                         {"ddmmyy", false, 1},
-                         {"yymmdd", false, 2},
-                         {"Cancel", true, kIntlCancel}},
-                        kIntlCancel, std::nullopt);
+  const int order = Ask({{"mmddyy", "mmddyy", false, 0},
+                         {"ddmmyy", "ddmmyy", false, 1},
+                         {"yymmdd", "yymmdd", false, 2},
+                         cancel},
+                        kIntlCancel, false);
   if (order == kIntlCancel) return false;
   *time_choice = clock;
   *date_choice = order;

@@ -9,18 +9,21 @@
 #include <vector>
 
 #include "cli/progress.h"
+#include "cli/verbosity.h"
 #include "common/quiet_host.h"
 
 namespace velqo::cli {
 
 // One possible answer to a question printed on the terminal.
 struct Choice {
-  std::string name;   // shown in the prompt, matched ignoring case
-  bool letter;        // its first letter alone is accepted too
+  std::string caption;  // the dialog's button, shown in the prompt
+  std::string short_answer;  // accepted too; empty: none
+  bool letter;          // the short answer's first letter alone is accepted too
   int value;
 };
 
-// The choice a typed line names, ignoring case and surrounding blanks.
+// The choice a typed line names, ignoring case and surrounding blanks: a
+// caption, a short answer or (where allowed) the short answer's first letter.
 std::optional<int> MatchAnswer(std::string_view line, const std::vector<Choice>& choices);
 
 // What the terminal host is connected to besides its two streams.
@@ -29,16 +32,24 @@ struct TerminalHostOptions {
   // terminal nothing else would show what was answered.
   bool echo_answers = false;
   ProgressDisplay* progress = nullptr;  // may be null
-  std::ostream* notes = nullptr;        // the cancel notice (standard error); may be null
+  // Standard error: boxes with a warning, error or stop icon, and the
+  // cancel notice. Null: everything goes to the output stream.
+  std::ostream* errors = nullptr;
   // The number of interrupts (Ctrl-C) received so far; may be empty.
   std::function<int()> interrupts;
+  Verbosity verbosity = Verbosity::kNormal;
+  // A preview asks nothing: each question takes the answer that lets the
+  // update go on, as an unattended run would (a size-drop question keeps
+  // the copy; the empty-source question is answered No unless allowed).
+  bool preview = false;
+  bool allow_empty_source = false;
 };
 
 // The host interface on a terminal. Every box prints one block,
-// "[Caption] text", to the output stream; a question then prints its
-// answers and reads one line. After end of input every question takes its
-// safest answer (Cancel where offered, else No, else OK) and says so.
-// Windows-only parts (trees, cursor, buttons, file dialogs) do nothing.
+// "[Caption] text"; a question then prints its answers and reads one line.
+// After end of input every question takes its safest answer (Cancel where
+// offered, else No, else OK) and says so. Windows-only parts (trees,
+// cursor, buttons, file dialogs) do nothing.
 class TerminalHost : public QuietHost {
  public:
   TerminalHost(std::istream& in, std::ostream& out, TerminalHostOptions options = {});
@@ -63,28 +74,34 @@ class TerminalHost : public QuietHost {
   void EndApplication() override { end_requested_ = true; }
   bool AskIntlSettings(int* time_choice, int* date_choice) override;
 
-  // Boxes that reported a failure so far: caption "Error" or "Capacity
-  // Exceeded", or an error or stop icon.
+  // Prints a line of the program's own on standard error (progress erased
+  // first), or on the output stream when there is no error stream.
+  void Note(std::string_view line);
+
+  // Boxes that reported a failure so far: caption "Error", "Capacity
+  // Exceeded" or "Insufficient Disk Space", or an error or stop icon.
   int reported_errors() const { return reported_errors_; }
-  // Questions answered Cancel, typed or taken for want of an answer (end
-  // of input, an interrupt): each stops at least the rest of a pair.
-  int stopping_answers() const { return stopping_answers_; }
+  // Questions that took their safest answer for want of one (end of input,
+  // an interrupt): the run did less than an answer might have let it.
+  int unanswered() const { return unanswered_; }
   bool end_requested() const { return end_requested_; }
   bool input_ended() const { return input_ended_; }
 
  private:
-  // Prints "[caption] text" with the text's line breaks kept.
-  void PrintBlock(std::string_view caption, std::string_view text);
-  // Prompts until a choice is named; safest when input has ended. cancel:
-  // the value of the answer that stops the run; nothing for a question
-  // that cannot stop it, which is then never counted as stopping.
-  int Ask(const std::vector<Choice>& choices, int safest, std::optional<int> cancel);
+  // Prints "[caption] text"; the text is printable already.
+  void PrintBlock(std::ostream& stream, std::string_view caption, std::string_view text);
+  // Prompts until a choice is named; safest when input has ended.
+  int Ask(const std::vector<Choice>& choices, int safest, bool counts);
   int AskUntilAnswered(const std::vector<Choice>& choices, int safest, bool* unanswered);
   int Confirm(std::string_view caption, std::string_view text, const std::vector<Choice>& choices);
+  Answer PreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
+                       Buttons buttons, bool failure);
   // Turns a newly arrived interrupt into a cancel request; true if one came.
   bool TakeInterrupt();
   bool InterruptPending() const;
   void ClearProgress();
+  bool Quiet() const { return options_.verbosity == Verbosity::kQuiet; }
+  std::ostream& ErrorStream() { return options_.errors != nullptr ? *options_.errors : out_; }
 
   std::istream& in_;
   std::ostream& out_;
@@ -93,7 +110,7 @@ class TerminalHost : public QuietHost {
   bool input_ended_ = false;
   bool end_requested_ = false;
   int reported_errors_ = 0;
-  int stopping_answers_ = 0;
+  int unanswered_ = 0;
 };
 
 }  // namespace velqo::cli

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+#include <sys/stat.h>
+
 #include "tests/cli/child_process.h"
 #include "tests/support/sandbox.h"
 
@@ -36,6 +38,38 @@ std::string LastLine(const std::string& text) {
   while (!trimmed.empty() && trimmed.back() == '\n') trimmed.pop_back();
   const std::size_t cut = trimmed.rfind('\n');
   return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
+}
+
+const std::string kCopyPrompt =
+    "(OK/OK To All/Next File/Next Directory/Delete Pair/Cancel UpDate) ";
+
+// Everything below a directory: path, mode, size, time and contents.
+std::string Snapshot(const std::string& root) {
+  std::ostringstream out;
+  for (auto it = fsys::recursive_directory_iterator(root); it != fsys::recursive_directory_iterator();
+       ++it) {
+    struct stat st {};
+    const std::string path = it->path().string();
+    if (lstat(path.c_str(), &st) != 0) continue;
+    out << path.substr(root.size()) << ' ' << st.st_mode << ' ' << st.st_size << ' '
+        << st.st_mtim.tv_sec << '.' << st.st_mtim.tv_nsec;
+    if (S_ISREG(st.st_mode)) out << ' ' << ReadText(path);
+    out << '\n';
+  }
+  return out.str();
+}
+
+// The lines of the output that hold part, with from replaced by to.
+std::vector<std::string> LinesWith(const std::string& text, const std::string& part,
+                                   const std::string& from = "", const std::string& to = "") {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.find(part) == std::string::npos) continue;
+    if (!from.empty()) line.replace(line.find(from), from.size(), to);
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 int Count(const std::string& text, const std::string& part) {
@@ -155,7 +189,7 @@ TEST_F(CliEndToEnd, UnderJCopiesATreeGivenAsHostPathsWithoutAskingAndWritesTheLo
   sandbox.WriteFile("C:\\src\\sub\\deep.txt", "deep");
   sandbox.SetMtime("C:\\src\\sub\\deep.txt", 1700000100);
 
-  const ChildResult r = Run({"/J", sandbox.HostPath("C:\\src"), sandbox.HostPath("D:\\dst"), "junk"});
+  const ChildResult r = Run({"/J", sandbox.HostPath("C:\\src"), "/junk", sandbox.HostPath("D:\\dst")});
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
   EXPECT_EQ(sandbox.ReadFile("D:\\dst\\b.txt"), "data of b.txt");
   EXPECT_EQ(sandbox.Mtime("D:\\dst\\b.txt"), 1700000000);
@@ -165,7 +199,7 @@ TEST_F(CliEndToEnd, UnderJCopiesATreeGivenAsHostPathsWithoutAskingAndWritesTheLo
   EXPECT_EQ(r.out.find("Do You Wish To Create"), std::string::npos);
   EXPECT_NE(r.out.find("Updating Directory C:\\src\\sub\n"), std::string::npos);
   EXPECT_EQ(LastLine(r.out), "Update Completed");
-  EXPECT_NE(r.err.find("ignoring argument \"junk\""), std::string::npos);
+  EXPECT_NE(r.err.find("ignoring \"/junk\": it is not a switch"), std::string::npos);
   // No progress drawing when standard error is not a terminal.
   EXPECT_EQ(r.err.find('\r'), std::string::npos);
 
@@ -214,7 +248,7 @@ TEST_F(CliEndToEnd, AnswersOnStandardInputDriveTheConfirmations) {
   EXPECT_TRUE(sandbox.Exists("D:\\dst\\" + asked[0]));
   EXPECT_FALSE(sandbox.Exists("D:\\dst\\" + asked[1]));
   EXPECT_TRUE(sandbox.Exists("D:\\dst\\" + asked[2]));
-  EXPECT_NE(r.out.find("(OK/All/Next/Dir/Delete/Cancel) Next\n"), std::string::npos);
+  EXPECT_NE(r.out.find(kCopyPrompt + "Next File\n"), std::string::npos);
   EXPECT_EQ(LastLine(r.out), "Update Completed");
 
   // OK To All: one question for the rest of the pair.
@@ -231,15 +265,15 @@ TEST_F(CliEndToEnd, EndOfInputCancelsSafely) {
   MakeSource();
   const ChildResult r = Run({"C:\\src", "D:\\dst"}, "");
   EXPECT_EQ(r.exit_status, 3) << r.out << r.err;
-  EXPECT_NE(r.out.find("(OK/All/Next/Dir/Delete/Cancel) Cancel (end of input)\n"),
-            std::string::npos);
+  EXPECT_NE(r.out.find(kCopyPrompt + "Cancel UpDate (end of input)\n"), std::string::npos);
   EXPECT_EQ(Count(r.out, "[Velqo Confirmation]"), 1);
   EXPECT_TRUE(DirEntries("D:\\dst").empty());
   EXPECT_EQ(LastLine(r.out), "Update Cancelled");
 
-  // A missing Dir 2 with no one to say Yes is not created.
+  // A missing Dir 2 with no one to say Yes is not created: the run had
+  // nothing to work on, an error.
   const ChildResult missing = Run({"C:\\src", "D:\\new"}, "");
-  EXPECT_EQ(missing.exit_status, 3) << missing.out;
+  EXPECT_EQ(missing.exit_status, 2) << missing.out;
   EXPECT_NE(missing.out.find("(Yes/No) No (end of input)"), std::string::npos);
   EXPECT_FALSE(sandbox.Exists("D:\\new"));
 }
@@ -249,8 +283,9 @@ TEST_F(CliEndToEnd, ARunThatReportsAnErrorExitsWithTwo) {
   MakeSource();
   const ChildResult r = Run({"/J", "C:\\nothing-here", "D:\\dst"});
   EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
-  EXPECT_NE(r.out.find("[Error] Directory Path 1 is invalid - please respecify\n"),
+  EXPECT_NE(r.err.find("[Error] Directory Path 1 is invalid - please respecify\n"),
             std::string::npos);
+  EXPECT_EQ(r.out.find("[Error]"), std::string::npos);
 }
 
 TEST_F(CliEndToEnd, StoredPathsThatNoLongerExistStopTheRunBeforeItStarts) {
@@ -259,7 +294,7 @@ TEST_F(CliEndToEnd, StoredPathsThatNoLongerExistStopTheRunBeforeItStarts) {
   SetIni({{"Path1", "C:\\src"}, {"Path2", "D:\\gone"}});
   const ChildResult r = Run({});
   EXPECT_EQ(r.exit_status, 1) << r.out << r.err;
-  EXPECT_NE(r.out.find("[ProVelqo] One Or Both Of The Stored Directory Paths Are No Longer "
+  EXPECT_NE(r.err.find("[ProVelqo] One Or Both Of The Stored Directory Paths Are No Longer "
                        "Valid. The Invalid Path(s) Have Been Set To C:\\ And Any AutoStart "
                        "Operation Aborted.\n"),
             std::string::npos);
@@ -278,7 +313,7 @@ TEST_F(CliEndToEnd, WithoutAWindowsDirectoryNothingStarts) {
   std::ofstream(config_home_) << "x";
   const ChildResult r = Run({});
   EXPECT_EQ(r.exit_status, 1);
-  EXPECT_NE(r.out.find("[Error] Could Not Find Windows Directory"), std::string::npos);
+  EXPECT_NE(r.err.find("[Error] Could Not Find Windows Directory"), std::string::npos);
   EXPECT_FALSE(fsys::exists(IniPath()));
 }
 
@@ -307,7 +342,7 @@ TEST_F(CliEndToEnd, RefusesUnusableArgumentsBeforeWritingAnything) {
 
   const ChildResult help = Run({"--help"});
   EXPECT_EQ(help.exit_status, 0);
-  EXPECT_EQ(help.out.rfind("Usage: velqo-cli [switches] [DIR1 DIR2]\n", 0), 0u);
+  EXPECT_EQ(help.out.rfind("Usage: velqo-cli [OPTION]... [/SWITCH]... [DIR1 DIR2]\n", 0), 0u);
   const ChildResult version = Run({"/B", "--version"});
   EXPECT_EQ(version.exit_status, 0);
   EXPECT_EQ(version.out, "ProVelqo v5.00\n");
@@ -336,12 +371,12 @@ TEST_F(CliEndToEnd, CtrlCAtAQuestionCancelsTheRun) {
   FirstRunThenAddToDir2();
   MakeSource();
   ChildProcess child(program_, {"C:\\src", "D:\\dst"}, Env(), sandbox.root());
-  ASSERT_TRUE(child.WaitForOutput("(OK/All/Next/Dir/Delete/Cancel) ", std::chrono::seconds(30)))
+  ASSERT_TRUE(child.WaitForOutput(kCopyPrompt, std::chrono::seconds(30)))
       << child.out();
   child.Signal(SIGINT);
   const ChildResult r = child.Finish();
   EXPECT_EQ(r.exit_status, 3) << r.out << r.err;
-  EXPECT_NE(r.out.find("Cancel (interrupted)"), std::string::npos);
+  EXPECT_NE(r.out.find("Cancel UpDate (interrupted)"), std::string::npos);
   EXPECT_EQ(LastLine(r.out), "Update Cancelled");
   EXPECT_TRUE(DirEntries("D:\\dst").empty());
 }
@@ -385,6 +420,144 @@ TEST_F(CliEndToEnd, ShowsProgressOnlyWhenStandardErrorIsATerminal) {
   EXPECT_NE(r.err.find("Copying C:\\src\\sub\\big.bin"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(" of 24.0 MiB"), std::string::npos) << r.err;
   EXPECT_EQ(LastLine(r.out), "Update Completed");
+}
+
+// C:\data mirrored onto D:\data: same structure, so surplus directories
+// may go with --delete-dirs.
+void MakeMirrorTrees(velqo::testing::Sandbox& sandbox) {
+  sandbox.WriteFile("C:\\data\\keep.txt", "keep, newer");
+  sandbox.SetMtime("C:\\data\\keep.txt", 1700000600);
+  sandbox.WriteFile("C:\\data\\Photos\\Holiday\\p1.jpg", "p1");
+  sandbox.WriteFile("D:\\data\\keep.txt", "keep");
+  sandbox.SetMtime("D:\\data\\keep.txt", 1700000000);
+  sandbox.WriteFile("D:\\data\\stray.txt", "only in Dir 2");
+  sandbox.WriteFile("D:\\data\\old\\inner\\x.txt", "surplus");
+}
+
+TEST_F(CliEndToEnd, APreviewListsWhatTheRunThenDoesAndChangesNothing) {
+  ASSERT_EQ(Run({}).exit_status, 0);  // the first run writes the INI file
+  MakeMirrorTrees(sandbox);
+  const std::vector<std::string> mirror = {"-r", "--mirror", "--delete-dirs", "--unattended",
+                                           "C:\\data", "D:\\data"};
+  const std::string before = Snapshot(sandbox.root());
+
+  std::vector<std::string> preview_args = {"-n"};
+  preview_args.insert(preview_args.end(), mirror.begin(), mirror.end());
+  const ChildResult planned = Run(preview_args);
+  ASSERT_EQ(planned.exit_status, 0) << planned.out << planned.err;
+  EXPECT_EQ(Snapshot(sandbox.root()), before) << "the preview changed the disk, INI or log";
+  EXPECT_NE(planned.out.find("D:\\data\\stray.txt will be deleted\n"), std::string::npos)
+      << planned.out;
+  EXPECT_NE(planned.out.find("Preview: 2 copies (13 B), 2 deletions (20 B), 2 new directories, "
+                             "2 directories removed. Nothing has been changed.\n  D: "),
+            std::string::npos)
+      << planned.out;
+  EXPECT_EQ(planned.out.find("Update Completed"), std::string::npos);
+
+  std::vector<std::string> run_args = {"-v"};
+  run_args.insert(run_args.end(), mirror.begin(), mirror.end());
+  const ChildResult done = Run(run_args);
+  ASSERT_EQ(done.exit_status, 0) << done.out << done.err;
+  const std::vector<std::string> plan = LinesWith(planned.out, " will be ", " will be ", " was ");
+  EXPECT_EQ(LinesWith(done.out, " was "), plan);
+  EXPECT_EQ(plan.size(), 8u);
+  EXPECT_FALSE(sandbox.Exists("D:\\data\\old"));
+  EXPECT_EQ(sandbox.ReadFile("D:\\data\\photos\\holiday\\p1.jpg"), "p1");
+
+  // The options held for those runs only.
+  EXPECT_EQ(IniValue("CleanUp"), "0");
+  EXPECT_EQ(IniValue("UseDir1And"), "0");
+  EXPECT_EQ(IniValue("DIRDEL"), "0");
+  EXPECT_EQ(IniValue("JFDI"), "0");
+  EXPECT_EQ(IniValue("ConfirmEveryFile"), "1");
+}
+
+TEST_F(CliEndToEnd, AMistypedOptionRunsNothing) {
+  MakeSource();
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--dry-runn", "C:\\src", "D:\\dst"},
+        std::vector<std::string>{"-rx", "C:\\src", "D:\\dst"},
+        std::vector<std::string>{"C:\\src", "D:\\dst", "extra"},
+        std::vector<std::string>{"--max-delete", "C:\\src", "D:\\dst"}}) {
+    const ChildResult r = Run(args);
+    EXPECT_EQ(r.exit_status, 1) << args[0];
+    EXPECT_EQ(r.out, "") << args[0];
+    EXPECT_NE(r.err.find("Try \"velqo-cli --help\""), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fsys::exists(IniPath()));
+  EXPECT_TRUE(DirEntries("D:\\dst").empty());
+}
+
+TEST_F(CliEndToEnd, QuietPrintsNothingWhenAllGoesWell) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  const ChildResult r = Run({"-q", "-a", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(DirEntries("D:\\dst"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
+TEST_F(CliEndToEnd, FailuresReachStandardErrorWithTheReasonEvenUnattendedWithoutALog) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  sandbox.MakeDir("D:\\dst\\b.txt");  // a directory where the copy must go
+  const ChildResult r = Run({"-q", "-j", "--add", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("velqo-cli: cannot copy C:\\src\\b.txt to D:\\dst\\b.txt: "),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("[Error] An Error Occurred On This Update - Check Log File\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
+
+  // No log, no box: the reason and the exit status still tell.
+  const ChildResult unlogged = Run({"-q", "-j", "--no-log", "--add", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(unlogged.exit_status, 2);
+  EXPECT_NE(unlogged.err.find("velqo-cli: cannot copy C:\\src\\b.txt"), std::string::npos);
+  EXPECT_EQ(unlogged.err.find("[Error]"), std::string::npos);
+}
+
+TEST_F(CliEndToEnd, MaxDeleteStopsBeforeChangingAnything) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  for (const char* name : {"x1", "x2", "x3"}) sandbox.WriteFile(std::string("D:\\dst\\") + name, "x");
+  const std::string before = Snapshot(sandbox.root());
+  const ChildResult stopped = Run({"--mirror", "-j", "--max-delete=2", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(stopped.exit_status, 2);
+  EXPECT_NE(stopped.err.find("the update would delete 3 files, more than --max-delete=2 allows; "
+                             "nothing was changed"),
+            std::string::npos)
+      << stopped.err;
+  EXPECT_EQ(Snapshot(sandbox.root()), before);
+
+  const ChildResult allowed = Run({"--mirror", "-j", "--max-delete", "3", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(allowed.exit_status, 0) << allowed.err;
+  EXPECT_EQ(DirEntries("D:\\dst"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
+TEST_F(CliEndToEnd, DecliningADirectoryCreationIsNotACancelledRun) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  sandbox.WriteFile("C:\\src\\sub\\deep.txt", "deep");
+  const ChildResult r =
+      Run({"-r", "--add", "--no-confirm", "--no-create-dirs", "C:\\src", "D:\\dst"}, "cancel\n");
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("Do You Wish To Create This Directory?"), std::string::npos) << r.out;
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
+  EXPECT_FALSE(sandbox.Exists("D:\\dst\\sub"));
+  EXPECT_EQ(LastLine(r.out), "Update Completed");
+}
+
+TEST_F(CliEndToEnd, StructureModeTakesDir1sPathOnDir2sDrive) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  const ChildResult r = Run({"--structure", "--add", "-j", "C:\\src", "D:\\dst"}, "yes\n");
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\src\\a.txt"), "data of a.txt");
+  EXPECT_TRUE(DirEntries("D:\\dst").empty());
 }
 
 }  // namespace

@@ -21,9 +21,23 @@ TEST(ExitStatusTest, CancelBeatsErrorsAndErrorsBeatTheOutcomeText) {
 
   flags.CancelRequested = 1;
   EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCancelled, report), kExitCancelled);
-  flags = RunFlags();
-  report.stopping_answer = true;
-  EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCompleted, report), kExitCancelled);
+}
+
+TEST(ExitStatusTest, UnseenFailuresAndUnansweredQuestionsAreErrorsNotCancels) {
+  RunFlags flags;
+  RunReport report;
+  // An unattended run without a log shows no box for a failed copy.
+  report.failed_change = true;
+  EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCompleted, report), kExitError);
+  report = RunReport();
+  report.unanswered = true;
+  EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCompleted, report), kExitError);
+  // A Cancel typed to a purge or a directory question leaves the run as it
+  // ended: no cancel, no error.
+  report = RunReport();
+  flags.EndRunRequested = 1;
+  flags.PairStopped = 1;
+  EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCompleted, report), kExitDone);
 }
 
 }  // namespace

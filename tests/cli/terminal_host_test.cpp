@@ -40,11 +40,13 @@ TEST_F(TerminalHostTest, PrintsEveryBoxAsOneBlockAndReadsOnlyForQuestions) {
             "this path?\n(Yes/No) ");
 }
 
-TEST_F(TerminalHostTest, KeepsLineBreaksOfTheTextWithoutCarriageReturns) {
+TEST_F(TerminalHostTest, KeepsOnlyTheMessagesOwnLineBreaks) {
+  // The program's messages break their lines with CRLF; a lone CR or LF
+  // can only come from a name.
   TerminalHost& h = Host("");
   h.MessageBox("first line\r\nsecond line\rthird\nfourth", "Caution!", Icon::kWarning,
                Buttons::kOk);
-  EXPECT_EQ(out.str(), "[Caution!] first line\nsecond line\nthird\nfourth\n");
+  EXPECT_EQ(out.str(), "[Caution!] first line\nsecond line?third?fourth\n");
 }
 
 TEST_F(TerminalHostTest, ControlCharactersOfNamesNeverReachTheTerminal) {
@@ -54,10 +56,19 @@ TEST_F(TerminalHostTest, ControlCharactersOfNamesNeverReachTheTerminal) {
   h.SetStatusText("Updating Directory C:\\a\x1b]0;owned\x07" "b\t\xc3\xa9");
   h.ConfirmDelete("D:\\x\x9b\x7fy", "");
   EXPECT_EQ(out.str(),
-            "Updating Directory C:\\a?]0;owned?b\t\xc3\xa9\n"
+            "Updating Directory C:\\a?]0;owned?b?\xc3\xa9\n"
             "[Velqo Delete Confirmation] D:\\x\x9b?y\nWill Be DELETED - Are You Sure??\n"
-            "(OK/All/Next/Dir/Cancel) ?[2J\nPlease answer OK, All, Next, Dir or Cancel.\n"
-            "(OK/All/Next/Dir/Cancel) Cancel (end of input)\n");
+            "(OK/OK To All/Next File/Next Directory/Cancel CleanUp) ?[2J\n"
+            "Please answer OK, OK To All, Next File, Next Directory or Cancel CleanUp "
+            "(short: all/a, next/n, dir/d, cancel/c).\n"
+            "(OK/OK To All/Next File/Next Directory/Cancel CleanUp) Cancel CleanUp (end of input)\n");
+
+  // A line break in a name cannot make a line of the dialog's own.
+  out.str("");
+  h.ConfirmCopy("C:\\a\nWill Be Copied To:\nD:\\evil", "D:\\b\r\nx", "", "");
+  EXPECT_EQ(out.str().substr(0, out.str().find("(OK")),
+            "[Velqo Confirmation] C:\\a?Will Be Copied To:?D:\\evil\nWill Be Copied To:\n"
+            "D:\\b??x\n");
 }
 
 TEST_F(TerminalHostTest, AsksAgainUntilTheAnswerNamesAButton) {
@@ -89,20 +100,20 @@ TEST_F(TerminalHostTest, EndOfInputGivesEveryFurtherQuestionItsSafestAnswer) {
   EXPECT_NE(text.find("(OK/Cancel) Cancel (end of input)\n"), std::string::npos);
 }
 
-TEST_F(TerminalHostTest, CountsTheAnswersThatStopTheRun) {
+TEST_F(TerminalHostTest, CountsTheQuestionsLeftUnanswered) {
   TerminalHost& h = Host("no\nc\nok\ncancel\n");
   h.MessageBox("q", "Q", Icon::kQuestion, Buttons::kYesNoCancel);   // No: a choice
-  EXPECT_EQ(h.stopping_answers(), 0);
-  h.MessageBox("q", "Q", Icon::kQuestion, Buttons::kYesNoCancel);   // Cancel
+  h.MessageBox("q", "Q", Icon::kQuestion, Buttons::kOkCancel);      // Cancel: a choice too
   h.ConfirmDelete("D:\\x", "");                                      // OK
-  EXPECT_EQ(h.stopping_answers(), 1);
   h.ConfirmCopy("C:\\x", "D:\\x", "", "");                          // Cancel UpDate
+  EXPECT_EQ(h.unanswered(), 0);
   h.MessageBox("q", "Q", Icon::kQuestion, Buttons::kYesNo);          // end of input: No
-  EXPECT_EQ(h.stopping_answers(), 3);
+  h.ConfirmCopy("C:\\x", "D:\\x", "", "");                          // end of input
+  EXPECT_EQ(h.unanswered(), 2);
   int clock = 0;
   int order = 0;
   h.AskIntlSettings(&clock, &order);  // only keeps the system's settings
-  EXPECT_EQ(h.stopping_answers(), 3);
+  EXPECT_EQ(h.unanswered(), 2);
 }
 
 TEST_F(TerminalHostTest, EchoesTheAnswerWhenInputIsNotATerminal) {
@@ -117,7 +128,7 @@ TEST_F(TerminalHostTest, EchoesTheAnswerWhenInputIsNotATerminal) {
 }
 
 TEST(MatchAnswer, TakesNamesOrFirstLettersIgnoringCaseAndBlanks) {
-  const std::vector<Choice> yes_no = {{"Yes", true, 6}, {"No", true, 7}};
+  const std::vector<Choice> yes_no = {{"Yes", "Yes", true, 6}, {"No", "No", true, 7}};
   EXPECT_EQ(MatchAnswer("YES", yes_no), 6);
   EXPECT_EQ(MatchAnswer(" n\r", yes_no), 7);
   EXPECT_EQ(MatchAnswer("Y", yes_no), 6);
@@ -128,9 +139,13 @@ TEST(MatchAnswer, TakesNamesOrFirstLettersIgnoringCaseAndBlanks) {
 }
 
 TEST_F(TerminalHostTest, CopyConfirmationMapsEachAnswerToItsResult) {
-  TerminalHost& h = Host("ok\nA\nnext\nd\nDelete\ncancel\ndir\n");
-  const int expected[] = {mrOk, mrOkToAll, mrNextFile, mrNextDirectory, mrDeletePair,
-                          mrCancelUpdate, mrNextDirectory};
+  // The buttons' captions as typed, in any case, and the short answers.
+  TerminalHost& h = Host(
+      "ok\nA\nnext\nd\nDelete\ncancel\ndir\n"
+      "OK To All\n next file \nnext directory\ndelete pair\nCANCEL UPDATE\n");
+  const int expected[] = {mrOk,         mrOkToAll,      mrNextFile,      mrNextDirectory,
+                          mrDeletePair, mrCancelUpdate, mrNextDirectory, mrOkToAll,
+                          mrNextFile,   mrNextDirectory, mrDeletePair,   mrCancelUpdate};
   for (int code : expected) EXPECT_EQ(h.ConfirmCopy("C:\\s\\f", "D:\\t\\f", "", ""), code);
 }
 
@@ -140,7 +155,8 @@ TEST_F(TerminalHostTest, DeletePairNeedsTheWholeWordAndExistsOnlyInTheCopyDialog
   EXPECT_EQ(h.ConfirmOlderCopy("C:\\s\\f", "D:\\t\\f", "", ""), mrOkToAll);
   EXPECT_EQ(h.ConfirmDelete("D:\\t\\g", ""), mrNextDirectory);
   EXPECT_EQ(h.ConfirmDelete("D:\\t\\g", ""), mrNextFile);
-  EXPECT_NE(out.str().find("Please answer OK, All, Next, Dir or Cancel."), std::string::npos);
+  EXPECT_NE(out.str().find("Please answer OK, OK To All, Next File, Next Directory or Cancel CleanUp"),
+            std::string::npos);
   // The delete dialog's OK To All is its own code, so copies still ask.
   EXPECT_EQ(h.ConfirmDelete("D:\\t\\g", ""), mrOkToAllDelete);
 }
@@ -152,24 +168,25 @@ TEST_F(TerminalHostTest, ConfirmationBlocksShowBothFilesWithTheirDescriptions) {
             "[Velqo Confirmation] C:\\src\\a.txt   05/06/24  10:15:00  1,234\n"
             "Will Be Copied To:\n"
             "D:\\dst\\a.txt\n"
-            "(OK/All/Next/Dir/Delete/Cancel) ");
+            "(OK/OK To All/Next File/Next Directory/Delete Pair/Cancel UpDate) ");
   out.str("");
   h.ConfirmOlderCopy("C:\\src\\b", "D:\\dst\\b", "d1", "d2");
   EXPECT_EQ(out.str(),
             "[Velqo CleanUp Confirmation] C:\\src\\b   d1\nIs Older Than File:\nD:\\dst\\b   d2\n"
-            "But Will Be Used To Replace It - ARE YOU SURE?\n(OK/All/Next/Dir/Cancel) ");
+            "But Will Be Used To Replace It - ARE YOU SURE?\n"
+            "(OK/OK To All/Next File/Next Directory/Cancel CleanUp) ");
   out.str("");
   h.ConfirmDelete("D:\\dst\\c", "d3");
   EXPECT_EQ(out.str(),
             "[Velqo Delete Confirmation] D:\\dst\\c   d3\nWill Be DELETED - Are You Sure??\n"
-            "(OK/All/Next/Dir/Cancel) ");
+            "(OK/OK To All/Next File/Next Directory/Cancel CleanUp) ");
 }
 
 TEST_F(TerminalHostTest, InterruptActsAsCancelOnceAtThePump) {
   int interrupts = 0;
   std::ostringstream notes;
   TerminalHostOptions options;
-  options.notes = &notes;
+  options.errors = &notes;
   options.interrupts = [&interrupts] { return interrupts; };
   TerminalHost& h = Host("", options);
 
@@ -243,7 +260,8 @@ TEST_F(TerminalHostTest, CountsTheBoxesThatReportAFailure) {
   h.MessageBox("d", "Caution!", Icon::kWarning, Buttons::kOk);
   h.MessageBox("e", "Directory Path Invalid", Icon::kInformation, Buttons::kOk);
   h.DebugBox("f", "Debug Info");
-  EXPECT_EQ(h.reported_errors(), 3);
+  h.MessageBox("g", "Insufficient Disk Space", Icon::kWarning, Buttons::kOkCancel);
+  EXPECT_EQ(h.reported_errors(), 4);
 }
 
 TEST_F(TerminalHostTest, StatusTextsAreLinesAndDebugBoxesAreBlocks) {
@@ -278,6 +296,72 @@ TEST_F(TerminalHostTest, IntlDialogTakesAClockAndADateOrderOrCancels) {
   EXPECT_EQ(order, 2);
   EXPECT_FALSE(h.AskIntlSettings(&clock, &order));
   EXPECT_FALSE(h.AskIntlSettings(&clock, &order));  // end of input
+}
+
+TEST_F(TerminalHostTest, WarningsErrorsAndStopsGoToTheErrorStreamAndQuietKeepsOnlyThem) {
+  std::ostringstream err;
+  TerminalHostOptions options;
+  options.errors = &err;
+  TerminalHost& h = Host("y\n", options);
+  h.MessageBox("Cannot Create Directory", "Error", Icon::kWarning, Buttons::kOk);
+  h.MessageBox("Its ROOT Doesn't Exist", "Directory Path Invalid", Icon::kStop, Buttons::kOk);
+  h.MessageBox("Options Saved", "ProVelqo", Icon::kNone, Buttons::kOk);
+  h.MessageBox("Create?", "Create Directory Path 2?", Icon::kQuestion, Buttons::kYesNo);
+  h.SetStatusText("Update Completed");
+  EXPECT_EQ(err.str(),
+            "[Error] Cannot Create Directory\n[Directory Path Invalid] Its ROOT Doesn't Exist\n");
+  EXPECT_EQ(out.str(),
+            "[ProVelqo] Options Saved\n[Create Directory Path 2?] Create?\n(Yes/No) "
+            "Update Completed\n");
+
+  out.str("");
+  err.str("");
+  options.verbosity = Verbosity::kQuiet;
+  TerminalHost& quiet = Host("n\n", options);
+  quiet.MessageBox("You Are Running With The /B Switch Set", "Caution!", Icon::kWarning,
+                   Buttons::kOk);
+  quiet.MessageBox("Options Saved", "ProVelqo", Icon::kNone, Buttons::kOk);
+  quiet.SetStatusText("Updating Directory C:\\w");
+  quiet.MessageBox("Cannot Back Up File", "Error", Icon::kWarning, Buttons::kOk);
+  EXPECT_EQ(quiet.MessageBox("Create?", "Q", Icon::kQuestion, Buttons::kYesNo), Answer::kNo);
+  EXPECT_EQ(err.str(), "[Error] Cannot Back Up File\n");
+  EXPECT_EQ(out.str(), "[Q] Create?\n(Yes/No) ");
+}
+
+TEST_F(TerminalHostTest, APreviewAsksNothingAndGoesOnAsAnUnattendedRunWould) {
+  TerminalHostOptions options;
+  options.preview = true;
+  TerminalHost& h = Host("n\nn\nn\n", options);
+  h.SetStatusText("Update Completed");
+  EXPECT_EQ(h.MessageBox("Create this path?", "Create Directory Path 2?", Icon::kQuestion,
+                         Buttons::kYesNo),
+            Answer::kYes);
+  EXPECT_EQ(h.MessageBox("Create?", "Directory Path Invalid", Icon::kQuestion,
+                         Buttons::kYesNoCancel),
+            Answer::kYes);
+  EXPECT_EQ(h.MessageBox("Cannot Execute Copy", "Error", Icon::kWarning, Buttons::kOkCancel),
+            Answer::kOk);
+  // Yes would bypass the newer, much smaller file: the copy stays planned.
+  EXPECT_EQ(h.MessageBox("Do You Wish To ByPass This File Pair?", "Warning", Icon::kWarning,
+                         Buttons::kYesNo),
+            Answer::kNo);
+  // The empty-source question: No, unless allowed.
+  EXPECT_EQ(h.MessageBox("Dir 1 is empty", "Caution!", Icon::kWarning, Buttons::kYesNo),
+            Answer::kNo);
+  EXPECT_EQ(h.ConfirmCopy("C:\\a", "D:\\a", "", ""), mrOk);
+  EXPECT_EQ(h.ConfirmDelete("D:\\a", ""), mrOk);
+  EXPECT_EQ(out.str().find("Update Completed"), std::string::npos);
+  EXPECT_NE(out.str().find("(Yes/No) Yes (preview)\n"), std::string::npos);
+  EXPECT_EQ(out.str().find("Velqo Confirmation"), std::string::npos);
+  EXPECT_EQ(h.unanswered(), 0);
+  std::string rest;
+  std::getline(in, rest);
+  EXPECT_EQ(rest, "n");  // nothing was read
+
+  options.allow_empty_source = true;
+  TerminalHost& allowed = Host("", options);
+  EXPECT_EQ(allowed.MessageBox("Dir 1 is empty", "Caution!", Icon::kWarning, Buttons::kYesNo),
+            Answer::kYes);
 }
 
 }  // namespace
