@@ -74,15 +74,18 @@ std::uint32_t Renamed(std::uint32_t attributes, std::string_view from, std::stri
 
 class ListedSearch final : public DirSearch {
  public:
-  explicit ListedSearch(std::vector<FindData> entries) : entries_(std::move(entries)) {}
+  ListedSearch(std::vector<FindData> entries, std::vector<std::string> unusable)
+      : entries_(std::move(entries)), unusable_(std::move(unusable)) {}
   bool Next(FindData* entry) override {
     if (next_ >= entries_.size()) return false;
     *entry = entries_[next_++];
     return true;
   }
+  std::vector<std::string> Unusable() const override { return unusable_; }
 
  private:
   std::vector<FindData> entries_;
+  std::vector<std::string> unusable_;
   std::size_t next_ = 0;
 };
 
@@ -173,8 +176,8 @@ void PreviewPlatform::Use(std::string_view path, std::int64_t bytes) {
   used_[DriveLetter(path)] += bytes;
 }
 
-Status PreviewPlatform::FindInDirectory(std::string_view dir, std::string_view last,
-                                        std::uint32_t mask, std::vector<FindData>* out) {
+Status PreviewPlatform::FindInDirectory(std::string_view dir, std::string_view last, std::uint32_t mask,
+                                        std::vector<FindData>* out, std::vector<std::string>* unusable) {
   const Found d = Find(dir);
   // A directory on disk is left to the real search, which also follows a
   // top directory that is a link.
@@ -191,6 +194,7 @@ Status PreviewPlatform::FindInDirectory(std::string_view dir, std::string_view l
     std::unique_ptr<DirSearch> real;
     const Status st = target().FindFirst(pattern, mask, &real);
     if (!st.ok() && st.code() != Status::Code::kFileNotFound) return st;
+    if (st.ok() && real) *unusable = real->Unusable();
     FindData e;
     while (st.ok() && real && real->Next(&e)) {
       if (e.name == "." || e.name == "..") {
@@ -231,13 +235,14 @@ Status PreviewPlatform::FindFirst(std::string_view pattern, std::uint32_t mask,
   while (cut > 0 && !IsSeparator(pattern[cut - 1])) --cut;
   const std::string_view last = pattern.substr(cut);
   std::vector<FindData> out;
+  std::vector<std::string> unusable;
   if (HasWildcard(last)) {
     std::string dir(pattern.substr(0, cut));
     if (cut == 0 && pattern.size() > 2 && pattern[1] == ':') dir = std::string(pattern.substr(0, 2));
     if (dir.size() == 2 && dir[1] == ':') dir += '\\';
     // A pattern relative to the current directory is the disk's alone.
     if (dir.empty()) return target().FindFirst(pattern, mask, search);
-    const Status st = FindInDirectory(WithoutTrailingSeparator(dir), last, mask, &out);
+    const Status st = FindInDirectory(WithoutTrailingSeparator(dir), last, mask, &out, &unusable);
     if (!st.ok()) return st;
   } else {
     Found f = Find(pattern);
@@ -245,7 +250,7 @@ Status PreviewPlatform::FindFirst(std::string_view pattern, std::uint32_t mask,
     if (!f.status.ok()) return f.status;
     if (!Excluded(f.data.attributes, mask)) out.push_back(f.data);
   }
-  *search = std::make_unique<ListedSearch>(std::move(out));
+  *search = std::make_unique<ListedSearch>(std::move(out), std::move(unusable));
   return Status::Ok();
 }
 
@@ -345,7 +350,9 @@ Status PreviewPlatform::RemoveDirectory(std::string_view path) {
   if (!f.status.ok()) return f.status;
   if (!f.IsDirectory() || IsLink(f.data.attributes)) return Status::PathNotFound(std::string(path));
   std::vector<FindData> inside;
-  if (Status st = FindInDirectory(path, "*.*", kMaskEverything, &inside); !st.ok()) return st;
+  std::vector<std::string> unusable;
+  if (Status st = FindInDirectory(path, "*.*", kMaskEverything, &inside, &unusable); !st.ok()) return st;
+  if (!unusable.empty()) return Status::NotEmpty(std::string(path));
   for (const FindData& e : inside) {
     if (e.name != "." && e.name != "..") return Status::NotEmpty(std::string(path));
   }

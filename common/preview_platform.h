@@ -85,7 +85,7 @@ class PreviewPlatform : public PlatformWrapper {
   Node* Materialize(std::string_view path, Found& found);
   Status ParentDirectory(std::string_view path);
   Status FindInDirectory(std::string_view dir, std::string_view last, std::uint32_t mask,
-                         std::vector<FindData>* out);
+                         std::vector<FindData>* out, std::vector<std::string>* unusable);
   void Record(FileChange change) { AddChange(&changes_, std::move(change)); }
   void Use(std::string_view path, std::int64_t bytes);
   // Forgets what the overlay knew below a directory that is removed or made.

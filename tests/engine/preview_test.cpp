@@ -134,7 +134,7 @@ TEST_F(PreviewTest, AddToDir2CreatesDirectoriesThenCopiesIntoThem) {
   File("C:\\A\\Sub\\Deep\\low.txt", "low", Base());
   File("D:\\B\\top.txt", "older top", Base() - kHour);
   ExpectPreviewMatchesRealRun();
-  EXPECT_EQ(sandbox.ReadFile("D:\\B\\sub\\deep\\low.txt"), "low");
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\Sub\\Deep\\low.txt"), "low");
 }
 
 TEST_F(PreviewTest, AddBothWaysCopiesLoneFilesInEachDirection) {
