@@ -6,31 +6,13 @@
 #include <cerrno>
 #include <vector>
 
+#include "common/listed_search.h"
 #include "common/posix_platform_impl.h"
 #include "common/wildcard.h"
 
 namespace velqo {
 
 namespace {
-
-// The entries are gathered when the search starts, so that callers may
-// delete or rename entries of the directory while they walk the results.
-class CollectedSearch final : public DirSearch {
- public:
-  CollectedSearch(std::vector<FindData> entries, std::vector<std::string> unusable)
-      : entries_(std::move(entries)), unusable_(std::move(unusable)) {}
-  bool Next(FindData* entry) override {
-    if (next_ >= entries_.size()) return false;
-    *entry = std::move(entries_[next_++]);
-    return true;
-  }
-  std::vector<std::string> Unusable() const override { return unusable_; }
-
- private:
-  std::vector<FindData> entries_;
-  std::vector<std::string> unusable_;
-  std::size_t next_ = 0;
-};
 
 // Pipes, sockets and devices are never offered: opening a pipe to copy it
 // would hang the run.
@@ -126,7 +108,7 @@ Status PosixPlatform::FindFirst(std::string_view pattern, std::uint32_t mask, st
   Status st = HasWildcard(last) ? FindInDirectory(pattern.substr(0, cut), last, mask, &found, &unusable)
                                 : FindOne(pattern, last, mask, &found);
   if (!st.ok()) return st;
-  *search = std::make_unique<CollectedSearch>(std::move(found), std::move(unusable));
+  *search = std::make_unique<ListedSearch>(std::move(found), std::move(unusable));
   return Status::Ok();
 }
 

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "common/listed_search.h"
 #include "common/platform_ops.h"
 #include "common/wildcard.h"
 
@@ -71,23 +72,6 @@ std::uint32_t Renamed(std::uint32_t attributes, std::string_view from, std::stri
   if (IsDotName(to)) attributes |= kAttrHidden;
   return attributes;
 }
-
-class ListedSearch final : public DirSearch {
- public:
-  ListedSearch(std::vector<FindData> entries, std::vector<std::string> unusable)
-      : entries_(std::move(entries)), unusable_(std::move(unusable)) {}
-  bool Next(FindData* entry) override {
-    if (next_ >= entries_.size()) return false;
-    *entry = entries_[next_++];
-    return true;
-  }
-  std::vector<std::string> Unusable() const override { return unusable_; }
-
- private:
-  std::vector<FindData> entries_;
-  std::vector<std::string> unusable_;
-  std::size_t next_ = 0;
-};
 
 char DriveLetter(std::string_view path) {
   return path.size() >= 2 && path[1] == ':' ? AsciiUpper(path[0]) : '?';
