@@ -31,7 +31,8 @@ Status Status::FromErrno(int err, std::string_view context) {
 std::string Status::ToString() const {
   static const char* const kNames[] = {
       "OK", "file not found", "path not found", "access denied", "already exists", "not empty",
-      "no space", "too long", "invalid argument", "I/O error", "not supported"};
+      "no space", "too long", "invalid argument", "I/O error", "not supported",
+      "too large"};
   std::string s = kNames[static_cast<int>(code_)];
   if (!message_.empty()) {
     s += " (";

@@ -22,6 +22,7 @@ class Status {
     kInvalidArgument,
     kIOError,
     kNotSupported,
+    kTooLarge,        // a file beyond the size its reader accepts
   };
 
   Status() = default;
@@ -36,6 +37,7 @@ class Status {
   static Status InvalidArgument(std::string msg = {}) { return Status(Code::kInvalidArgument, std::move(msg)); }
   static Status IOError(std::string msg = {}) { return Status(Code::kIOError, std::move(msg)); }
   static Status NotSupported(std::string msg = {}) { return Status(Code::kNotSupported, std::move(msg)); }
+  static Status TooLarge(std::string msg = {}) { return Status(Code::kTooLarge, std::move(msg)); }
 
   // Turns an errno value into a status; context names the operation and path.
   static Status FromErrno(int err, std::string_view context);
