@@ -192,6 +192,12 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
                                  static_cast<int>(Answer::kCancel)));
 }
 
+void TerminalHost::UnattendedNotice(std::string_view text) {
+  if (options_.notes == nullptr) return;
+  ClearProgress();
+  *options_.notes << "velqo-cli: " << Printable(text, true) << '\n' << std::flush;
+}
+
 void TerminalHost::DebugBox(std::string_view text, std::string_view caption) {
   PrintBlock(caption, text);
 }
