@@ -105,12 +105,19 @@ std::size_t IniDocument::NextLineStart(std::size_t start) const {
   return end + (crlf ? 2 : 1);
 }
 
+// Two passes, counting first: the index is allocated once at its final size,
+// never grown by doubling.
 void IniDocument::Reindex() {
-  entries_.clear();
+  std::size_t count = 0;
   for (std::size_t pos = 0; pos < text_.size(); pos = NextLineStart(pos)) {
-    if (KindOf(LineAt(pos)) != LineKind::kOther) entries_.push_back(static_cast<Entry>(pos));
+    if (KindOf(LineAt(pos)) != LineKind::kOther) ++count;
   }
-  entries_.shrink_to_fit();
+  std::vector<Entry> entries;
+  entries.reserve(count);
+  for (std::size_t pos = 0; pos < text_.size(); pos = NextLineStart(pos)) {
+    if (KindOf(LineAt(pos)) != LineKind::kOther) entries.push_back(static_cast<Entry>(pos));
+  }
+  entries_ = std::move(entries);
 }
 
 // The text from an entry's first non-blank character on. Only the name at
