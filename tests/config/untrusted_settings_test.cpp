@@ -8,6 +8,7 @@
 #include "config/ini_load.h"
 #include "config/ini_writers.h"
 #include "config/options_upd.h"
+#include "engine/update_run.h"
 #include "tests/config/config_fixture.h"
 
 namespace velqo::testing {
@@ -167,6 +168,27 @@ TEST_F(UntrustedSettings, StoredPathsAreReadWholeAndRefusedWhenTheyDoNotFit) {
   IniReloadAfterEdit(*state);
   EXPECT_EQ(Defaults().EnableLog, 0);
   EXPECT_TRUE(host.ShownContaining("Store The Log Files - " + too_long + " Does Not Exist"));
+}
+
+TEST_F(UntrustedSettings, AnUpdateLeavesThePairOfAnUnusableOptionsUpdAlone) {
+  WriteHost(ProgIni(), FullIni({{"ConfirmEveryFile", "0"}, {"CreateBackup", "0"}}));
+  ASSERT_TRUE(Start());
+  sandbox.WriteFile("C:\\DATA\\a.txt", "new");
+  sandbox.SetMtime("C:\\DATA\\a.txt", 1700000000);
+  sandbox.WriteFile("D:\\B\\a.txt", "old");
+  sandbox.SetMtime("D:\\B\\a.txt", 1600000000);
+  sandbox.WriteFile("E:\\victim", "[WINVELQO]\r\n");
+  ASSERT_EQ(symlink(sandbox.HostPath("E:\\victim").c_str(), UpdHost().c_str()), 0);
+  host.dir1 = "C:\\DATA";
+  host.dir2 = "D:\\B";
+  RunUpdate(*state);
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\a.txt"), "old");
+  EXPECT_EQ(state->flags.ErrorLogged, 1);
+  EXPECT_TRUE(host.Shown("An Error Occurred On This Update - Check Log File"));
+  // The same pair is updated once the file is gone.
+  std::filesystem::remove(UpdHost());
+  RunUpdate(*state);
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\a.txt"), "new");
 }
 
 }  // namespace
