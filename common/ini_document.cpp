@@ -57,11 +57,34 @@ bool ValidKeyName(std::string_view name) {
          name.front() != '[' && name.find('=') == std::string_view::npos;
 }
 
+// The first CR or LF at or after from, or the text's size. A plain loop:
+// find_first_of tests every byte against the set with a call of its own.
+std::size_t FindLineBreak(std::string_view text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') return i;
+  }
+  return text.size();
+}
+
+// Where the line that ends at end (a CR, an LF, or the text's end) is
+// followed by the next one.
+std::size_t AfterLineEnd(std::string_view text, std::size_t end) {
+  if (end == text.size()) return end;
+  const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+  return end + (crlf ? 2 : 1);
+}
+
+std::string_view TrimFront(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  return s;
+}
+
 enum class LineKind { kOther, kSection, kKey };
 
-// What a line (without its line end and byte order mark) is.
+// What a line (without its line end and byte order mark) is. Blanks at its
+// end never matter here, so a long line is not walked back from its end.
 LineKind KindOf(std::string_view line) {
-  const std::string_view t = Trim(line);
+  const std::string_view t = TrimFront(line);
   if (t.empty() || t.front() == ';') return LineKind::kOther;
   if (t.front() == '[') {
     return t.find(']') != std::string_view::npos ? LineKind::kSection : LineKind::kOther;
@@ -91,32 +114,34 @@ IniDocument IniDocument::Parse(std::string bytes) {
 // file but must not hide the first section header.
 std::string_view IniDocument::LineAt(std::size_t start) const {
   const std::string_view text = text_;
-  std::size_t end = text.find_first_of(kLineBreaks, start);
-  if (end == std::string_view::npos) end = text.size();
+  const std::size_t end = FindLineBreak(text, start);
   std::string_view line = text.substr(start, end - start);
   if (start == 0 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
   return line;
 }
 
 std::size_t IniDocument::NextLineStart(std::size_t start) const {
-  const std::size_t end = text_.find_first_of(kLineBreaks, start);
-  if (end == std::string::npos) return text_.size();
-  const bool crlf = text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n';
-  return end + (crlf ? 2 : 1);
+  return AfterLineEnd(text_, FindLineBreak(text_, start));
 }
 
 // Two passes, counting first: the index is allocated once at its final size,
-// never grown by doubling.
+// never grown by doubling. Each finds every line end once.
 void IniDocument::Reindex() {
+  const std::string_view text = text_;
+  const auto each_entry = [text](auto&& add) {
+    for (std::size_t pos = 0; pos < text.size();) {
+      const std::size_t end = FindLineBreak(text, pos);
+      std::string_view line = text.substr(pos, end - pos);
+      if (pos == 0 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+      if (KindOf(line) != LineKind::kOther) add(pos);
+      pos = AfterLineEnd(text, end);
+    }
+  };
   std::size_t count = 0;
-  for (std::size_t pos = 0; pos < text_.size(); pos = NextLineStart(pos)) {
-    if (KindOf(LineAt(pos)) != LineKind::kOther) ++count;
-  }
+  each_entry([&count](std::size_t) { ++count; });
   std::vector<Entry> entries;
   entries.reserve(count);
-  for (std::size_t pos = 0; pos < text_.size(); pos = NextLineStart(pos)) {
-    if (KindOf(LineAt(pos)) != LineKind::kOther) entries.push_back(static_cast<Entry>(pos));
-  }
+  each_entry([&entries](std::size_t pos) { entries.push_back(static_cast<Entry>(pos)); });
   entries_ = std::move(entries);
 }
 
@@ -194,8 +219,8 @@ std::vector<std::string> IniDocument::SectionNames() const {
 }
 
 std::string IniDocument::NewLineEnd() const {
-  const std::size_t end = text_.find_first_of(kLineBreaks);
-  if (end == std::string::npos) return "\r\n";
+  const std::size_t end = FindLineBreak(text_, 0);
+  if (end == text_.size()) return "\r\n";
   return text_.substr(end, NextLineStart(0) - end);
 }
 
@@ -206,8 +231,7 @@ void IniDocument::ReplaceLine(std::size_t index, std::string_view text) {
   if (start == 0 && std::string_view(text_).starts_with(kByteOrderMark)) {
     start = kByteOrderMark.size();
   }
-  std::size_t end = text_.find_first_of(kLineBreaks, start);
-  if (end == std::string::npos) end = text_.size();
+  const std::size_t end = FindLineBreak(text_, start);
   if (std::string_view(text_).substr(start, end - start) == text) return;
   text_.replace(start, end - start, text);
   const auto delta = static_cast<std::int64_t>(text.size()) - static_cast<std::int64_t>(end - start);
