@@ -91,7 +91,9 @@ Status PosixPlatform::ReadFile(std::string_view path, std::string* contents, con
     return Status::TooLarge(std::string(path));
   }
   std::string text;
-  text.reserve(static_cast<std::size_t>(size));
+  // Exactly the file's size when a bound vouches for it; an unbounded read
+  // of a sparse giant must not ask for all of it at once.
+  if (access.max_size != UINT64_MAX) text.reserve(static_cast<std::size_t>(size));
   // One byte more than the bound tells a file that grew while it was read.
   const std::uint64_t limit = access.max_size == UINT64_MAX ? UINT64_MAX : access.max_size + 1;
   char buffer[65536];
