@@ -257,6 +257,12 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
   return static_cast<Answer>(Ask(MessageChoices(buttons), SafestMessageAnswer(buttons), true));
 }
 
+void TerminalHost::UnattendedNotice(std::string_view text) {
+  if (options_.notes == nullptr) return;
+  ClearProgress();
+  *options_.notes << "velqo-cli: " << Printable(text, true) << '\n' << std::flush;
+}
+
 void TerminalHost::DebugBox(std::string_view text, std::string_view caption) {
   PrintBlock(out_, caption, Printable(text, true));
 }

@@ -57,6 +57,8 @@ class TerminalHost : public QuietHost {
   Answer MessageBox(std::string_view text, std::string_view caption, Icon icon,
                     Buttons buttons) override;
   void DebugBox(std::string_view text, std::string_view caption) override;
+  // On the notes stream (standard error), so that a cron job's mail shows it.
+  void UnattendedNotice(std::string_view text) override;
   void PumpEvents() override;
 
   void SetStatusText(std::string_view text) override;

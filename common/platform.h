@@ -50,6 +50,16 @@ enum class WriteMode {
   kTruncate,           // create or empty, then write
 };
 
+// How ReadFile and WriteFile may reach a file. The defaults suit the
+// program's own files, which may be a user's linked dotfiles.
+struct FileAccess {
+  // false: a file whose own name is a symbolic link is refused
+  // (kAccessDenied), never read, written or replaced through the link.
+  bool follow_link = true;
+  // ReadFile refuses a larger file with kTooLarge before reading any of it.
+  std::uint64_t max_size = UINT64_MAX;
+};
+
 // Reports the progress of one long copy (bytes done of total).
 using CopyProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
@@ -107,8 +117,11 @@ class Platform {
   virtual Status OpenReadWrite(std::string_view path) = 0;
   // Creates a new file exclusively (kAlreadyExists when present) and closes it.
   virtual Status CreateNewFile(std::string_view path) = 0;
-  virtual Status ReadFile(std::string_view path, std::string* contents) = 0;
-  virtual Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) = 0;
+  // Reads a regular file whole; memory in proportion to its size.
+  virtual Status ReadFile(std::string_view path, std::string* contents,
+                          const FileAccess& access = {}) = 0;
+  virtual Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                           const FileAccess& access = {}) = 0;
   // Sets the last-write time of a file to the given local time.
   virtual Status SetLastWriteTime(std::string_view path, const LocalTime& time) = 0;
 

@@ -41,11 +41,13 @@ class PlatformWrapper : public Platform {
   std::string CurrentDirectory() override { return target_.CurrentDirectory(); }
   Status OpenReadWrite(std::string_view path) override { return target_.OpenReadWrite(path); }
   Status CreateNewFile(std::string_view path) override { return target_.CreateNewFile(path); }
-  Status ReadFile(std::string_view path, std::string* contents) override {
-    return target_.ReadFile(path, contents);
+  Status ReadFile(std::string_view path, std::string* contents,
+                  const FileAccess& access = {}) override {
+    return target_.ReadFile(path, contents, access);
   }
-  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override {
-    return target_.WriteFile(path, contents, mode);
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                   const FileAccess& access = {}) override {
+    return target_.WriteFile(path, contents, mode, access);
   }
   Status SetLastWriteTime(std::string_view path, const LocalTime& time) override {
     return target_.SetLastWriteTime(path, time);

@@ -43,8 +43,9 @@ class PosixPlatform final : public Platform {
   std::string CurrentDirectory() override { return current_dir_; }
   Status OpenReadWrite(std::string_view path) override;
   Status CreateNewFile(std::string_view path) override;
-  Status ReadFile(std::string_view path, std::string* contents) override;
-  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override;
+  Status ReadFile(std::string_view path, std::string* contents, const FileAccess& access = {}) override;
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                   const FileAccess& access = {}) override;
   Status SetLastWriteTime(std::string_view path, const LocalTime& time) override;
   Status VolumeFileSystemName(std::string_view root, std::string* name) override;
   Status DiskSpace(std::string_view root, std::uint64_t* total, std::uint64_t* free) override;

@@ -30,7 +30,9 @@ Sandbox::Sandbox() {
   std::string tmpl = (fsys::temp_directory_path() / "velqo-test-XXXXXX").string();
   if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   root_ = tmpl;
-  for (const char* sub : {"c", "d", "e", "config/velqo", "prog"}) {
+  // The program directory holds Skins/, as in a build tree, so that the
+  // program keeps its settings beside itself.
+  for (const char* sub : {"c", "d", "e", "config/velqo", "prog/Skins"}) {
     fsys::create_directories(root_ + "/" + sub);
   }
 }

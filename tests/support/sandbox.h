@@ -19,7 +19,7 @@ std::time_t LocalEpoch(int year, int month, int day, int hour, int minute, int s
 
 // A fresh temporary directory holding three drives (C:, D:, E:, mapped
 // through VELQO_DRIVES), a Windows directory (XDG_CONFIG_HOME/velqo) and a
-// program directory. Removed, read-only entries included, when destroyed.
+// program directory laid out as a build tree's (it holds Skins/). Removed, read-only entries included, when destroyed.
 class Sandbox {
  public:
   Sandbox();
