@@ -258,9 +258,9 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
 }
 
 void TerminalHost::UnattendedNotice(std::string_view text) {
-  if (options_.notes == nullptr) return;
   ClearProgress();
-  *options_.notes << "velqo-cli: " << Printable(text, true) << '\n' << std::flush;
+  ++reported_errors_;
+  ErrorStream() << "velqo-cli: " << Printable(text, true) << '\n' << std::flush;
 }
 
 void TerminalHost::DebugBox(std::string_view text, std::string_view caption) {

@@ -369,24 +369,32 @@ Status PreviewPlatform::CreateNewFile(std::string_view path) {
   return Status::Ok();
 }
 
-Status PreviewPlatform::ReadFile(std::string_view path, std::string* contents) {
+Status PreviewPlatform::ReadFile(std::string_view path, std::string* contents, const FileAccess& access) {
   const Found f = Find(path);
   if (!f.status.ok()) return f.status;
-  if (f.real) return target().ReadFile(path, contents);
+  if (f.real) return target().ReadFile(path, contents, access);
   if (f.IsDirectory()) return Status::AccessDenied(std::string(path));
+  if (!access.follow_link && IsLink(f.data.attributes)) {
+    return Status::AccessDenied("a symbolic link: " + std::string(path));
+  }
   std::string base;
   if (!f.node->real_source.empty()) {
-    if (Status st = target().ReadFile(f.node->real_source, &base); !st.ok()) return st;
+    if (Status st = target().ReadFile(f.node->real_source, &base, access); !st.ok()) return st;
   }
   *contents = base + f.node->appended;
+  if (contents->size() > access.max_size) return Status::TooLarge(std::string(path));
   return Status::Ok();
 }
 
-Status PreviewPlatform::WriteFile(std::string_view path, std::string_view contents, WriteMode mode) {
+Status PreviewPlatform::WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                                  const FileAccess& access) {
   if (Status parent = ParentDirectory(path); !parent.ok()) return parent;
   Found f = Find(path);
   const bool exists = f.status.ok();
   if (exists && f.IsDirectory()) return Status::AccessDenied(std::string(path));
+  if (exists && !access.follow_link && IsLink(f.data.attributes)) {
+    return Status::AccessDenied("a symbolic link: " + std::string(path));
+  }
   Node n;
   if (exists && mode == WriteMode::kAppend) {
     n = *Materialize(path, f);
