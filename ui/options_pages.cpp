@@ -157,6 +157,7 @@ QWidget* TFOptionsDlg::BuildIncExcPage() {
   purge_->setObjectName("CBDeleteExclDays");
   drive_ = new QComboBox(purge_row);
   drive_->setObjectName("DCExclDaysDrive");
+  drive_->setMinimumContentsLength(3);
   purge_layout->addWidget(purge_);
   purge_layout->addWidget(drive_);
   purge_layout->addStretch();
