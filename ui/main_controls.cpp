@@ -77,11 +77,10 @@ QWidget* TFMain::BuildTopBar() {
   sb_ini_edit_ = ToolButton("SBIniEdit", QStyle::SP_FileDialogDetailedView, "Edit WinVelqo.INI", top_bar_);
   sb_view_log_ = ToolButton("SBViewLog", QStyle::SP_FileDialogContentsView, "View Log File", top_bar_);
   sb_clear_log_ = ToolButton("SBClearLog", QStyle::SP_DialogDiscardButton, "Clear Current Log File", top_bar_);
-  // Editing the INI file and the log belong to the tools still to come.
-  for (QToolButton* tool : {sb_ini_edit_, sb_view_log_, sb_clear_log_}) {
-    tool->setEnabled(false);
-    row->addWidget(tool);
-  }
+  connect(sb_ini_edit_, &QToolButton::clicked, this, &TFMain::SpeedButton6Click);
+  connect(sb_view_log_, &QToolButton::clicked, this, &TFMain::SBViewLogClick);
+  connect(sb_clear_log_, &QToolButton::clicked, this, &TFMain::SBClearLogClick);
+  for (QToolButton* tool : {sb_ini_edit_, sb_view_log_, sb_clear_log_}) row->addWidget(tool);
   pb1_ = Named(new QProgressBar(top_bar_), "PB1");
   pb1_->setRange(0, 1);
   pb1_->setValue(0);

@@ -1,3 +1,5 @@
+#include <QKeyEvent>
+#include <QMenu>
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
@@ -17,6 +19,13 @@ void TFMain::resizeEvent(QResizeEvent* event) {
 }
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+    if (auto* menu = qobject_cast<QMenu*>(watched)) {
+      menu->close();
+      ShowHelp(menu->property("helpContext").toInt());
+      return true;
+    }
+  }
   if (event->type() == QEvent::Resize &&
       (watched == dir_panel_ || watched == batch_panel_ || watched == bottom_bar_)) {
     FormResize();

@@ -7,6 +7,7 @@
 
 #include "config/batches.h"
 #include "config/ini_writers.h"
+#include "config/typed_path.h"
 #include "engine/update_run.h"
 #include "ui/main_window.h"
 #include "ui/prompter.h"
@@ -24,9 +25,12 @@ char DriveOf(const QComboBox* selector) {
   return letter.isValid() ? static_cast<char>(letter.toChar().toLatin1()) : 0;
 }
 
-void TakeIntoPath(const QString& text, PathText* path) {
-  // Longer texts are refused by the run itself; the stored path then stays.
-  (void)path->Assign(text.toStdString());
+// A host path typed in an edit field is taken in its Windows form, so the
+// options dialog finds Dir 1's OPTIONS.UPD. Longer texts are refused by the
+// run itself; the stored path then stays.
+void TakeIntoPath(Platform& fs, const QString& text, PathText* path) {
+  const std::string typed = text.toStdString();
+  (void)path->Assign(TypedPathToWindows(fs, typed).value_or(typed));
 }
 
 }  // namespace
@@ -124,8 +128,8 @@ void TFMain::ReloadTrees(const OptionSet& options) {
 
 void TFMain::Options1Click() {
   if (!options_dialog_ || running_) return;
-  TakeIntoPath(edir1_->text(), &s_.Path1);
-  TakeIntoPath(edir2_->text(), &s_.Path2);
+  TakeIntoPath(s_.fs, edir1_->text(), &s_.Path1);
+  TakeIntoPath(s_.fs, edir2_->text(), &s_.Path2);
   if (options_dialog_() == kShowOptionsAgain) options_dialog_();
   if (s_.opt.ActiveOptions.UseBatchFile == 0) ReloadTrees(s_.opt.ActiveOptions);
 }

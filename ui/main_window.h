@@ -22,6 +22,7 @@ class QToolButton;
 namespace velqo::ui {
 
 class QtHost;
+class THelpViewer;
 class TTarquelDir;
 
 // TFMain: the main window. Dir 1 and Dir 2 are typed or picked in two
@@ -49,6 +50,25 @@ class TFMain : public QMainWindow {
   void BBUpdateClick();
   void BBMCancelClick();
   void Options1Click();
+
+  // The tool commands, templates, demonstration and help (main_tools.cpp).
+  void SBViewLogClick();
+  void SBClearLogClick();
+  void SpeedButton6Click();  // edit the INI file
+  void SaveTemplate1Click();
+  void LoadTemplate1Click();
+  void RunDemonstration1Click();
+  void RemoveDemonstrationDirectory1Click();
+  void Contents1Click();
+  void WebSite1Click();
+  void About1Click();
+  // Opens the help viewer at a context (0: the contents page).
+  void ShowHelp(int context);
+  THelpViewer* help_viewer() const { return help_viewer_; }
+  // Keeps the window's present place and size for the refresh, then lays
+  // the window out and re-shows it (after the options dialog, a template
+  // load, a colour choice).
+  void Reshow();
 
   // The options dialog of the second part; returns its modal result, 15
   // asking to be shown again. Without it the menu item stays disabled.
@@ -108,6 +128,9 @@ class TFMain : public QMainWindow {
   void ShowDirectoryLayout(const RefreshPlan& plan);
   void ApplyGeometry();
   void UpdateCaptionFlagFromFrame();
+  // main_tools.cpp
+  void RecordGeometry();
+  void HideAndShow();
   // main_run.cpp
   void FormClose();
   void DO1DblClick();
@@ -130,6 +153,7 @@ class TFMain : public QMainWindow {
   std::function<int()> options_dialog_;
   std::function<void()> quit_;
   std::map<QString, QAction*> actions_;
+  THelpViewer* help_viewer_ = nullptr;
 
   QWidget* top_bar_ = nullptr;
   QToolButton* sb_ini_edit_ = nullptr;

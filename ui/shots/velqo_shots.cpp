@@ -14,7 +14,11 @@
 
 #include <unistd.h>
 
+#include <QTabWidget>
+
 #include "ui/get_dir.h"
+#include "ui/help_viewer.h"
+#include "ui/options_dialog.h"
 #include "ui/status_window.h"
 #include "ui/main_window.h"
 #include "ui/prompter.h"
@@ -49,6 +53,17 @@ void SaveModal(const char* name) {
   });
 }
 
+// Saves the next modal dialog on one of its pages, then closes it.
+void SaveModalPage(const char* name, int page) {
+  QTimer::singleShot(300, [name, page] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return SaveModalPage(name, page);
+    if (auto* pages = dialog->findChild<QTabWidget*>("PageControl1")) pages->setCurrentIndex(page);
+    Save(dialog, name);
+    dialog->close();
+  });
+}
+
 std::unique_ptr<VelqoApp> Start(const std::string& ini) {
   Write(g_root + "/prog/WINVELQO.INI", ini);
   velqo::PlatformConfig config;
@@ -74,8 +89,8 @@ const char* kIni =
 
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);
-  if (argc < 2) {
-    std::cerr << "usage: velqo-shots OUTPUT_DIR SKINS_DIR\n";
+  if (argc < 4) {
+    std::cerr << "usage: velqo-shots OUTPUT_DIR SKINS_DIR HELP_DIR\n";
     return 2;
   }
   Prompter::SetNeverBlock(true);  // no box may hold the pictures up
@@ -85,6 +100,7 @@ int main(int argc, char** argv) {
   fs::create_directories(g_root + "/config");
   fs::create_directories(g_root + "/prog");
   fs::copy(argv[2], g_root + "/prog/Skins", fs::copy_options::recursive);
+  fs::copy(argv[3], g_root + "/prog/help", fs::copy_options::recursive);
   for (const char* dir : {"c/projects/site/css", "c/projects/site/img", "c/projects/notes",
                           "c/photos/2023", "d/backup/site/css", "d/backup/old"}) {
     fs::create_directories(g_root + "/" + dir);
@@ -112,6 +128,13 @@ int main(int argc, char** argv) {
     SaveModal("select-directory");
     QString chosen;
     TFGetDir::Pick(app->state(), app->main(), &chosen);
+    SaveModalPage("options-mode", 0);
+    app->main()->Options1Click();
+    SaveModalPage("options-inc-exc", 1);
+    app->main()->Options1Click();
+    app->main()->ShowHelp(47);
+    Save(app->main()->help_viewer(), "help");
+    app->main()->help_viewer()->close();
     app->main()->close();
   }
   {
