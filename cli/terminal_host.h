@@ -96,8 +96,8 @@ class TerminalHost : public QuietHost {
   int Ask(const std::vector<Choice>& choices, int safest, bool counts);
   int AskUntilAnswered(const std::vector<Choice>& choices, int safest, bool* unanswered);
   int Confirm(std::string_view caption, std::string_view text, const std::vector<Choice>& choices);
-  Answer PreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
-                       Buttons buttons, bool failure);
+  Answer PrintPreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
+                            Buttons buttons, bool failure);
   // Turns a newly arrived interrupt into a cancel request; true if one came.
   bool TakeInterrupt();
   bool InterruptPending() const;
