@@ -26,6 +26,11 @@ QAction* TFMain::AddItem(QMenu* menu, const QString& caption, const QString& nam
 void TFMain::BuildMenus() {
   menuBar()->setObjectName("MainMenu1");
   QMenu* file = AddMenu("&File", "File1", kHelpFileMenu);
+  QAction* preview = AddItem(file, "&Preview Update", "Preview1", true);
+  preview->setStatusTip("List what Update would do, without changing anything");
+  preview->setToolTip(preview->statusTip());
+  connect(preview, &QAction::triggered, this, &TFMain::BBPreviewClick);
+  file->addSeparator();
   connect(AddItem(file, "&View Log File", "ViewLog1", true), &QAction::triggered, this,
           &TFMain::SBViewLogClick);
   connect(AddItem(file, "&Clear Log File", "ClearLog1", true), &QAction::triggered, this,
@@ -72,7 +77,7 @@ void TFMain::BuildMenus() {
 // may start: it would change the options under the engine's feet.
 void TFMain::SetRunningMenus(bool running) {
   if (QAction* options = action("Options1")) options->setEnabled(!running && options_dialog_);
-  for (const char* name : {"SaveTemplate1", "LoadTemplate1", "RunDemo1", "RemoveDemo1", "EditIni1", "ClearLog1"}) {
+  for (const char* name : {"Preview1", "SaveTemplate1", "LoadTemplate1", "RunDemo1", "RemoveDemo1", "EditIni1", "ClearLog1"}) {
     if (QAction* item = action(name)) item->setEnabled(!running);
   }
   sb_ini_edit_->setEnabled(!running);

@@ -41,7 +41,7 @@ void TFMain::FormResize() {
   }
   if (!batch_panel_->isHidden()) {
     const BatchLayout l = ComputeBatchLayout(large_caption_, batch_panel_->width(), batch_panel_->height());
-    bb_update_->resize(l.update_width, bb_update_->height());
+    PlaceUpdateRow(l.update_width);
     cb_batch_->resize(l.batch_combo_width, cb_batch_->height());
     lb_pairs_->resize(l.pairs_width, l.pairs_height);
     return;
@@ -49,7 +49,7 @@ void TFMain::FormResize() {
   const DirectoryLayout l = ComputeDirectoryLayout(large_caption_, dir_panel_->width(), dir_panel_->height());
   edir1_->resize(l.edit_width, edir1_->height());
   edir2_->resize(l.edit_width, edir2_->height());
-  bb_update_->resize(l.update_width, bb_update_->height());
+  PlaceUpdateRow(l.update_width);
   ld2_->move(l.column2_left, ld2_->y());
   do1_->resize(l.tree_width, l.tree_height);
   if (!do2_->isHidden()) do2_->setGeometry(l.column2_left, do2_->y(), l.tree_width, l.tree_height);

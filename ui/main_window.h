@@ -23,6 +23,7 @@ namespace velqo::ui {
 
 class QtHost;
 class THelpViewer;
+class TFPreview;
 class TTarquelDir;
 
 // TFMain: the main window. Dir 1 and Dir 2 are typed or picked in two
@@ -48,6 +49,10 @@ class TFMain : public QMainWindow {
   // The layout rules: the minimum size and the sizes of the panels' controls.
   void FormResize();
   void BBUpdateClick();
+  // Runs the update over a platform that records instead of changing and
+  // shows its plan in the preview window.
+  void BBPreviewClick();
+  TFPreview* preview_window() const { return preview_; }
   void BBMCancelClick();
   void Options1Click();
 
@@ -115,11 +120,15 @@ class TFMain : public QMainWindow {
   void PlaceFixedControls();
   void FillDriveSelectors();
   void SelectDrive(QComboBox* selector, char letter);
+  void PlaceUpdateRow(int width);
   // main_menus.cpp
   void BuildMenus();
   QMenu* AddMenu(const QString& caption, const QString& name, int help_context);
   QAction* AddItem(QMenu* menu, const QString& caption, const QString& name, bool enabled);
   void SetRunningMenus(bool running);
+  // main_run.cpp: the buttons and menus while a run or a preview goes on.
+  void BeginRun();
+  void EndRun();
   // main_show.cpp
   void ApplyAppearance();
   void ApplyFont();
@@ -182,6 +191,8 @@ class TFMain : public QMainWindow {
 
   QWidget* bottom_bar_ = nullptr;
   QPushButton* bb_update_ = nullptr;
+  QPushButton* bb_preview_ = nullptr;
+  TFPreview* preview_ = nullptr;
   QLabel* status_text_ = nullptr;
 };
 
