@@ -20,8 +20,11 @@ TFPreview::TFPreview(QWidget* parent) : QDialog(parent) {
   setObjectName("TFPreview");
   setWindowTitle("Preview Update");
   setModal(false);
-  resize(640, 420);
+  resize(640, 360);
   auto* layout = new QVBoxLayout(this);
+  auto* title = new QLabel("What Update would do, in this order:", this);
+  title->setObjectName("LPreviewTitle");
+  layout->addWidget(title);
   summary_ = new QLabel(this);
   summary_->setObjectName("LPreviewSummary");
   summary_->setTextFormat(Qt::PlainText);

@@ -15,10 +15,12 @@
 #include <unistd.h>
 
 #include <QTabWidget>
+#include <chrono>
 
 #include "ui/get_dir.h"
 #include "ui/help_viewer.h"
 #include "ui/options_dialog.h"
+#include "ui/preview_window.h"
 #include "ui/status_window.h"
 #include "ui/main_window.h"
 #include "ui/prompter.h"
@@ -145,6 +147,32 @@ int main(int argc, char** argv) {
              "[Batch2]\nDescription=Photos\nDirPair1=c:\\photos!d:\\photos\n";
     auto app = Start(batch);
     Save(app->main(), "main-window-batch");
+    app->main()->close();
+  }
+  {
+    // A CleanUp of the web site's backup: one newer page to copy, two
+    // files that are no longer in the site to delete.
+    Write(g_root + "/c/projects/site/about.html", "<html>about us, revised</html>");
+    Write(g_root + "/c/projects/site/css/site.css", "body { margin: 0 }");
+    Write(g_root + "/d/backup/site/index.html", "<html></html>");
+    Write(g_root + "/d/backup/site/about.html", "<html>about</html>");
+    Write(g_root + "/d/backup/site/css/site.css", "body { margin: 0 }");
+    Write(g_root + "/d/backup/site/old-news.html", "<html>news of last year</html>");
+    Write(g_root + "/d/backup/site/css/draft.css", "p { color: red }");
+    const auto stamp = fs::file_time_type::clock::now();
+    for (const char* file : {"c/projects/site/index.html", "c/projects/site/css/site.css",
+                             "d/backup/site/index.html", "d/backup/site/css/site.css"}) {
+      fs::last_write_time(g_root + "/" + file, stamp - std::chrono::hours(48));
+    }
+    fs::last_write_time(g_root + "/d/backup/site/about.html", stamp - std::chrono::hours(72));
+    std::string cleanup = kIni;
+    cleanup.replace(cleanup.find("CleanUp=0"), 9, "CleanUp=1");
+    cleanup.replace(cleanup.find("Add1To2=1"), 9, "Add1To2=0");
+    cleanup.replace(cleanup.find("EnableLog=0"), 11, "EnableLog=1");
+    auto app = Start(cleanup);
+    app->main()->BBPreviewClick();
+    Save(app->main()->preview_window(), "preview");
+    app->main()->preview_window()->close();
     app->main()->close();
   }
   fs::remove_all(g_root);
