@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/posix_platform_impl.h"
+#include "common/temp_names.h"
 #include "common/wildcard.h"
 
 namespace velqo {
@@ -177,6 +178,9 @@ Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_vie
     if (!read_now.ReadAt(handle->fd())) return Status::FromErrno(errno, "search " + dir_text);
     names = &read_now;
   }
+  // Leftovers of runs that died are cleared whenever their directory is
+  // listed, so they never pile up.
+  if (!names->temporaries().empty()) RemoveLeftoverTemporaries(handle->fd(), names->temporaries());
   if (!dir.windows.IsRoot() && !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".")) {
     // "." and ".." come first, as the directories they name.
     struct stat parent_st = dir.parent_st;
