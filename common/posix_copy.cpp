@@ -212,9 +212,11 @@ Status PosixPlatform::Settle(int out, const struct stat& source, const ResolvedP
   // packed times begin, a file system without extended attributes) the
   // data is made durable now and the copy gets its real time at once.
   struct timespec provisional {};
-  staged->pending = ProvisionalTimeFor(staged->real_mtime, &provisional) &&
-                    fsetxattr(out, kPendingMark, PendingMarkText(provisional).data(),
-                              PendingMarkText(provisional).size(), 0) == 0;
+  staged->pending = ProvisionalTimeFor(staged->real_mtime, &provisional);
+  if (staged->pending) {
+    const std::string mark = PendingMarkText(provisional);
+    staged->pending = fsetxattr(out, kPendingMark, mark.data(), mark.size(), 0) == 0;
+  }
   // File systems without Unix permissions (vfat, exfat) refuse some modes;
   // the copy is still good, and read-only is settled by the caller.
   fchmod(out, source.st_mode & 0777);
@@ -281,6 +283,8 @@ DirRef PosixPlatform::SharedPendingDir(const DirRef& dir) {
 }
 
 Status PosixPlatform::FlushCopies() {
+  // Backups of one directory pair collide only with one another.
+  unmarked_backups_.clear();
   if (pending_.empty()) {
     pending_dirs_.clear();
     return Status::Ok();
