@@ -134,8 +134,8 @@ void LogBackup(AppState& s, std::string_view path, std::string_view backup, std:
 bool CopyWithBackup(AppState& s, std::string_view source, std::string_view target, std::string_view backup,
                     int side) {
   const Attributes from = AttributesOf(s.fs, source);
-  const bool had_old = AttributesOf(s.fs, target).known;
-  const std::string old_info = had_old ? DescribeFile(s, target) : std::string();
+  const std::string old_info = DescribeFile(s, target);
+  const bool had_old = old_info != kNoFileColumn;
   bool backup_failed = false;
   if (!s.fs.CopyFileWithBackup(source, target, backup, &backup_failed).ok()) {
     if (backup_failed) {

@@ -7,6 +7,7 @@
 #include "common/copy_data.h"
 #include "common/copy_marks.h"
 #include "common/posix_platform_impl.h"
+#include "common/provisional_time.h"
 #include "common/temp_names.h"
 
 namespace velqo {
@@ -73,7 +74,7 @@ bool PosixPlatform::IsPendingCopy(const ResolvedPath& r) const {
       it->second.provisional.tv_nsec == r.st.st_mtim.tv_nsec) {
     return true;
   }
-  return CarriesPendingMark(r.at_fd(), r.dir->ProcPath(), r.at_name(), r.st);
+  return S_ISREG(r.st.st_mode) && IsProvisionalTime(r.st.st_mtim);
 }
 
 Status PosixPlatform::PlanBackup(std::string_view backup, const ResolvedPath& dst, ResolvedPath* bak, bool* make) {

@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +11,6 @@
 #include <vector>
 
 #include "common/copy_data.h"
-#include "common/copy_marks.h"
 #include "common/copy_test_seam.h"
 #include "common/provisional_time.h"
 #include "common/temp_names.h"
@@ -207,25 +205,21 @@ Status PosixPlatform::Settle(int out, const struct stat& source, const ResolvedP
   staged->atime = source.st_atim;
   staged->real_mtime = RealMtime(source);
   CarryOwner(out, source);
-  // Until the flush the copy reads as older than its source and carries a
-  // mark saying so. Where neither can be given (a source dated before the
-  // packed times begin, a file system without extended attributes) the
-  // data is made durable now and the copy gets its real time at once.
+  // Until the flush the copy reads as older than its source, and its
+  // time's nanoseconds mark it as pending. Where no such time can be given
+  // (a source dated before the packed times begin, a file system keeping
+  // coarser times) the data is made durable now and the copy gets its real
+  // time at once.
   struct timespec provisional {};
   staged->pending = ProvisionalTimeFor(staged->real_mtime, &provisional);
-  if (staged->pending) {
-    const std::string mark = PendingMarkText(provisional);
-    staged->pending = fsetxattr(out, kPendingMark, mark.data(), mark.size(), 0) == 0;
-  }
   // File systems without Unix permissions (vfat, exfat) refuse some modes;
   // the copy is still good, and read-only is settled by the caller.
   fchmod(out, source.st_mode & 0777);
   if (staged->pending) {
     const struct timespec times[2] = {staged->atime, provisional};
     struct stat carried;
-    // A file system that keeps coarser times than the mark says: durable now.
+    // A file system that keeps coarser times: durable now.
     if (futimens(out, times) != 0 || fstat(out, &carried) != 0 || !SameTime(carried.st_mtim, provisional)) {
-      fremovexattr(out, kPendingMark);
       staged->pending = false;
     } else {
       staged->carried = provisional;
@@ -319,11 +313,8 @@ Status PosixPlatform::FlushCopies() {
         st.st_ino == it->first.second && st.st_mtim.tv_sec == copy.provisional.tv_sec &&
         st.st_mtim.tv_nsec == copy.provisional.tv_nsec) {
       const struct timespec times[2] = {copy.atime, copy.mtime};
-      if (utimensat(dir_fd, copy.name.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (result.ok()) result = Status::FromErrno(errno, "set the time of " + copy.host);
-      } else {
-        // The real time already ends the pending state; the mark goes too.
-        RemoveMark(copy.dir->ProcPath(), copy.name.c_str(), kPendingMark);
+      if (utimensat(dir_fd, copy.name.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && result.ok()) {
+        result = Status::FromErrno(errno, "set the time of " + copy.host);
       }
     }
     it = pending_.erase(it);

@@ -34,6 +34,7 @@ bool ProvisionalTimeFor(const std::timespec& real, std::timespec* provisional) {
     for (int hours = 0; hours <= kMostHoursBack; ++hours) {
       std::timespec candidate{};
       candidate.tv_sec = base - kMinute - hours * kHour;
+      candidate.tv_nsec = kProvisionalNanoseconds;
       if (candidate.tv_sec < 0) break;
       if (PackedOlder(DosTimeFromTimespec(candidate), packed)) {
         *provisional = candidate;

@@ -13,6 +13,13 @@ constexpr long double kDosTimeTolerance = 0.0000347L;
 // last-write times: packed local time, with the tolerance.
 bool ReadsOlder(const std::timespec& a, const std::timespec& b);
 
+// The nanoseconds of every provisional time: what marks a copy as pending
+// (not yet flushed) for as long as it carries that time, in this run or
+// after it died. A file of the user's carrying them by chance (one in a
+// thousand million) is merely not backed up when replaced.
+constexpr long kProvisionalNanoseconds = 999999999;
+inline bool IsProvisionalTime(const std::timespec& t) { return t.tv_nsec == kProvisionalNanoseconds; }
+
 // A time for a copy whose data is not yet durable: earlier than real and
 // reading as older than it, so that a run interrupted before the flush
 // leaves a copy that the next run takes for out of date and copies again.

@@ -92,7 +92,7 @@ int RunChild(const Job& job) {
 // How a file of the generated tree starts out.
 enum class Kind { kDir1Newer, kDir2Newer, kEqual, kOnly1, kOnly2 };
 
-struct Spec {
+struct FileCase {
   std::string rel;  // path below Dir 1 and Dir 2, "/" separated
   Kind kind;
   std::string in1;  // Dir 1's version (empty: none)
@@ -130,10 +130,10 @@ class Tree {
     }
     for (int i = 0; i < 3; ++i) Add(rng, "large" + std::to_string(i) + ".bin", i == 1 ? Kind::kDir2Newer : Kind::kDir1Newer, 2u << 20);
     const std::time_t base = std::time(nullptr) - 10 * 86400;
-    for (const Spec& spec : specs_) Write(spec, base);
+    for (const FileCase& file : cases_) Write(file, base);
   }
 
-  const std::vector<Spec>& specs() const { return specs_; }
+  const std::vector<FileCase>& cases() const { return cases_; }
 
   // The files on one side ('c' or 'd' under the drive directory), by path.
   std::map<std::string, std::string> Read(char side, const std::string& top) const {
@@ -151,25 +151,25 @@ class Tree {
 
  private:
   void Add(std::mt19937& rng, const std::string& rel, Kind kind, std::size_t size) {
-    Spec spec{rel, kind, {}, {}};
+    FileCase file{rel, kind, {}, {}};
     // A newer version is never much smaller: the size-drop question stays out.
     const std::string older = Contents(rng, pool_, "old " + rel, size);
     const std::string newer = Contents(rng, pool_, "new " + rel, size + size / 4 + 1);
     switch (kind) {
-      case Kind::kDir1Newer: spec.in1 = newer; spec.in2 = older; break;
-      case Kind::kDir2Newer: spec.in1 = older; spec.in2 = newer; break;
-      case Kind::kEqual: spec.in1 = spec.in2 = older; break;
-      case Kind::kOnly1: spec.in1 = newer; break;
-      case Kind::kOnly2: spec.in2 = newer; break;
+      case Kind::kDir1Newer: file.in1 = newer; file.in2 = older; break;
+      case Kind::kDir2Newer: file.in1 = older; file.in2 = newer; break;
+      case Kind::kEqual: file.in1 = file.in2 = older; break;
+      case Kind::kOnly1: file.in1 = newer; break;
+      case Kind::kOnly2: file.in2 = newer; break;
     }
-    specs_.push_back(std::move(spec));
+    cases_.push_back(std::move(file));
   }
 
-  void Write(const Spec& spec, std::time_t base) const {
-    const bool one_newer = spec.kind == Kind::kDir1Newer;
-    const bool two_newer = spec.kind == Kind::kDir2Newer;
-    WriteSide('c', "A", spec.rel, spec.in1, base + (one_newer ? 7200 : 0));
-    WriteSide('d', "B", spec.rel, spec.in2, base + (two_newer ? 7200 : 0));
+  void Write(const FileCase& file, std::time_t base) const {
+    const bool one_newer = file.kind == Kind::kDir1Newer;
+    const bool two_newer = file.kind == Kind::kDir2Newer;
+    WriteSide('c', "A", file.rel, file.in1, base + (one_newer ? 7200 : 0));
+    WriteSide('d', "B", file.rel, file.in2, base + (two_newer ? 7200 : 0));
   }
 
   void WriteSide(char side, const char* top, const std::string& rel, const std::string& data, std::time_t when) const {
@@ -185,10 +185,10 @@ class Tree {
 
   std::string root_;
   std::string pool_;
-  std::vector<Spec> specs_;
+  std::vector<FileCase> cases_;
 };
 
-// Where a file's backup lies, and what it must hold, for a Spec.
+// Where a file's backup lies, and what it must hold, for a FileCase.
 std::string BackupRel(const std::string& rel) {
   std::string backup;
   if (!BackupPathFor(rel, &backup)) return {};
@@ -220,12 +220,12 @@ class CrashHarness : public ::testing::TestWithParam<std::tuple<Mode, bool>> {
     const auto one = tree.Read('c', "A");
     const auto two = tree.Read('d', "B");
     std::set<std::string> known;
-    for (const Spec& spec : tree.specs()) {
-      known.insert(spec.rel);
-      const std::string backup = BackupRel(spec.rel);
+    for (const FileCase& file : tree.cases()) {
+      known.insert(file.rel);
+      const std::string backup = BackupRel(file.rel);
       if (!backup.empty()) known.insert(backup);
-      CheckFile(spec, one, two, job, complete);
-      CheckBackups(spec, backup, one, two, job);
+      CheckFile(file, one, two, job, complete);
+      CheckBackups(file, backup, one, two, job);
     }
     for (const auto* side : {&one, &two}) {
       for (const auto& [rel, data] : *side) {
@@ -237,63 +237,63 @@ class CrashHarness : public ::testing::TestWithParam<std::tuple<Mode, bool>> {
     }
   }
 
-  void CheckFile(const Spec& spec, const std::map<std::string, std::string>& one,
+  void CheckFile(const FileCase& file, const std::map<std::string, std::string>& one,
                  const std::map<std::string, std::string>& two, const Job& job, bool complete) {
-    const auto at1 = one.find(spec.rel);
-    const auto at2 = two.find(spec.rel);
+    const auto at1 = one.find(file.rel);
+    const auto at2 = two.find(file.rel);
     const std::string* now1 = at1 == one.end() ? nullptr : &at1->second;
     const std::string* now2 = at2 == two.end() ? nullptr : &at2->second;
     const bool cleanup = job.mode == Mode::kCleanUp;
     // What each side ends as.
-    std::string end1 = spec.in1;
-    std::string end2 = spec.in2;
-    switch (spec.kind) {
-      case Kind::kDir1Newer: end2 = spec.in1; break;
+    std::string end1 = file.in1;
+    std::string end2 = file.in2;
+    switch (file.kind) {
+      case Kind::kDir1Newer: end2 = file.in1; break;
       case Kind::kDir2Newer:
         if (cleanup) {
-          end2 = spec.in1;
+          end2 = file.in1;
         } else {
-          end1 = spec.in2;
+          end1 = file.in2;
         }
         break;
       case Kind::kEqual: break;
       case Kind::kOnly1:
-        if (job.mode != Mode::kMatching) end2 = spec.in1;
+        if (job.mode != Mode::kMatching) end2 = file.in1;
         break;
       case Kind::kOnly2:
-        if (job.mode == Mode::kAddBothWays) end1 = spec.in2;
+        if (job.mode == Mode::kAddBothWays) end1 = file.in2;
         if (cleanup) end2.clear();
         break;
     }
     auto check = [&](const std::string* now, const std::string& start, const std::string& end, const char* side) {
       if (complete) {
         if (end.empty()) {
-          EXPECT_EQ(now, nullptr) << side << " should not hold " << spec.rel;
+          EXPECT_EQ(now, nullptr) << side << " should not hold " << file.rel;
         } else {
-          ASSERT_NE(now, nullptr) << side << " is missing " << spec.rel;
-          EXPECT_TRUE(*now == end) << side << " " << spec.rel << " is not its new version";
+          ASSERT_NE(now, nullptr) << side << " is missing " << file.rel;
+          EXPECT_TRUE(*now == end) << side << " " << file.rel << " is not its new version";
         }
         return;
       }
       if (now == nullptr) {
-        EXPECT_TRUE(start.empty() || end.empty()) << side << " lost " << spec.rel;
+        EXPECT_TRUE(start.empty() || end.empty()) << side << " lost " << file.rel;
       } else {
-        EXPECT_TRUE(*now == start || *now == end) << side << " " << spec.rel << " is neither old nor new";
+        EXPECT_TRUE(*now == start || *now == end) << side << " " << file.rel << " is neither old nor new";
       }
     };
-    check(now1, spec.in1, end1, "Dir 1");
-    check(now2, spec.in2, end2, "Dir 2");
+    check(now1, file.in1, end1, "Dir 1");
+    check(now2, file.in2, end2, "Dir 2");
   }
 
   // A backup, wherever it lies (the modes that add files carry backups to
   // the other side too), holds the version that was replaced.
-  void CheckBackups(const Spec& spec, const std::string& backup, const std::map<std::string, std::string>& one,
+  void CheckBackups(const FileCase& file, const std::string& backup, const std::map<std::string, std::string>& one,
                     const std::map<std::string, std::string>& two, const Job& job) {
     if (backup.empty()) return;
     std::string original;
     if (job.backups && job.mode != Mode::kCleanUp) {
-      if (spec.kind == Kind::kDir1Newer) original = spec.in2;
-      if (spec.kind == Kind::kDir2Newer) original = spec.in1;
+      if (file.kind == Kind::kDir1Newer) original = file.in2;
+      if (file.kind == Kind::kDir2Newer) original = file.in1;
     }
     for (const auto* side : {&one, &two}) {
       const auto it = side->find(backup);
