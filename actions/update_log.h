@@ -22,6 +22,9 @@ void WriteLogLine(AppState& s, std::string_view text);
 // date, time and size of a file, as the log and the dialogs show them.
 void CaptureFileInfo(AppState& s, std::string_view path, int code);
 
+// The same description as a text of its own.
+std::string DescribeFile(AppState& s, std::string_view path);
+
 // The full path of today's log file.
 std::string LogFileName(AppState& s);
 

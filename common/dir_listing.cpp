@@ -42,7 +42,11 @@ void DirListing::ReadFrom(DIR* d) {
   errno = 0;
   while (const struct dirent* e = readdir(d)) {
     const std::string_view name = e->d_name;
-    if (name == "." || name == ".." || IsTemporaryName(name)) continue;
+    if (name == "." || name == "..") continue;
+    if (IsTemporaryName(name)) {
+      temporaries_.emplace_back(name);
+      continue;
+    }
     if (name.find('\\') != std::string_view::npos) {
       unusable_.push_back(Unusable{std::string(name), e->d_type});
       continue;

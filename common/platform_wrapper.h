@@ -25,6 +25,10 @@ class PlatformWrapper : public Platform {
   Status CopyFile(std::string_view from, std::string_view to) override {
     return target_.CopyFile(from, to);
   }
+  Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                            bool* backup_failed) override {
+    return target_.CopyFileWithBackup(from, to, backup, backup_failed);
+  }
   Status FlushCopies() override { return target_.FlushCopies(); }
   void SetCopyProgress(CopyProgress progress) override {
     target_.SetCopyProgress(std::move(progress));

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "common/posix_platform_impl.h"
+#include "common/temp_names.h"
 
 namespace velqo {
 
@@ -33,7 +34,7 @@ bool WriteAll(int fd, std::string_view data) {
 Status ReplaceAtomically(const std::string& host, const std::string& shown, std::string_view contents,
                          const struct stat* existing, mode_t umask_bits) {
   const std::string dir = HostParentPath(host);
-  std::string temp = JoinHostPath(dir, std::string(kTempPrefix) + "XXXXXX");
+  std::string temp = JoinHostPath(dir, TemporaryNameTemplate());
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return Status::FromErrno(errno, "create a temporary file beside " + shown);
   // A replaced file keeps its permissions and owner; a new one gets the umask's.

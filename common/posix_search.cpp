@@ -8,6 +8,7 @@
 
 #include "common/listed_search.h"
 #include "common/posix_platform_impl.h"
+#include "common/temp_names.h"
 #include "common/wildcard.h"
 
 namespace velqo {
@@ -175,6 +176,9 @@ Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_vie
     if (errno != 0) st = Status::FromErrno(errno, "search " + dir_text);
     names = &read_now;
   }
+  // Leftovers of runs that died are cleared whenever their directory is
+  // listed, so they never pile up.
+  if (st.ok() && !names->temporaries().empty()) RemoveLeftoverTemporaries(fd, names->temporaries());
   if (st.ok() && !dir.windows.IsRoot() && !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".")) {
     // "." and ".." come first, as the directories they name.
     struct stat parent_st {};
