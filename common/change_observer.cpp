@@ -25,6 +25,25 @@ Status ChangeObserver::CopyFile(std::string_view from, std::string_view to) {
   return Report(std::move(change), PlatformWrapper::CopyFile(from, to));
 }
 
+Status ChangeObserver::CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                                          bool* backup_failed) {
+  // Only a file gets a backup; a missing target or a link does not.
+  std::uint32_t attributes = 0;
+  const bool backed_up = target().GetAttributes(to, &attributes).ok() &&
+                         (attributes & (kAttrDirectory | kAttrReparsePoint)) == 0;
+  FileChange keep = MakeChange(FileChange::Kind::kBackup, std::string(to), std::string(backup));
+  keep.replaces = backed_up && EntryExists(target(), backup);
+  FileChange copy = MakeChange(FileChange::Kind::kCopy, std::string(from), std::string(to));
+  if (details_) {
+    copy.bytes = SizeOf(from);
+    copy.replaces = backed_up || EntryExists(target(), to);
+  }
+  const Status status = PlatformWrapper::CopyFileWithBackup(from, to, backup, backup_failed);
+  if (backed_up && (status.ok() || *backup_failed)) Report(std::move(keep), status);
+  if (*backup_failed) return status;
+  return Report(std::move(copy), status);
+}
+
 Status ChangeObserver::MoveFile(std::string_view from, std::string_view to) {
   return Report(MakeChange(FileChange::Kind::kRename, std::string(from), std::string(to)),
                 PlatformWrapper::MoveFile(from, to));

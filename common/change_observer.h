@@ -27,6 +27,8 @@ class ChangeObserver : public PlatformWrapper {
   void set_details(bool details) { details_ = details; }
 
   Status CopyFile(std::string_view from, std::string_view to) override;
+  Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                            bool* backup_failed) override;
   Status MoveFile(std::string_view from, std::string_view to) override;
   Status DeleteFile(std::string_view path) override;
   Status CreateDirectory(std::string_view path) override;

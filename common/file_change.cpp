@@ -12,9 +12,9 @@ char DriveOf(std::string_view path) {
 
 // The drive a change lands on.
 char LandsOn(const FileChange& c) {
-  return DriveOf(c.kind == FileChange::Kind::kCopy || c.kind == FileChange::Kind::kRename
-                     ? c.target
-                     : c.path);
+  const bool to_target = c.kind == FileChange::Kind::kCopy || c.kind == FileChange::Kind::kRename ||
+                         c.kind == FileChange::Kind::kBackup;
+  return DriveOf(to_target ? c.target : c.path);
 }
 
 void Count(ChangeTotals* t, const FileChange& c) {
@@ -24,6 +24,7 @@ void Count(ChangeTotals* t, const FileChange& c) {
       t->copied_bytes += c.bytes;
       break;
     case FileChange::Kind::kRename:
+    case FileChange::Kind::kBackup:
       ++t->renames;
       break;
     case FileChange::Kind::kDelete:
@@ -68,6 +69,9 @@ std::string DescribeChange(const FileChange& c, bool planned) {
       return c.path + will + (c.replaces ? "copied over " : "copied to ") + c.target;
     case FileChange::Kind::kRename:
       return c.path + will + "renamed to " + c.target +
+             (c.replaces ? " (replacing the older backup)" : "");
+    case FileChange::Kind::kBackup:
+      return c.path + will + "kept as the backup " + c.target +
              (c.replaces ? " (replacing the older backup)" : "");
     case FileChange::Kind::kDelete:
       return c.path + will + "deleted";

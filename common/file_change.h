@@ -11,7 +11,9 @@ namespace velqo {
 // One change an update makes to the trees, or plans to make in a preview.
 // Paths are Windows paths as the engine names them.
 struct FileChange {
-  enum class Kind { kCopy, kRename, kDelete, kCreateDirectory, kRemoveDirectory };
+  // kBackup: the target's old data kept under the backup name before a
+  // copy replaces it (path: the target; target: the backup name).
+  enum class Kind { kCopy, kRename, kDelete, kCreateDirectory, kRemoveDirectory, kBackup };
   Kind kind = Kind::kCopy;
   std::string path;        // the source of a copy or rename, else the entry itself
   std::string target;      // the target of a copy or rename; empty otherwise

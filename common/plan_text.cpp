@@ -82,6 +82,8 @@ std::string AttemptText(const FileChange& c) {
       return "copy " + c.path + " to " + c.target;
     case FileChange::Kind::kRename:
       return "rename " + c.path + " to " + c.target;
+    case FileChange::Kind::kBackup:
+      return "keep " + c.path + " as the backup " + c.target;
     case FileChange::Kind::kDelete:
       return "delete " + c.path;
     case FileChange::Kind::kCreateDirectory:

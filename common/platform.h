@@ -107,6 +107,9 @@ class Platform {
   // backup is left as it is. A missing target or a link gets no backup.
   virtual Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
                                     bool* backup_failed) = 0;
+  // What CopyFileWithBackup would do about backup, without doing it: fails
+  // as it would fail; otherwise *needed tells whether a backup would be made.
+  virtual Status CheckBackup(std::string_view to, std::string_view backup, bool* needed) = 0;
   // Makes every copy since the last call durable and gives those copies
   // their real last-write times. Called at the end of each directory pair.
   virtual Status FlushCopies() = 0;

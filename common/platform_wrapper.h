@@ -29,6 +29,9 @@ class PlatformWrapper : public Platform {
                             bool* backup_failed) override {
     return target_.CopyFileWithBackup(from, to, backup, backup_failed);
   }
+  Status CheckBackup(std::string_view to, std::string_view backup, bool* needed) override {
+    return target_.CheckBackup(to, backup, needed);
+  }
   Status FlushCopies() override { return target_.FlushCopies(); }
   void SetCopyProgress(CopyProgress progress) override {
     target_.SetCopyProgress(std::move(progress));

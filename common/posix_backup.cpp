@@ -77,6 +77,15 @@ bool PosixPlatform::IsPendingCopy(const ResolvedPath& r) const {
   return S_ISREG(r.st.st_mode) && IsProvisionalTime(r.st.st_mtim);
 }
 
+Status PosixPlatform::CheckBackup(std::string_view to, std::string_view backup, bool* needed) {
+  *needed = false;
+  ResolvedPath dst;
+  Status st = Locate(to, &dst);
+  if (!st.ok()) return st;
+  ResolvedPath bak;
+  return PlanBackup(backup, dst, &bak, needed);
+}
+
 Status PosixPlatform::PlanBackup(std::string_view backup, const ResolvedPath& dst, ResolvedPath* bak, bool* make) {
   *make = false;
   Status st = Locate(backup, bak);

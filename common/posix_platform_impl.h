@@ -35,6 +35,7 @@ class PosixPlatform final : public Platform {
   Status CopyFile(std::string_view from, std::string_view to) override;
   Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
                             bool* backup_failed) override;
+  Status CheckBackup(std::string_view to, std::string_view backup, bool* needed) override;
   Status FlushCopies() override;
   void SetCopyProgress(CopyProgress progress) override { progress_ = std::move(progress); }
   Status MoveFile(std::string_view from, std::string_view to) override;

@@ -279,6 +279,54 @@ Status PreviewPlatform::CopyFile(std::string_view from, std::string_view to) {
   return Status::Ok();
 }
 
+Status PreviewPlatform::CheckBackup(std::string_view to, std::string_view backup, bool* needed) {
+  *needed = false;
+  Found dst = Find(to);
+  if (!dst.status.ok() || dst.IsDirectory() || IsLink(dst.data.attributes)) return Status::Ok();
+  const auto made = backups_.find(Key(backup));
+  if (made != backups_.end()) {
+    if (made->second != Key(to)) return Status::AlreadyExists("the backup of another file: " + std::string(backup));
+    *needed = true;
+    return Status::Ok();
+  }
+  // A copy planned in this preview over a file the disk still holds as it
+  // was: the disk's answer stands; for a file only the plan holds there
+  // is nothing to keep.
+  if (!dst.real && dst.node != nullptr && dst.node->real_source.empty() && !Find(backup).status.ok()) {
+    *needed = true;
+    return Status::Ok();
+  }
+  if (Find(backup).status.ok() && !Find(backup).real) {
+    return Status::AlreadyExists("not a backup made here: " + std::string(backup));
+  }
+  return target().CheckBackup(to, backup, needed);
+}
+
+Status PreviewPlatform::CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                                           bool* backup_failed) {
+  *backup_failed = false;
+  bool needed = false;
+  if (Status st = CheckBackup(to, backup, &needed); !st.ok()) {
+    *backup_failed = true;
+    return st;
+  }
+  if (!needed) return CopyFile(from, to);
+  Found dst = Find(to);
+  const bool replaces = Find(backup).status.ok();
+  Node kept = *Materialize(to, dst);
+  const std::size_t before = changes_.size();
+  if (Status st = CopyFile(from, to); !st.ok()) return st;
+  // The backup comes first in the plan, as it does on disk.
+  kept.data.name = NameOf(backup);
+  kept.data.attributes = Renamed(kept.data.attributes, NameOf(to), kept.data.name);
+  nodes_[Key(backup)] = std::move(kept);
+  backups_[Key(backup)] = Key(to);
+  FileChange keep = MakeChange(FileChange::Kind::kBackup, std::string(to), std::string(backup));
+  keep.replaces = replaces;
+  changes_.insert(changes_.begin() + static_cast<std::ptrdiff_t>(before), std::move(keep));
+  return Status::Ok();
+}
+
 Status PreviewPlatform::MoveFile(std::string_view from, std::string_view to) {
   Found src = Find(from);
   if (!src.status.ok()) return src.status;

@@ -38,6 +38,9 @@ class PreviewPlatform : public PlatformWrapper {
   Status GetAttributes(std::string_view path, std::uint32_t* attributes) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Status CopyFile(std::string_view from, std::string_view to) override;
+  Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                            bool* backup_failed) override;
+  Status CheckBackup(std::string_view to, std::string_view backup, bool* needed) override;
   Status FlushCopies() override { return Status::Ok(); }
   void SetCopyProgress(CopyProgress) override {}
   Status MoveFile(std::string_view from, std::string_view to) override;
@@ -95,6 +98,7 @@ class PreviewPlatform : public PlatformWrapper {
   std::map<std::string, Node, std::less<>> nodes_;  // by folded path
   std::map<char, std::int64_t> used_;                // drive letter -> bytes taken
   std::vector<FileChange> changes_;
+  std::map<std::string, std::string> backups_;  // backup key -> the target it keeps, made in this preview
 };
 
 }  // namespace velqo
