@@ -91,6 +91,8 @@ class PosixPlatform final : public Platform {
 
   // The last-write time to report: a pending copy's real one.
   std::uint32_t DosTimeOf(const struct stat& st) const;
+  // The same for one of many entries of a search.
+  std::uint32_t DosTimeOf(const struct stat& st, DosTimeConverter* converter) const;
   struct timespec RealMtime(const struct stat& st) const;
   // Host path to Windows form (kTooLong, kInvalidArgument).
   Status HostToWindows(std::string_view host, std::string* windows) const;

@@ -225,6 +225,7 @@ Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, de
   const bool without_flags = WithoutStoredFlags(mask);
   const dev_t flags_dev =
       !without_flags && attributes_.KeepsFlagsInStoredValue(dir_host, dir_dev) ? dir_dev : kNoDevice;
+  DosTimeConverter times;
   // What the lookups of one entry found, taken into the results.
   const auto take = [&](const char* name, const EntryProbe& probe) {
     if (probe.error != 0) {
@@ -238,7 +239,7 @@ Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, de
     if (Excluded(attributes, mask)) return Status::Ok();
     const bool is_dir = S_ISDIR(probe.st.st_mode);
     found->push_back(FindData{std::string(name), attributes,
-                              is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st)});
+                              is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st, &times)});
     return Status::Ok();
   };
   found->reserve(found->size() + picked.size());
