@@ -217,9 +217,10 @@ bool PathResolver::CachedDirectory(const std::string& key, Reached* at) {
   auto it = prefixes_.find(key);
   if (it == prefixes_.end()) return false;
   // Still the directory that was reached through handles: a name on the
-  // way swapped for a link (or a directory moved) shows another identity.
+  // way swapped for a link (or a directory moved) shows another identity,
+  // and so does the directory's own name swapped for a link to it.
   struct stat now;
-  if (stat(it->second.host.c_str(), &now) == 0 && it->second.dir->SameAs(now)) {
+  if (fstatat(AT_FDCWD, it->second.host.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && it->second.dir->SameAs(now)) {
     *at = it->second;
     at->st = now;
     at->st_known = true;
@@ -368,6 +369,19 @@ Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>
   std::string_view first;
   if (listing->names.Matches(path.parts.back(), &first) > 1) listing->names.AllMatches(path.parts.back(), names);
   return Status::Ok();
+}
+
+DirRef PathResolver::CachedDirectoryOf(const WindowsPath& path, std::string* host, struct stat* st) {
+  bool follow = false;
+  const Top* top = TopFor(path, &follow);
+  // A top has a handle of its own; the cache holds what lies below one.
+  if (top != nullptr && top->windows.parts.size() >= path.parts.size()) return nullptr;
+  if (path.parts.empty()) return nullptr;
+  Reached at;
+  if (!CachedDirectory(path.Format(), &at)) return nullptr;
+  *host = at.host;
+  *st = at.st;
+  return at.dir;
 }
 
 const DirListing* PathResolver::RecentListing(const std::string& dir, const struct stat& dir_st) {

@@ -85,6 +85,12 @@ class PathResolver {
   // A directory at host path (and everything below it) was removed or renamed.
   void ForgetTree(const std::string& host);
 
+  // The handle of the directory path names when a resolution entered it
+  // moments ago and path still leads to it (host and a stat taken now in
+  // *host and *st); nullptr otherwise. For reading the directory: its own
+  // name is not looked at again.
+  DirRef CachedDirectoryOf(const WindowsPath& path, std::string* host, struct stat* st);
+
   // The listing of dir that a resolution read moments ago, when dir_st (a
   // stat taken now) shows the directory unchanged since and the layer has
   // changed nothing in it: a search of dir may take its names instead of

@@ -105,6 +105,11 @@ class PosixPlatform final : public Platform {
   // The entries of names (a reading of the directory open as dir_fd) that
   // match last and mask, in directory order. Fails when an entry cannot be
   // examined: a listing is complete or it is an error.
+  // The search of a directory open as dir (host path host, stat dir_st),
+  // which gives no "." and "..".
+  Status SearchOpenDirectory(const DirHandle& dir, const std::string& host, const struct stat& dir_st,
+                             const std::string& dir_text, std::string_view last, std::uint32_t mask,
+                             std::vector<FindData>* found, std::vector<std::string>* unusable);
   Status CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev, const DirListing& names,
                         std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
 

@@ -176,6 +176,19 @@ static int OpenForSearch(const ResolvedPath& r, Status* status) {
 Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,
                                       std::vector<FindData>* found, std::vector<std::string>* unusable) {
   const std::string dir_text = dir_part.empty() ? current_dir_ : std::string(dir_part);
+  const bool wants_dots = !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".");
+  if (!wants_dots) {
+    // A directory a lookup has just entered (is there an option file in
+    // it?) is searched through the handle that lookup opened.
+    WindowsPath parsed;
+    std::string host;
+    struct stat dir_st;
+    if (ParseWindowsPath(dir_text, current_dir_, &parsed).ok()) {
+      if (const DirRef cached = resolver_.CachedDirectoryOf(parsed, &host, &dir_st)) {
+        return SearchOpenDirectory(*cached, host, dir_st, dir_text, last, mask, found, unusable);
+      }
+    }
+  }
   ResolvedPath dir;
   Status st = Locate(dir_text, &dir);
   if (!st.ok()) return st;
@@ -210,6 +223,24 @@ Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_vie
   if (st.ok()) st = CollectEntries(fd, "/proc/self/fd/" + std::to_string(fd), dir_st.st_dev, *names, last, mask, found);
   if (st.ok()) *unusable = UnusableNames(fd, *names, last, mask);
   close(fd);
+  return st;
+}
+
+Status PosixPlatform::SearchOpenDirectory(const DirHandle& dir, const std::string& host, const struct stat& dir_st,
+                                          const std::string& dir_text, std::string_view last, std::uint32_t mask,
+                                          std::vector<FindData>* found, std::vector<std::string>* unusable) {
+  const DirListing* names = resolver_.RecentListing(host, dir_st);
+  DirListing read_now;
+  if (names == nullptr) {
+    const int fd = openat(dir.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && read_now.ReadOpen(fd);
+    const int err = errno;
+    if (fd >= 0) close(fd);
+    if (!ok) return Status::FromErrno(err, "search " + dir_text);
+    names = &read_now;
+  }
+  Status st = CollectEntries(dir.fd(), dir.ProcPath(), dir_st.st_dev, *names, last, mask, found);
+  if (st.ok()) *unusable = UnusableNames(dir.fd(), *names, last, mask);
   return st;
 }
 

@@ -247,6 +247,27 @@ TEST_F(PlatformSearchTest, ADirectoriesOnlySearchGivesWhatAFullSearchGivesLessTh
   EXPECT_EQ(all.count(".dotfile"), 0u);
 }
 
+// A directory a lookup has entered is searched through that lookup's
+// handle only while its own name still leads to it: moved away and
+// replaced by a link to where it went, it is neither searched nor passed
+// through.
+TEST_F(PlatformSearchTest, AnEnteredDirectorySwappedForALinkToItIsNotSearched) {
+  sandbox.WriteFile("C:\\T\\Sub\\inside.txt", "i");
+  sandbox.MakeDir("C:\\Away");
+  std::uint32_t attributes = 0;
+  EXPECT_EQ(fs->GetAttributes("c:\\t\\sub\\options.upd", &attributes).code(), Status::Code::kFileNotFound);
+  EXPECT_EQ(Search("c:\\t\\sub\\*.*", kMaskAllFiles).size(), 1u);
+  const std::string sub = sandbox.HostPath("C:\\T\\Sub");
+  const std::string moved = sandbox.HostPath("C:\\Away\\Sub");
+  ASSERT_EQ(rename(sub.c_str(), moved.c_str()), 0);
+  ASSERT_EQ(symlink(moved.c_str(), sub.c_str()), 0);
+  std::unique_ptr<DirSearch> search;
+  EXPECT_EQ(fs->FindFirst("c:\\t\\sub\\*.*", kMaskAllFiles, &search).code(), Status::Code::kLinkRefused);
+  EXPECT_EQ(fs->GetAttributes("c:\\t\\sub\\inside.txt", &attributes).code(), Status::Code::kLinkRefused);
+  EXPECT_FALSE(fs->DeleteFile("c:\\t\\sub\\inside.txt").ok());
+  EXPECT_EQ(sandbox.ReadFile("C:\\Away\\Sub\\inside.txt"), "i");
+}
+
 // A caller that looks at no stored flag may have them left unread: the
 // same entries come back with the same sizes and times, and only what the
 // entry itself tells (directory, read-only, a link, a leading "."). A mask
