@@ -56,7 +56,8 @@ void ReportCreationFailure(AppState& s, std::string_view path, DirPurpose purpos
 
 }  // namespace
 
-void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose, std::string_view spelled) {
+void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose,
+                     const std::function<std::string()>& spell) {
   if (DirectoryExists(s.fs, path)) return;
   if (!DirectoryExists(s.fs, path.substr(0, 3))) {
     ReportMissingRoot(s, path);
@@ -64,6 +65,7 @@ void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose, std
   }
   const Answer answer = AskToCreate(s, path, purpose);
   if (answer == Answer::kYes) {
+    const std::string spelled = spell ? spell() : std::string();
     const bool spelling_fits = spelled.size() == path.size() && EqualsIgnoreCase(spelled, path);
     if (!MakeDirectory(s, spelling_fits ? spelled : path)) ReportCreationFailure(s, path, purpose);
     return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "config/app_state.h"
@@ -10,10 +12,11 @@ enum class DirPurpose { kPair, kLog };
 
 // Makes sure a directory exists, asking to create it unless CreateNewDir is
 // 1; clears PairDirsReady when it is not available (and may set
-// EndRunRequested). spelled, when given, is path as the directories it
+// EndRunRequested). spelled, when given, gives path as the directories it
 // creates are to be spelled on disk (equal to path ignoring case): a
 // replica gets the spelling of its source, while messages show path.
-void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose, std::string_view spelled = {});
+void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose,
+                     const std::function<std::string()>& spelled = {});
 
 // Creates a directory with its missing ancestors; true when it exists afterwards.
 bool MakeDirectory(AppState& s, std::string_view path);

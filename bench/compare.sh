@@ -1,38 +1,48 @@
 #!/usr/bin/env bash
 # Measures velqo-cli side by side with rsync and cp on generated trees and
-# writes the table to bench/RESULTS.md.
+# writes the tables to bench/RESULTS.md.
 #
-#   bench/compare.sh [scenario...]      scenarios: small large big (default: all)
+#   bench/compare.sh [scenario...]   scenarios: small large big scale (default: all)
 #
 # Each tool copies a fresh tree, re-runs with nothing to do, re-runs after 1%
 # of the files changed, and mirrors after 1% of the source files were
-# deleted; find listing and stat-ing both trees is the floor for a scan.
-# Every figure is the median of several runs on a warm page cache. The
-# resulting trees are checked to match (diff -r, and the same file mtimes).
+# deleted; find listing and stat-ing both trees is the floor for a scan. The
+# tools take turns within every round, so that a busy machine weighs on all
+# of them alike; every figure is the median of the rounds, on a warm page
+# cache. The resulting trees are checked to match (diff -r, and the same
+# file mtimes). The scale scenario times velqo-cli alone on trees of 100,000,
+# 300,000 and 1,000,000 files (100 files of 1 KiB per directory) with its
+# peak memory.
 #
 # Environment: VELQO_BENCH_DIR (default /tmp/velqo-bench), VELQO_BENCH_RUNS
-# (default 3), VELQO_BENCH_FSYNC_RUNS_LARGE (default 1: rsync --fsync over
-# 100,000 files takes minutes per run), VELQO_BENCH_KEEP=1 keeps the trees.
+# (rounds of the scans, default 5), VELQO_BENCH_FIRST_RUNS (rounds of first
+# copies, changes and mirrors, default 3), VELQO_BENCH_SCALE (file counts of
+# the scale scenario, default "100000 300000 1000000"), VELQO_BENCH_KEEP=1
+# keeps the trees.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 work=${VELQO_BENCH_DIR:-/tmp/velqo-bench}
-runs=${VELQO_BENCH_RUNS:-3}
-fsync_runs_large=${VELQO_BENCH_FSYNC_RUNS_LARGE:-1}
+runs=${VELQO_BENCH_RUNS:-5}
+first_runs=${VELQO_BENCH_FIRST_RUNS:-3}
+scale_sizes=${VELQO_BENCH_SCALE:-100000 300000 1000000}
 scenarios=("$@")
-[ ${#scenarios[@]} -eq 0 ] && scenarios=(small large big)
+[ ${#scenarios[@]} -eq 0 ] && scenarios=(small large big scale)
 results=$top/bench/RESULTS.md
 command -v rsync >/dev/null || { echo "compare.sh: rsync is needed (apt-get install rsync)" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "compare.sh: GNU time is needed (apt-get install time)" >&2; exit 1; }
+[ "$first_runs" -le "$runs" ] || { echo "compare.sh: VELQO_BENCH_FIRST_RUNS exceeds VELQO_BENCH_RUNS" >&2; exit 1; }
 
 log() { printf '%s\n' "$*" >&2; }
 
 # --- the program ------------------------------------------------------------
-log "== building velqo-cli (Release) in build-bench"
+log "== building velqo-cli and make_tree (Release) in build-bench"
 cmake -S "$top" -B "$top/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$top/build-bench" --target velqo-cli >&2
+cmake --build "$top/build-bench" --target velqo-cli make_tree >&2
 
 rm -rf "$work"
 mkdir -p "$work/prog" "$work/home" "$work/config"
 cp "$top/build-bench/cli/velqo-cli" "$work/prog/velqo-cli"
+make_tree=$top/build-bench/bench/make_tree
 export HOME=$work/home XDG_CONFIG_HOME=$work/config VELQO_DRIVES="B=$work"
 velqo=$work/prog/velqo-cli
 ini=$work/prog/WINVELQO.INI
@@ -44,9 +54,14 @@ ini_set() {  # key value
   sed -i "s|^$1=.*|$1=$2|" "$ini"
 }
 # Dir 1 and all its subdirectories, nothing confirmed, no backups (neither
-# rsync nor cp keeps any); the log is on, as /J forces it.
+# rsync nor cp keeps any); the log is on, as /J forces it. rsync -a and cp -a
+# take every file and directory whatever its flags, so velqo-cli's attribute
+# filters take either value too ("noop, flag filters" below shows the cost of
+# the default filters, which leave out hidden and system files).
 for kv in SelectSeparate=0 UseDir1And=1 UseDir1=0 UseSubOnly=0 UseBatchFile=0 ConfirmEveryFile=0 \
-          CreateBackup=0 CreateNewDir=1 EnableLog=1 AppendToFile=0 AutoGenerateFile=0; do
+          CreateBackup=0 CreateNewDir=1 EnableLog=1 AppendToFile=0 AutoGenerateFile=0 \
+          ArchiveFilter=2 ReadOnlyFilter=2 HiddenFilter=2 SystemFilter=2 \
+          IncArcDir=1 IncHidDir=1 IncRODir=1 IncSysDir=1; do
   ini_set "${kv%%=*}" "${kv#*=}"
 done
 velqo_mode() {  # add | mirror
@@ -55,6 +70,9 @@ velqo_mode() {  # add | mirror
   else
     ini_set VelqoOnly 0; ini_set Add1To2 0; ini_set CleanUp 1
   fi
+}
+velqo_flag_filters() {  # on | off
+  if [ "$1" = on ]; then ini_set HiddenFilter 0; ini_set SystemFilter 0; else ini_set HiddenFilter 2; ini_set SystemFilter 2; fi
 }
 
 # --- trees ------------------------------------------------------------------
@@ -117,48 +135,41 @@ unstash() {  # src stash
 }
 
 # --- timing -----------------------------------------------------------------
-declare -A samples   # "scenario step tool" -> space-separated seconds
-timed() {  # key command...
+declare -A samples   # "scenario step tool" -> space-separated seconds (wall)
+declare -A cpu       # the same, processor time (user + system)
+declare -A rss       # "scenario step tool" -> largest peak resident set, KiB
+timed() {  # key command...: runs command, output to $work/step.out (the floor's to /dev/null)
   local key=$1; shift
+  local out=$work/step.out
+  [ "$1" = find ] && out=/dev/null
   # Dirty data of the step before is written first, so that no tool pays
   # for the writeback of another.
   sync
-  local t0=$EPOCHREALTIME
-  "$@"
-  local t1=$EPOCHREALTIME
+  local status=0 t0 t1
+  t0=$EPOCHREALTIME
+  /usr/bin/time -f '%U %S %M' -o "$work/time.out" "$@" </dev/null >"$out" 2>"$work/step.err" || status=$?
+  t1=$EPOCHREALTIME
+  if [ "$status" -ne 0 ]; then
+    echo "compare.sh: $* exited $status:" >&2; tail -n 5 "$work/step.err" "$out" >&2; exit 1
+  fi
   samples[$key]+="$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }') "
+  cpu[$key]+="$(awk 'END { printf "%.3f", $1 + $2 }' "$work/time.out") "
+  local kb; kb=$(awk 'END { print $3 }' "$work/time.out")
+  [ "${rss[$key]:-0}" -ge "$kb" ] || rss[$key]=$kb
 }
-median() {  # key -> seconds or empty
-  local values=${samples[$1]:-}
-  [ -z "$values" ] && return 0
-  tr ' ' '\n' <<<"$values" | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END {
+median_of() {  # values -> median or empty
+  [ -z "$1" ] && return 0
+  tr ' ' '\n' <<<"$1" | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END {
     if (NR % 2) printf "%.3f", v[(NR + 1) / 2]; else printf "%.3f", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
+median() { median_of "${samples[$1]:-}"; }
+median_cpu() { median_of "${cpu[$1]:-}"; }
 count() { local values=${samples[$1]:-}; wc -w <<<"$values" | tr -d ' '; }
 
-run_velqo() {  # src dst (B: paths)
-  local status=0
-  "$velqo" /J "$1" "$2" </dev/null >"$work/velqo.out" 2>&1 || status=$?
-  if [ "$status" -ne 0 ]; then
-    echo "compare.sh: velqo-cli exited $status:" >&2; tail -n 5 "$work/velqo.out" >&2; exit 1
-  fi
+velqo_run() {  # key src dst (B: paths)
+  timed "$1" "$velqo" /J "$2" "$3"
 }
-tool_first()  { case $1 in
-  velqo) velqo_mode add; timed "$2 first velqo" run_velqo "$3" "$4" ;;
-  rsync) timed "$2 first rsync" rsync -a "$3/" "$4/" ;;
-  rsync_fsync) timed "$2 first rsync_fsync" rsync -a --fsync "$3/" "$4/" ;;
-  cp) timed "$2 first cp" cp -a "$3/." "$4/" ;;
-esac; }
-tool_update() { case $1 in  # step src dst
-  velqo) velqo_mode add; timed "$2 $3 velqo" run_velqo "$4" "$5" ;;
-  rsync) timed "$2 $3 rsync" rsync -a "$4/" "$5/" ;;
-  rsync_fsync) timed "$2 $3 rsync_fsync" rsync -a --fsync "$4/" "$5/" ;;
-esac; }
-tool_mirror() { case $1 in
-  velqo) velqo_mode mirror; timed "$2 mirror velqo" run_velqo "$3" "$4" ;;
-  rsync) timed "$2 mirror rsync" rsync -a --delete "$3/" "$4/" ;;
-  rsync_fsync) timed "$2 mirror rsync_fsync" rsync -a --delete --fsync "$3/" "$4/" ;;
-esac; }
+untimed_velqo() { "$velqo" /J "$1" "$2" </dev/null >"$work/step.out" 2>&1; }
 
 declare -A verdict
 verify() {  # scenario tool src dst
@@ -174,13 +185,54 @@ verify() {  # scenario tool src dst
   verdict["$1 $2"]=$ok
 }
 
-scan_floor() {  # scenario src dst
-  for _ in $(seq 1 "$runs"); do
-    timed "$1 noop find" sh -c 'find "$1" "$2" -printf "%s %T@\n" >/dev/null' sh "$2" "$3"
-  done
+# One tool's turn in a round: with a fresh copy (the first rounds) the full
+# sequence, else a no-op after bringing the copy up to date untimed.
+tool_turn() {  # scenario tool round
+  local name=$1 tool=$2 r=$3 src=$work/$1/src dst=$work/$1/dst-$2
+  local s="B:\\$name\\src" d="B:\\$name\\dst-velqo"
+  log "== $name: $tool round $r"
+  if [ "$r" -le "$first_runs" ]; then
+    rm -rf "$dst"; mkdir -p "$dst"
+    case $tool in
+      velqo) velqo_mode add; velqo_run "$name first velqo" "$s" "$d" ;;
+      rsync) timed "$name first rsync" rsync -a "$src/" "$dst/" ;;
+      rsync_fsync) timed "$name first rsync_fsync" rsync -a --fsync "$src/" "$dst/" ;;
+      cp) timed "$name first cp" cp -a "$src/." "$dst/" ;;
+    esac
+  else
+    case $tool in
+      velqo) velqo_mode add; untimed_velqo "$s" "$d" ;;
+      rsync|rsync_fsync) rsync -a "$src/" "$dst/" ;;
+      cp) return 0 ;;
+    esac
+  fi
+  [ "$tool" = cp ] && { [ "$r" = "$first_runs" ] && verify "$name" cp "$src" "$dst"; return 0; }
+  case $tool in
+    velqo) velqo_run "$name noop velqo" "$s" "$d"
+           if [ "$name" = large ]; then
+             velqo_flag_filters on; velqo_run "$name noopflags velqo" "$s" "$d"; velqo_flag_filters off
+           fi ;;
+    rsync) timed "$name noop rsync" rsync -a "$src/" "$dst/" ;;
+    rsync_fsync) timed "$name noop rsync_fsync" rsync -a --fsync "$src/" "$dst/" ;;
+  esac
+  [ "$r" -le "$first_runs" ] || return 0
+  change_one_percent "$src"
+  case $tool in
+    velqo) velqo_run "$name change velqo" "$s" "$d" ;;
+    rsync) timed "$name change rsync" rsync -a "$src/" "$dst/" ;;
+    rsync_fsync) timed "$name change rsync_fsync" rsync -a --fsync "$src/" "$dst/" ;;
+  esac
+  stash_one_percent "$src" "$work/$name/stash"
+  case $tool in
+    velqo) velqo_mode mirror; velqo_run "$name mirror velqo" "$s" "$d"; velqo_mode add ;;
+    rsync) timed "$name mirror rsync" rsync -a --delete "$src/" "$dst/" ;;
+    rsync_fsync) timed "$name mirror rsync_fsync" rsync -a --delete --fsync "$src/" "$dst/" ;;
+  esac
+  [ "$r" = "$first_runs" ] && verify "$name" "$tool" "$src" "$dst"
+  unstash "$src" "$work/$name/stash"
 }
 
-run_scenario() {  # name files dirs | name big
+run_scenario() {  # name
   local name=$1 src=$work/$1/src
   log "== $name: generating"
   mkdir -p "$work/$name"
@@ -189,42 +241,58 @@ run_scenario() {  # name files dirs | name big
     large) generate_small_files "$src" 100000 2000 ;;
     big) generate_big_files "$src" 20 64 ;;
   esac
-  for tool in velqo rsync rsync_fsync cp; do
-    local n=$runs
-    [ "$tool" = rsync_fsync ] && [ "$name" = large ] && n=$fsync_runs_large
-    local dst=$work/$name/dst-$tool
-    for r in $(seq 1 "$n"); do
-      log "== $name: $tool run $r of $n"
-      rm -rf "$dst"; mkdir -p "$dst"
-      if [ "$tool" = velqo ]; then
-        tool_first velqo "$name" "B:\\$name\\src" "B:\\$name\\dst-velqo"
-      else
-        tool_first "$tool" "$name" "$src" "$dst"
-      fi
-      if [ "$tool" = cp ]; then
-        [ "$r" = "$n" ] && verify "$name" cp "$src" "$dst"
-        continue
-      fi
-      local s=$src d=$dst
-      [ "$tool" = velqo ] && s="B:\\$name\\src" d="B:\\$name\\dst-velqo"
-      tool_update "$tool" "$name" noop "$s" "$d"
-      change_one_percent "$src"
-      tool_update "$tool" "$name" change "$s" "$d"
-      stash_one_percent "$src" "$work/$name/stash"
-      tool_mirror "$tool" "$name" "$s" "$d"
-      [ "$r" = "$n" ] && verify "$name" "$tool" "$src" "$dst"
-      unstash "$src" "$work/$name/stash"
-    done
+  for r in $(seq 1 "$runs"); do
+    for tool in velqo rsync rsync_fsync cp; do tool_turn "$name" "$tool" "$r"; done
+    # The floor, in the same round: both trees of the plain copy.
+    timed "$name noop find" find "$src" "$work/$name/dst-rsync" -printf '%s %T@\n'
   done
-  scan_floor "$name" "$src" "$work/$name/dst-rsync"
   [ "${VELQO_BENCH_KEEP:-0}" = 1 ] || rm -rf "$work/$name"
 }
 
-for s in "${scenarios[@]}"; do run_scenario "$s"; done
+# velqo-cli alone on trees of growing size: a first copy, the no-op runs,
+# a change and a mirror, with the largest peak memory of each step.
+run_scale() {
+  for files in $scale_sizes; do
+    local name=scale$files dirs=$(( files / 100 ))
+    local src=$work/$name/src s="B:\\$name\\src" d="B:\\$name\\dst-velqo"
+    log "== $name: generating $files files in $dirs directories"
+    mkdir -p "$work/$name/dst-velqo"
+    "$make_tree" "$src" "$files" "$dirs" 1024
+    velqo_mode add
+    velqo_run "$name first velqo" "$s" "$d"
+    for r in $(seq 1 "$runs"); do
+      log "== $name: no-op round $r"
+      velqo_run "$name noop velqo" "$s" "$d"
+      timed "$name noop find" find "$src" "$work/$name/dst-velqo" -printf '%s %T@\n'
+    done
+    change_one_percent "$src"
+    velqo_run "$name change velqo" "$s" "$d"
+    stash_one_percent "$src" "$work/$name/stash"
+    velqo_mode mirror; velqo_run "$name mirror velqo" "$s" "$d"; velqo_mode add
+    verify "$name" velqo "$src" "$work/$name/dst-velqo"
+    rm -rf "$work/$name"
+  done
+}
 
-# --- the table --------------------------------------------------------------
-ratio() { [ -n "$1" ] && [ -n "$2" ] && awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b }'; }
-cell() { local m; m=$(median "$1"); [ -z "$m" ] && { printf '—'; return; }; printf '%s s' "$m"; local c; c=$(count "$1"); [ "$c" != "$runs" ] && printf ' (%s run)' "$c"; return 0; }
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+for s in "${scenarios[@]}"; do
+  if [ "$s" = scale ]; then run_scale; else run_scenario "$s"; fi
+done
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# --- the tables -------------------------------------------------------------
+ratio() { [ -n "$1" ] && [ -n "$2" ] && awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b }'; return 0; }
+cell() {  # key [cpu]
+  local m; if [ "${2:-}" = cpu ]; then m=$(median_cpu "$1"); else m=$(median "$1"); fi
+  [ -z "$m" ] && { printf '—'; return 0; }
+  printf '%s s' "$m"; local c; c=$(count "$1"); [ "$c" -gt 1 ] && printf ' (%s)' "$c"; return 0
+}
+goal() {  # value limit text
+  if [ -z "$1" ] || [ -z "$2" ]; then echo "$3: not measured"; return 0; fi
+  local r; r=$(ratio "$1" "$2")
+  if awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; then echo "$3: met ($r)"; else echo "$3: MISSED ($r)"; fi
+}
+limit() { awk -v a="$1" -v f="$2" 'BEGIN { printf "%.3f", a * f }'; }
 describe() { case $1 in
   small) echo "10,000 files (0-16 KiB) in 200 directories" ;;
   large) echo "100,000 files (0-16 KiB) in 2,000 directories" ;;
@@ -235,15 +303,20 @@ esac; }
   echo "# velqo-cli compared with rsync and cp"
   echo
   echo "Measured by \`bench/compare.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'): $(nproc) cores,"
-  echo "$(free -g | awk '/^Mem:/ { print $2 }') GiB memory, $(df -PT "$work" | awk 'NR == 2 { print $2 }') file system,"
+  echo "$(free -g | awk '/^Mem:/ { print $2 }') GiB memory, $(df -PT "$work" | awk 'NR == 2 { print $2 }') file system, load average $load_before before and $load_after after,"
   echo "$("$velqo" --version) (tree $(git -C "$top" rev-parse --short HEAD 2>/dev/null || echo '?')$(git -C "$top" diff --quiet HEAD 2>/dev/null || echo ' with local changes')), $(rsync --version | head -n 1 | sed 's/  */ /g'), $(cp --version | head -n 1)."
-  echo "Median of $runs runs (fewer where marked), warm page cache, everything written"
-  echo "back (sync) before each timed step, times in seconds."
+  echo "The tools take turns in every round; each figure is the median of the"
+  echo "rounds (their number in brackets): $runs rounds of no-op scans, $first_runs of first"
+  echo "copies, changes and mirrors. Warm page cache, everything written back (sync)"
+  echo "before each timed step; wall-clock seconds, and processor time (user +"
+  echo "system) where marked CPU."
   echo
   echo "- first: a fresh copy into an empty directory (velqo-cli: Add1To2, Dir 1 and all"
-  echo "  subdirectories, /J, log on, no backups)."
+  echo "  subdirectories, /J, log on, no backups, every file whatever its flags)."
   echo "- noop: the same again with nothing to do; the find column is the floor for a"
-  echo "  scan (find listing and stat-ing both trees)."
+  echo "  scan (find listing and stat-ing both trees, in one process)."
+  echo "- noopflags: the no-op with velqo-cli's default hidden and system filters,"
+  echo "  which read each file's stored flags."
   echo "- change: after 1% of the files (at least one) got new contents and times."
   echo "- mirror: after 1% of the source files (at least one) were deleted (velqo-cli"
   echo "  CleanUp, rsync --delete)."
@@ -252,33 +325,62 @@ esac; }
   echo "beat the single-process find floor."
   echo
   echo "Durability: rsync --fsync flushes every copied file. velqo-cli gives each copy a"
-  echo "provisional old time, flushes the target file system once per directory pair"
-  echo "(syncfs) and then sets the real times, so after a crash no copy looks up to date"
-  echo "unless its data is on disk. Plain rsync -a and cp -a promise neither."
+  echo "provisional old time, flushes the target file system (syncfs) and then sets the"
+  echo "real times, so after a crash no copy looks up to date unless its data is on disk."
+  echo "Plain rsync -a and cp -a promise neither."
   echo
   for s in "${scenarios[@]}"; do
+    [ "$s" = scale ] && continue
     echo "## $(describe "$s")"
     echo
-    echo "| step | velqo-cli | rsync -a | rsync -a --fsync | cp -a | find floor | velqo / rsync | velqo / rsync --fsync | velqo / floor |"
-    echo "|---|---|---|---|---|---|---|---|---|"
-    for step in first noop change mirror; do
+    echo "| step | velqo-cli | velqo CPU | rsync -a | rsync CPU | rsync -a --fsync | cp -a | find floor | floor CPU | velqo / rsync | velqo / rsync --fsync | velqo / cp | velqo / floor | CPU / floor CPU |"
+    echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
+    for step in first noop noopflags change mirror; do
+      [ -z "$(median "$s $step velqo")" ] && continue
       v=$(median "$s $step velqo"); r=$(median "$s $step rsync"); f=$(median "$s $step rsync_fsync")
-      fl=$(median "$s $step find")
-      echo "| $step | $(cell "$s $step velqo") | $(cell "$s $step rsync") | $(cell "$s $step rsync_fsync") | $(cell "$s $step cp") | $(cell "$s $step find") | $(ratio "$v" "$r") | $(ratio "$v" "$f") | $(ratio "$v" "$fl") |"
+      c=$(median "$s $step cp"); fl=$(median "$s $step find")
+      vc=$(median_cpu "$s $step velqo"); flc=$(median_cpu "$s $step find")
+      echo "| $step | $(cell "$s $step velqo") | $(cell "$s $step velqo" cpu) | $(cell "$s $step rsync") | $(cell "$s $step rsync" cpu) | $(cell "$s $step rsync_fsync") | $(cell "$s $step cp") | $(cell "$s $step find") | $(cell "$s $step find" cpu) | $(ratio "$v" "$r") | $(ratio "$v" "$f") | $(ratio "$v" "$c") | $(ratio "$v" "$fl") | $(ratio "$vc" "$flc") |"
     done
     echo
     echo -n "Trees match (diff -r and file mtimes):"
     for tool in velqo rsync rsync_fsync cp; do echo -n " $tool ${verdict["$s $tool"]:-?};"; done
     echo
     echo
-    v=$(median "$s noop velqo"); fl=$(median "$s noop find"); r=$(median "$s noop rsync")
-    vf=$(median "$s first velqo"); rf=$(median "$s first rsync_fsync")
-    goal() { if awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; then echo "met"; else echo "MISSED"; fi; }
-    lim=$(awk -v a="$fl" 'BEGIN { printf "%.3f", 1.5 * a }')
-    echo "Goals: no-op at most 1.5 times the floor ($v s against $lim s): $(goal "$v" "$lim");"
-    echo "no-op faster than rsync -a ($v s against $r s): $(goal "$v" "$r");"
-    echo "first copy no slower than rsync -a --fsync ($vf s against $rf s): $(goal "$vf" "$rf")."
+    v=$(median "$s noop velqo"); vc=$(median_cpu "$s noop velqo"); fl=$(median "$s noop find"); flc=$(median_cpu "$s noop find")
+    echo "Goals (ratio in brackets):"
+    echo "- $(goal "$(median "$s first velqo")" "$(limit "$(median "$s first rsync")" 1.2)" "first copy at most 1.2 times rsync -a")"
+    echo "- $(goal "$(median "$s first velqo")" "$(limit "$(median "$s first rsync_fsync")" 0.5)" "first copy at most 0.5 times rsync -a --fsync")"
+    [ "$s" = big ] && echo "- $(goal "$(median "$s first velqo")" "$(median "$s first cp")" "first copy at least as fast as cp -a")"
+    echo "- $(goal "$v" "$(limit "$(median "$s noop rsync")" 0.8)" "no-op at most 0.8 times rsync -a")"
+    echo "- $(goal "$v" "$(limit "$fl" 1.1)" "no-op at most 1.1 times the floor")"
+    echo "- $(goal "$vc" "$(limit "$flc" 1.5)" "no-op processor time at most 1.5 times the floor's")"
+    echo "- $(goal "$(median "$s change velqo")" "$(median "$s change rsync")" "change at most 1.0 times rsync -a")"
+    echo "- $(goal "$(median "$s mirror velqo")" "$(limit "$(median "$s mirror rsync")" 0.8)" "mirror at most 0.8 times rsync -a --delete")"
     echo
   done
+  if [[ " ${scenarios[*]} " == *" scale "* ]]; then
+    echo "## Scale: 100 files of 1 KiB in each directory (the top counted), velqo-cli alone"
+    echo
+    echo "| files | directories | first | noop | noop CPU | find floor | noop / floor | change | mirror | peak memory | noop / 100,000 files |"
+    echo "|---|---|---|---|---|---|---|---|---|---|---|"
+    base=$(median "scale100000 noop velqo")
+    peak=0
+    for files in $scale_sizes; do
+      n=scale$files
+      m=0; for step in first noop change mirror; do k=${rss["$n $step velqo"]:-0}; [ "$k" -gt "$m" ] && m=$k; done
+      [ "$m" -gt "$peak" ] && peak=$m
+      echo "| $files | $(( files / 100 )) | $(cell "$n first velqo") | $(cell "$n noop velqo") | $(cell "$n noop velqo" cpu) | $(cell "$n noop find") | $(ratio "$(median "$n noop velqo")" "$(median "$n noop find")") | $(cell "$n change velqo") | $(cell "$n mirror velqo") | $(awk -v k="$m" 'BEGIN { printf "%.1f MiB", k / 1024 }') | $(ratio "$(median "$n noop velqo")" "$base") |"
+    done
+    echo
+    echo -n "Trees match (diff -r and file mtimes):"
+    for files in $scale_sizes; do echo -n " $files ${verdict["scale$files velqo"]:-?};"; done
+    echo
+    echo
+    echo "Goals:"
+    echo "- $(goal "$(median "scale1000000 noop velqo")" "$(limit "$base" 10.5)" "no-op of 1,000,000 files at most 10.5 times that of 100,000")"
+    echo "- $(goal "$peak" 8192 "peak memory at most 8 MiB ($(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }') MiB)")"
+    echo
+  fi
 } >"$results"
 cat "$results"

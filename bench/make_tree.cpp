@@ -1,9 +1,9 @@
 // Generates a deterministic test tree for the engine benchmark:
-//   make_tree ROOT FILES DIRS
+//   make_tree ROOT FILES DIRS [SIZE]
 // makes ROOT holding DIRS directories (ROOT itself counted, the others in a
 // tree of fan-out 50, numbered breadth-first) and FILES files spread evenly
-// over them, with mixed-case names, sizes of 0 to 4095 bytes and distinct
-// even-second modification times. The same arguments always give the same
+// over them, with mixed-case names, sizes of 0 to 4095 bytes (or SIZE bytes
+// each) and distinct even-second modification times. The same arguments always give the same
 // tree; copy it with `cp -a` for an equal second tree.
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -45,15 +45,16 @@ std::string FileName(long i) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: make_tree ROOT FILES DIRS\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: make_tree ROOT FILES DIRS [SIZE]\n");
     return 2;
   }
   const std::string root = argv[1];
   const long files = std::atol(argv[2]);
   const long dirs = std::atol(argv[3]);
-  if (files < 0 || dirs < 1) {
-    std::fprintf(stderr, "make_tree: FILES must be >= 0 and DIRS >= 1\n");
+  const long size = argc == 5 ? std::atol(argv[4]) : -1;
+  if (files < 0 || dirs < 1 || (argc == 5 && size < 0)) {
+    std::fprintf(stderr, "make_tree: FILES and SIZE must be >= 0 and DIRS >= 1\n");
     return 2;
   }
   std::vector<std::string> paths(static_cast<std::size_t>(dirs));
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
   }
   for (long i = 0; i < files; ++i) {
     const std::string path = paths[static_cast<std::size_t>(i % dirs)] + "/" + FileName(i);
-    if (!WriteFile(path, (i * 7919) % 4096, kFirstTime + 2 * i)) {
+    if (!WriteFile(path, size >= 0 ? size : (i * 7919) % 4096, kFirstTime + 2 * i)) {
       std::perror(path.c_str());
       return 1;
     }

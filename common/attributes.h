@@ -25,4 +25,12 @@ constexpr std::uint32_t kMaskEverything = kMaskAllFiles | kAttrVolume | kAttrDir
 // directory walks). Ignoring it changes nothing but the cost.
 constexpr std::uint32_t kSearchDirectoriesOnly = 0x80000000u;
 
+// A search hint: the caller looks at no hidden, system or archive bit of
+// what the search returns (its filters take either value), so a platform
+// may leave unread the flags it keeps apart from the entry, one more lookup
+// per entry, and report none of them (a name's leading "." still reports
+// hidden). Honoured only where the mask takes hidden and system entries
+// alike, so that the entries returned stay the same.
+constexpr std::uint32_t kSearchWithoutStoredFlags = 0x40000000u;
+
 }  // namespace velqo

@@ -22,37 +22,40 @@ constexpr int kLookupsBeforeIndex = 2;
 bool DirListing::ReadAt(int dir_fd) {
   const int fd = openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  DIR* d = fdopendir(fd);
-  if (d == nullptr) {
-    const int err = errno;
-    close(fd);
-    errno = err;
-    return false;
-  }
-  errno = 0;
-  ReadFrom(d);
+  const bool ok = ReadOpen(fd);
   const int err = errno;
-  closedir(d);
+  close(fd);
   errno = err;
-  return err == 0;
+  return ok;
 }
 
-void DirListing::ReadFrom(DIR* d) {
-  // errno tells a failed read from the end of the directory.
-  errno = 0;
-  while (const struct dirent* e = readdir(d)) {
-    const std::string_view name = e->d_name;
-    if (name == "." || name == "..") continue;
-    if (IsTemporaryName(name)) {
-      temporaries_.emplace_back(name);
-      continue;
+bool DirListing::ReadOpen(int fd) {
+  // The kernel's records read straight into a buffer of our own: a
+  // directory stream would first check the handle again and allocate a
+  // buffer of its own for every directory.
+  alignas(8) char buffer[32768];
+  for (;;) {
+    const ssize_t n = getdents64(fd, buffer, sizeof buffer);
+    if (n < 0) return false;
+    if (n == 0) break;
+    for (ssize_t at = 0; at < n;) {
+      const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
+      at += e->d_reclen;
+      const std::string_view name = e->d_name;
+      if (name == "." || name == "..") continue;
+      if (IsTemporaryName(name)) {
+        temporaries_.emplace_back(name);
+        continue;
+      }
+      if (name.find('\\') != std::string_view::npos) {
+        unusable_.push_back(Unusable{std::string(name), e->d_type});
+        continue;
+      }
+      Append(name, e->d_type);
     }
-    if (name.find('\\') != std::string_view::npos) {
-      unusable_.push_back(Unusable{std::string(name), e->d_type});
-      continue;
-    }
-    Append(name, e->d_type);
   }
+  errno = 0;
+  return true;
 }
 
 void DirListing::Append(std::string_view name, unsigned char type) {

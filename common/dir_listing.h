@@ -21,8 +21,9 @@ class DirListing {
   // (they cannot be Windows names; unusable() keeps them). False with errno
   // when the directory cannot be read.
   bool ReadAt(int dir_fd);
-  // The same from a directory stream opened by the caller.
-  void ReadFrom(DIR* d);
+  // The same from a directory opened for reading by the caller (fd is
+  // read to its end and left open).
+  bool ReadOpen(int fd);
 
   // How many names equal name ignoring case; *first is the first of them
   // in directory order.

@@ -26,6 +26,25 @@ std::uint32_t PackFields(const LocalTime& t) {
   return (date << 16) | time;
 }
 
+// A time stamp packed with the local times that to_local gives.
+template <typename ToLocal>
+std::uint32_t PackTimespec(const std::timespec& ts, ToLocal&& to_local) {
+  // Round up before converting, so that the daylight-saving rule applied is
+  // the one of the rounded moment.
+  // Far outside the range in any time zone (and never overflowing below).
+  if (ts.tv_sec < 0) return PackFields(kEarliest);
+  if (ts.tv_sec > 5000000000LL) return PackFields(kLatest);
+  std::time_t when = ts.tv_sec;
+  if (ts.tv_nsec > 0) ++when;
+  LocalTime t;
+  if (!to_local(when, &t)) return PackFields(kLatest);
+  if (t.second % 2 != 0) {
+    ++when;
+    if (!to_local(when, &t)) return PackFields(kLatest);
+  }
+  return PackFields(Clamped(t));
+}
+
 }  // namespace
 
 std::uint32_t PackDosTime(const LocalTime& given) {
@@ -69,21 +88,59 @@ LocalTime UnpackDosTime(std::uint32_t packed) {
   return t;
 }
 
-std::uint32_t DosTimeFromTimespec(const std::timespec& ts) {
-  // Round up before converting, so that the daylight-saving rule applied is
-  // the one of the rounded moment.
-  // Far outside the range in any time zone (and never overflowing below).
-  if (ts.tv_sec < 0) return PackFields(kEarliest);
-  if (ts.tv_sec > 5000000000LL) return PackFields(kLatest);
-  std::time_t when = ts.tv_sec;
-  if (ts.tv_nsec > 0) ++when;
-  LocalTime t;
-  if (!LocalFromTime(when, &t)) return PackFields(kLatest);
-  if (t.second % 2 != 0) {
-    ++when;
-    if (!LocalFromTime(when, &t)) return PackFields(kLatest);
+std::uint32_t DosTimeFromTimespec(const std::timespec& ts) { return PackTimespec(ts, LocalFromTime); }
+
+namespace {
+
+// The local time of when, read as UTC shifted by offset.
+LocalTime Shifted(std::time_t when, long offset) {
+  const std::int64_t local = static_cast<std::int64_t>(when) + offset;
+  std::int64_t days = local / kSecondsPerDay;
+  std::int64_t seconds = local % kSecondsPerDay;
+  if (seconds < 0) {
+    seconds += kSecondsPerDay;
+    --days;
   }
-  return PackFields(Clamped(t));
+  LocalTime t;
+  CivilFromDays(days, &t.year, &t.month, &t.day);
+  t.hour = static_cast<int>(seconds / 3600);
+  t.minute = static_cast<int>(seconds / 60 % 60);
+  t.second = static_cast<int>(seconds % 60);
+  return t;
+}
+
+// Whether localtime's reading tm of a moment is t.
+bool ReadsAs(const std::tm& tm, const LocalTime& t) {
+  return tm.tm_year + 1900 == t.year && tm.tm_mon + 1 == t.month && tm.tm_mday == t.day && tm.tm_hour == t.hour &&
+         tm.tm_min == t.minute && tm.tm_sec == t.second;
+}
+
+}  // namespace
+
+bool DosTimeConverter::Local(std::time_t when, LocalTime* out) {
+  const std::int64_t day = when / kSecondsPerDay;  // when is never negative here
+  if (day != day_) {
+    // The day is uniform when its first and last seconds have the same
+    // offset and both read as that offset says (a zone that counts leap
+    // seconds does not).
+    day_ = day;
+    uniform_ = false;
+    const std::time_t first = static_cast<std::time_t>(day * kSecondsPerDay);
+    const std::time_t last = first + static_cast<std::time_t>(kSecondsPerDay - 1);
+    std::tm a{};
+    std::tm b{};
+    if (localtime_r(&first, &a) != nullptr && localtime_r(&last, &b) != nullptr && a.tm_gmtoff == b.tm_gmtoff) {
+      offset_ = a.tm_gmtoff;
+      uniform_ = ReadsAs(a, Shifted(first, offset_)) && ReadsAs(b, Shifted(last, offset_));
+    }
+  }
+  if (!uniform_) return LocalFromTime(when, out);
+  *out = Shifted(when, offset_);
+  return true;
+}
+
+std::uint32_t DosTimeConverter::FromTimespec(const std::timespec& ts) {
+  return PackTimespec(ts, [this](std::time_t when, LocalTime* out) { return Local(when, out); });
 }
 
 long double DateTimeValue(const LocalTime& t) {

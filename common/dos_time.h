@@ -28,6 +28,22 @@ LocalTime UnpackDosTime(std::uint32_t packed);
 // 2107 give 2107-12-31 23:59:58.
 std::uint32_t DosTimeFromTimespec(const std::timespec& ts);
 
+// DosTimeFromTimespec for the many time stamps of one directory search:
+// where one offset from UTC holds for a whole (UTC) day, the local times of
+// that day are worked out from it instead of looking up the rules for each
+// stamp. The time zone must not change while one converter is in use.
+class DosTimeConverter {
+ public:
+  std::uint32_t FromTimespec(const std::timespec& ts);
+
+ private:
+  bool Local(std::time_t when, LocalTime* out);
+
+  std::int64_t day_ = -1;  // the UTC day the offset below was checked for
+  bool uniform_ = false;   // one offset holds for every second of day_
+  long offset_ = 0;        // seconds east of UTC
+};
+
 // Day count with fraction (days since 1899-12-30, the usual date-time value)
 // for comparisons in days; long double as the update engine compares with a
 // tolerance of 0.0000347 days.

@@ -130,14 +130,31 @@ std::uint32_t AttributeStore::ReadEntry(int dir_fd, std::string_view dir_host, c
   return ReadPlace(Place(dir_fd, at_name, dir_host), st, name, nullptr);
 }
 
+namespace {
+
+// The bits the entry's own stat and name give.
+std::uint32_t OwnBits(const struct stat& st, bool dot) {
+  // A link is one entry of its own, never the directory it may point to.
+  if (S_ISLNK(st.st_mode)) return kAttrReparsePoint | (dot ? std::uint32_t{kAttrHidden} : 0u);
+  std::uint32_t value = S_ISDIR(st.st_mode) ? std::uint32_t{kAttrDirectory} : 0u;
+  if ((st.st_mode & S_IWUSR) == 0) value |= kAttrReadOnly;
+  if (dot) value |= kAttrHidden;
+  return value;
+}
+
+}  // namespace
+
+std::uint32_t AttributeStore::ReadWithoutFlags(const struct stat& st, std::string_view name) {
+  const std::uint32_t value = OwnBits(st, IsDotName(name));
+  return value == 0 ? kAttrNormal : value;
+}
+
 std::uint32_t AttributeStore::ReadPlace(const Place& place, const struct stat& st, std::string_view name,
                                         const StoredValue* stored) {
   const bool dot = IsDotName(name);
-  // A link is one entry of its own, never the directory it may point to.
-  if (S_ISLNK(st.st_mode)) return kAttrReparsePoint | (dot ? std::uint32_t{kAttrHidden} : 0u);
+  if (S_ISLNK(st.st_mode)) return OwnBits(st, dot);
   const bool is_dir = S_ISDIR(st.st_mode);
-  std::uint32_t value = is_dir ? std::uint32_t{kAttrDirectory} : 0u;
-  if ((st.st_mode & S_IWUSR) == 0) value |= kAttrReadOnly;
+  std::uint32_t value = OwnBits(st, dot);
   std::uint32_t fat = 0;
   if (IsVfat(place, st.st_dev) && ReadFatAttributes(place.dir_fd(), place.name(), st, &fat)) {
     value |= fat & kStoredFlags;
@@ -156,7 +173,6 @@ std::uint32_t AttributeStore::ReadPlace(const Place& place, const struct stat& s
     }
     value |= ParseStoredFlags(text, size, is_dir);
   }
-  if (dot) value |= kAttrHidden;
   return value == 0 ? kAttrNormal : value;
 }
 

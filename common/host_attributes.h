@@ -46,6 +46,10 @@ class AttributeStore {
   // name (a top directory is reached as "." of its own handle).
   std::uint32_t ReadEntry(int dir_fd, std::string_view dir_host, const char* at_name, std::string_view name,
                           const struct stat& st);
+  // What the entry itself tells, without the flags kept apart from it:
+  // directory, read-only, a link, hidden for a leading ".". For searches
+  // whose caller looks at no other flag.
+  static std::uint32_t ReadWithoutFlags(const struct stat& st, std::string_view name);
   // Sets read-only, hidden, system and archive (0 or 128: all cleared).
   // Fails when a flag cannot be stored on that entry or file system.
   Status Write(const std::string& host, const struct stat& st, std::string_view name, std::uint32_t attributes);

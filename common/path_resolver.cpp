@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 
 #include "common/platform_ops.h"
 
@@ -17,6 +19,9 @@ constexpr std::size_t kMaxPrefixes = 256;
 constexpr std::size_t kMaxListings = 16;
 // How old a listing may be to stand in for a search's own read.
 constexpr std::chrono::milliseconds kRecentListing{1000};
+// How long before a reading a directory's last change must lie for the
+// reading to answer lookups without trying the exact name first.
+constexpr time_t kSettledSeconds = 2;
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -208,21 +213,28 @@ Status PathResolver::Enter(const Reached& dir, const Found& found, bool follow, 
   return Status::Ok();
 }
 
+bool PathResolver::CachedDirectory(const std::string& key, Reached* at) {
+  auto it = prefixes_.find(key);
+  if (it == prefixes_.end()) return false;
+  // Still the directory that was reached through handles: a name on the
+  // way swapped for a link (or a directory moved) shows another identity,
+  // and so does the directory's own name swapped for a link to it.
+  struct stat now;
+  if (fstatat(AT_FDCWD, it->second.host.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && it->second.dir->SameAs(now)) {
+    *at = it->second;
+    at->st = now;
+    at->st_known = true;
+    return true;
+  }
+  prefixes_.erase(it);
+  return false;
+}
+
 std::size_t PathResolver::CachedStart(const std::vector<std::string>& keys, std::size_t from, Reached* at) {
   // Only directories above the last name are taken from the cache, so the
   // last name itself is always looked at afresh.
   for (std::size_t k = keys.empty() ? 0 : keys.size() - 1; k > from; --k) {
-    auto it = prefixes_.find(keys[k - 1]);
-    if (it == prefixes_.end()) continue;
-    // Still the directory that was reached through handles: a name on the
-    // way swapped for a link (or a directory moved) shows another identity.
-    struct stat now;
-    if (stat(it->second.host.c_str(), &now) == 0 && it->second.dir->SameAs(now)) {
-      *at = it->second;
-      at->st = now;
-      return k;
-    }
-    prefixes_.erase(it);
+    if (CachedDirectory(keys[k - 1], at)) return k;
   }
   return 0;
 }
@@ -236,10 +248,47 @@ void PathResolver::Listing::Take(const struct stat& st) {
   ino = st.st_ino;
   mtime = st.st_mtim;
   ctime = st.st_ctim;
+  // A change made after the read gets a later time than the last one
+  // only when the last one lies more than a tick of the file system's
+  // clock (two seconds on FAT) before the read.
+  struct timespec now {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const time_t last = std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
+  settled = now.tv_sec - last > kSettledSeconds;
+}
+
+bool PathResolver::FindInSettledListing(const Reached& dir, const std::string& name, Lookup* result,
+                                        Found* found) {
+  // The layer's temporary files are left out of listings but found by name.
+  if (!dir.st_known || IsTemporaryName(name)) return false;
+  auto it = listings_.find(dir.host);
+  if (it == listings_.end() || !it->second.settled || !it->second.Matches(dir.st)) return false;
+  DirListing& names = it->second.names;
+  std::string_view match;
+  const int count = names.Matches(name, &match);
+  if (count == 0) {
+    *result = Lookup::kMissing;
+    return true;
+  }
+  if (count > 1) {
+    // Twins: only an exact name is found; the slower way says why not.
+    std::vector<std::string> all;
+    names.AllMatches(name, &all);
+    if (std::find(all.begin(), all.end(), name) == all.end()) return false;
+    match = name;
+  }
+  found->name = match;
+  if (fstatat(dir.dir->fd(), found->name.c_str(), &found->st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  it->second.last_use = ++use_clock_;
+  *result = Lookup::kFound;
+  return true;
 }
 
 Status PathResolver::FindEntry(const Reached& dir, const std::string& name, Lookup* result, Found* found) {
   *result = Lookup::kMissing;
+  // A directory unchanged since a settled reading of it tells at once
+  // which entry the name stands for, if any.
+  if (FindInSettledListing(dir, name, result, found)) return Status::Ok();
   if (fstatat(dir.dir->fd(), name.c_str(), &found->st, AT_SYMLINK_NOFOLLOW) == 0) {
     found->name = name;
     *result = Lookup::kFound;
@@ -294,6 +343,15 @@ PathResolver::Listing* PathResolver::CurrentListing(const Reached& reached) {
 Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>* names) {
   names->clear();
   if (path.IsRoot()) return Status::Ok();
+  // The directory holding the name is mostly one reached moments ago.
+  Reached cached;
+  if (path.parts.size() >= 2 && CachedDirectory(path.Parent().Format(), &cached)) {
+    Listing* listing = CurrentListing(cached);
+    if (listing == nullptr) return Status::FromErrno(errno, "read " + cached.host);
+    std::string_view first;
+    if (listing->names.Matches(path.parts.back(), &first) > 1) listing->names.AllMatches(path.parts.back(), names);
+    return Status::Ok();
+  }
   ResolvedPath parent;
   Status st = Resolve(path.Parent(), &parent);
   if (!st.ok()) return st;
@@ -311,6 +369,19 @@ Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>
   std::string_view first;
   if (listing->names.Matches(path.parts.back(), &first) > 1) listing->names.AllMatches(path.parts.back(), names);
   return Status::Ok();
+}
+
+DirRef PathResolver::CachedDirectoryOf(const WindowsPath& path, std::string* host, struct stat* st) {
+  bool follow = false;
+  const Top* top = TopFor(path, &follow);
+  // A top has a handle of its own; the cache holds what lies below one.
+  if (top != nullptr && top->windows.parts.size() >= path.parts.size()) return nullptr;
+  if (path.parts.empty()) return nullptr;
+  Reached at;
+  if (!CachedDirectory(path.Format(), &at)) return nullptr;
+  *host = at.host;
+  *st = at.st;
+  return at.dir;
 }
 
 const DirListing* PathResolver::RecentListing(const std::string& dir, const struct stat& dir_st) {

@@ -85,6 +85,12 @@ class PathResolver {
   // A directory at host path (and everything below it) was removed or renamed.
   void ForgetTree(const std::string& host);
 
+  // The handle of the directory path names when a resolution entered it
+  // moments ago and path still leads to it (host and a stat taken now in
+  // *host and *st); nullptr otherwise. For reading the directory: its own
+  // name is not looked at again.
+  DirRef CachedDirectoryOf(const WindowsPath& path, std::string* host, struct stat* st);
+
   // The listing of dir that a resolution read moments ago, when dir_st (a
   // stat taken now) shows the directory unchanged since and the layer has
   // changed nothing in it: a search of dir may take its names instead of
@@ -101,6 +107,9 @@ class PathResolver {
     struct timespec ctime {};
     std::chrono::steady_clock::time_point read_at;
     std::uint64_t last_use = 0;  // the least recently used goes first
+    // Read well after the directory last changed: any later change gives
+    // it other times, so while they are unchanged the names are complete.
+    bool settled = false;
     DirListing names;
 
     bool Matches(const struct stat& st) const;
@@ -133,6 +142,12 @@ class PathResolver {
   // How many names of a path (keys: the Windows form of each prefix) a
   // cached directory that is still there resolves (at least from).
   std::size_t CachedStart(const std::vector<std::string>& keys, std::size_t from, Reached* at);
+  // The cached directory of a Windows prefix key, when it is still the one
+  // that path leads to (a stat taken now in at->st).
+  bool CachedDirectory(const std::string& key, Reached* at);
+  // FindEntry from a settled listing of dir known to be current; false
+  // when there is none (or it does not settle the question).
+  bool FindInSettledListing(const Reached& dir, const std::string& name, Lookup* result, Found* found);
   // The entry of dir matching name: exactly, else the one entry equal to it
   // ignoring case. Fails on two or more such entries, or when dir cannot
   // be searched.

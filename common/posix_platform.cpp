@@ -151,6 +151,14 @@ std::uint32_t PosixPlatform::DosTimeOf(const struct stat& st) const {
   return DosTimeFromTimespec(t);
 }
 
+std::uint32_t PosixPlatform::DosTimeOf(const struct stat& st, DosTimeConverter* converter) const {
+  const struct timespec ts = RealMtime(st);
+  std::timespec t{};
+  t.tv_sec = ts.tv_sec;
+  t.tv_nsec = ts.tv_nsec;
+  return converter->FromTimespec(t);
+}
+
 Status PosixPlatform::HostToWindows(std::string_view host, std::string* windows) const {
   std::string out;
   if (!drives_.ToWindows(host, &out)) {

@@ -95,6 +95,8 @@ class PosixPlatform final : public Platform {
 
   // The last-write time to report: a pending copy's real one.
   std::uint32_t DosTimeOf(const struct stat& st) const;
+  // The same for one of many entries of a search.
+  std::uint32_t DosTimeOf(const struct stat& st, DosTimeConverter* converter) const;
   struct timespec RealMtime(const struct stat& st) const;
   // Host path to Windows form (kTooLong, kInvalidArgument).
   Status HostToWindows(std::string_view host, std::string* windows) const;
@@ -109,6 +111,11 @@ class PosixPlatform final : public Platform {
   // The entries of names (a reading of the directory open as dir_fd) that
   // match last and mask, in directory order. Fails when an entry cannot be
   // examined: a listing is complete or it is an error.
+  // The search of a directory open as dir (host path host, stat dir_st),
+  // which gives no "." and "..".
+  Status SearchOpenDirectory(const DirHandle& dir, const std::string& host, const struct stat& dir_st,
+                             const std::string& dir_text, std::string_view last, std::uint32_t mask,
+                             std::vector<FindData>* found, std::vector<std::string>* unusable);
   Status CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev, const DirListing& names,
                         std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
 

@@ -50,6 +50,10 @@ struct EntryProbe {
 
 constexpr dev_t kNoDevice = static_cast<dev_t>(-1);
 
+// Entries of one search from which their lookups are shared with the helper
+// thread.
+constexpr std::size_t kSharedSearch = 1000;
+
 // The lookups of the entry name of dir_fd: its lstat and, for a file or
 // directory on device flags_dev (where the flags are in the stored value),
 // the stored value. A plain file is left out of a search for directories
@@ -72,6 +76,13 @@ void ProbeEntry(int dir_fd, const char* name, bool directories_only, dev_t flags
 bool Excluded(std::uint32_t attributes, std::uint32_t mask) {
   constexpr std::uint32_t kSpecial = kAttrHidden | kAttrSystem | kAttrVolume | kAttrDirectory;
   return (attributes & kSpecial & ~mask) != 0;
+}
+
+// Whether the caller's hint lets the flags kept apart from the entries go
+// unread: only when no entry is excluded for them.
+bool WithoutStoredFlags(std::uint32_t mask) {
+  constexpr std::uint32_t kTakesAll = kAttrHidden | kAttrSystem;
+  return (mask & kSearchWithoutStoredFlags) != 0 && (mask & kTakesAll) == kTakesAll;
 }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -148,6 +159,19 @@ static int OpenForSearch(const ResolvedPath& r, Status* status) {
 Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,
                                       std::vector<FindData>* found, std::vector<std::string>* unusable) {
   const std::string dir_text = dir_part.empty() ? current_dir_ : std::string(dir_part);
+  const bool wants_dots = !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".");
+  if (!wants_dots) {
+    // A directory a lookup has just entered (is there an option file in
+    // it?) is searched through the handle that lookup opened.
+    WindowsPath parsed;
+    std::string host;
+    struct stat dir_st;
+    if (ParseWindowsPath(dir_text, current_dir_, &parsed).ok()) {
+      if (const DirRef cached = resolver_.CachedDirectoryOf(parsed, &host, &dir_st)) {
+        return SearchOpenDirectory(*cached, host, dir_st, dir_text, last, mask, found, unusable);
+      }
+    }
+  }
   ResolvedPath dir;
   Status st = Locate(dir_text, &dir);
   if (!st.ok()) return st;
@@ -164,16 +188,8 @@ Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_vie
   // need not be read again.
   const DirListing* names = resolver_.RecentListing(dir.host, dir_st);
   DirListing read_now;
-  DIR* d = nullptr;
   if (names == nullptr) {
-    d = fdopendir(fd);
-    if (d == nullptr) {
-      st = Status::FromErrno(errno, "search " + dir_text);
-      close(fd);
-      return st;
-    }
-    read_now.ReadFrom(d);
-    if (errno != 0) st = Status::FromErrno(errno, "search " + dir_text);
+    if (!read_now.ReadOpen(fd)) st = Status::FromErrno(errno, "search " + dir_text);
     names = &read_now;
   }
   // Leftovers of runs that died are cleared whenever their directory is
@@ -192,11 +208,26 @@ Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_vie
   }
   if (st.ok()) st = CollectEntries(fd, "/proc/self/fd/" + std::to_string(fd), dir_st.st_dev, *names, last, mask, found);
   if (st.ok()) *unusable = UnusableNames(fd, *names, last, mask);
-  if (d != nullptr) {
-    closedir(d);
-  } else {
-    close(fd);
+  close(fd);
+  return st;
+}
+
+Status PosixPlatform::SearchOpenDirectory(const DirHandle& dir, const std::string& host, const struct stat& dir_st,
+                                          const std::string& dir_text, std::string_view last, std::uint32_t mask,
+                                          std::vector<FindData>* found, std::vector<std::string>* unusable) {
+  const DirListing* names = resolver_.RecentListing(host, dir_st);
+  DirListing read_now;
+  if (names == nullptr) {
+    const int fd = openat(dir.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && read_now.ReadOpen(fd);
+    const int err = errno;
+    if (fd >= 0) close(fd);
+    if (!ok) return Status::FromErrno(err, "search " + dir_text);
+    names = &read_now;
   }
+  if (!names->temporaries().empty()) RemoveLeftoverTemporaries(dir.fd(), names->temporaries());
+  Status st = CollectEntries(dir.fd(), dir.ProcPath(), dir_st.st_dev, *names, last, mask, found);
+  if (st.ok()) *unusable = UnusableNames(dir.fd(), *names, last, mask);
   return st;
 }
 
@@ -209,27 +240,47 @@ Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, de
     if (LeftOutByType(names.Type(i), directories_only) || !MatchesWildcard(last, names.Name(i))) continue;
     picked.push_back(i);
   }
-  // The two lookups of every entry, shared with the helper thread; what
-  // they found is then taken in directory order.
-  const dev_t flags_dev = attributes_.KeepsFlagsInStoredValue(dir_host, dir_dev) ? dir_dev : kNoDevice;
+  const bool without_flags = WithoutStoredFlags(mask);
+  const dev_t flags_dev =
+      !without_flags && attributes_.KeepsFlagsInStoredValue(dir_host, dir_dev) ? dir_dev : kNoDevice;
+  DosTimeConverter times;
+  // What the lookups of one entry found, taken into the results.
+  const auto take = [&](const char* name, const EntryProbe& probe) {
+    if (probe.error != 0) {
+      errno = probe.error;
+      return Status::FromErrno(probe.error, name);
+    }
+    if (!probe.found || !IsListable(probe.st)) return Status::Ok();
+    const std::uint32_t attributes =
+        without_flags ? AttributeStore::ReadWithoutFlags(probe.st, name)
+                      : attributes_.ReadAt(dir_fd, dir_host, name, probe.st, probe.stored_read ? &probe.stored : nullptr);
+    if (Excluded(attributes, mask)) return Status::Ok();
+    const bool is_dir = S_ISDIR(probe.st.st_mode);
+    found->push_back(FindData{std::string(name), attributes,
+                              is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st, &times)});
+    return Status::Ok();
+  };
+  found->reserve(found->size() + picked.size());
+  if (picked.size() < kSharedSearch) {
+    // Waking a second thread costs more than the lookups of an ordinary
+    // directory, and on a busy machine it only takes a processor from
+    // someone else.
+    EntryProbe probe;
+    for (const std::size_t i : picked) {
+      probe = EntryProbe{};
+      ProbeEntry(dir_fd, names.Name(i), directories_only, flags_dev, &probe);
+      if (Status st = take(names.Name(i), probe); !st.ok()) return st;
+    }
+    return Status::Ok();
+  }
+  // The lookups of a large directory are shared with the helper thread;
+  // what they found is then taken in directory order.
   std::vector<EntryProbe> probes(picked.size());
   helper_.ForEach(picked.size(), [&](std::size_t k) {
     ProbeEntry(dir_fd, names.Name(picked[k]), directories_only, flags_dev, &probes[k]);
   });
   for (std::size_t k = 0; k < picked.size(); ++k) {
-    const EntryProbe& probe = probes[k];
-    if (probe.error != 0) {
-      errno = probe.error;
-      return Status::FromErrno(probe.error, names.Name(picked[k]));
-    }
-    if (!probe.found || !IsListable(probe.st)) continue;
-    const char* name = names.Name(picked[k]);
-    const std::uint32_t attributes =
-        attributes_.ReadAt(dir_fd, dir_host, name, probe.st, probe.stored_read ? &probe.stored : nullptr);
-    if (Excluded(attributes, mask)) continue;
-    const bool is_dir = S_ISDIR(probe.st.st_mode);
-    found->push_back(FindData{std::string(name), attributes,
-                              is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st)});
+    if (Status st = take(names.Name(picked[k]), probes[k]); !st.ok()) return st;
   }
   return Status::Ok();
 }

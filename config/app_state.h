@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,9 +99,10 @@ struct AppState {
   // The directory pair being worked on.
   PathText Path1;
   PathText Path2;
-  // Path2 as a walk's new directories are to be spelled on disk (the
-  // spelling of their Dir 1 counterparts); empty outside walks.
-  std::string Path2Spelling;
+  // Gives Path2 as a walk's new directories are to be spelled on disk (the
+  // spelling of their Dir 1 counterparts), asked only when one is made;
+  // empty outside walks.
+  std::function<std::string()> Path2Spelling;
   // The current file action's two files and their descriptions.
   PathText File1Path;
   PathText File2Path;

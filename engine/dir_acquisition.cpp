@@ -72,7 +72,11 @@ namespace {
 // ones left out are known too; false when dir cannot be read.
 bool ReadSubdirectories(AppState& s, const std::string& dir, std::vector<FindData>* found) {
   std::unique_ptr<DirSearch> search;
-  const std::uint32_t mask = kAttrDirectory | kAttrHidden | kAttrSystem | kSearchDirectoriesOnly;
+  const OptionSet& o = s.opt.ActiveOptions;
+  // Directories of every flag are taken: their flags need no reading.
+  const bool flags_unused = OptionOn(o.IncHidDir) && OptionOn(o.IncSysDir) && OptionOn(o.IncArcDir);
+  const std::uint32_t mask = kAttrDirectory | kAttrHidden | kAttrSystem | kSearchDirectoriesOnly |
+                             (flags_unused ? kSearchWithoutStoredFlags : 0u);
   if (!s.fs.FindFirst(SearchPattern(dir), mask, &search).ok() || !search) return false;
   for (const std::string& name : search->Unusable()) ReportUnusableName(s, dir, name);
   FindData entry;

@@ -42,6 +42,12 @@ bool FileList::Add(const FindData& entry) {
   return true;
 }
 
+std::uint32_t FileSearchMask(const OptionSet& o) {
+  // Filters that take either value of a flag look at none of them.
+  const bool flags_unused = o.HiddenFilter == 2 && o.SystemFilter == 2 && o.ArchiveFilter == 2;
+  return kMaskAllFiles | (flags_unused ? kSearchWithoutStoredFlags : 0u);
+}
+
 namespace {
 
 enum class ReadResult { kRead, kPathNotFound, kUnreadable, kTooMany };
@@ -58,7 +64,7 @@ struct DirRead {
 // filtering.
 ReadResult ReadEntries(AppState& s, std::string_view dir, DirRead* read) {
   std::unique_ptr<DirSearch> search;
-  const Status status = s.fs.FindFirst(SearchPattern(dir), kMaskAllFiles, &search);
+  const Status status = s.fs.FindFirst(SearchPattern(dir), FileSearchMask(s.opt.ActiveOptions), &search);
   if (status.code() == Status::Code::kFileNotFound) return ReadResult::kRead;  // nothing matched
   if (status.code() == Status::Code::kPathNotFound) return ReadResult::kPathNotFound;
   if (!status.ok() || search == nullptr) return ReadResult::kUnreadable;

@@ -61,6 +61,10 @@ struct PairLists {
 // directory once into its list. May set PairStopped and EndRunRequested.
 void LoadFileArrays(AppState& s, PairLists& lists);
 
+// The search mask of a directory's files: every file, without the flags
+// that no attribute filter of o looks at.
+std::uint32_t FileSearchMask(const OptionSet& o);
+
 // What the filter needs besides the entry: whether the directory lies on
 // the purge drive, and "now" (read once per directory, when ages count).
 struct AdmitContext {

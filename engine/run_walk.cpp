@@ -71,11 +71,14 @@ void ReconcileOne(AppState& s, std::string_view path1, const std::string& path2,
     return;
   }
   if (!top) {
-    const std::string spelled1 = SpelledOnDisk(s, path1, root1);
-    if (!spelled1.empty()) s.Path2Spelling = CounterpartOf(spelled1, root1, root2);
+    // Read from disk only when the Dir 2 directory has to be made.
+    s.Path2Spelling = [&s, path1, root1, root2] {
+      const std::string spelled1 = SpelledOnDisk(s, path1, root1);
+      return spelled1.empty() ? spelled1 : CounterpartOf(spelled1, root1, root2);
+    };
   }
   ReconcileCurrentPair(s);
-  s.Path2Spelling.clear();
+  s.Path2Spelling = nullptr;
 }
 
 // Reconciles entries start..count-1 of the walk while no end of the walk

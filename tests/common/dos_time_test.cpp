@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/posix_platform.h"
 #include "tests/support/sandbox.h"
@@ -120,6 +121,35 @@ TEST(DosTimeTest, SetLastWriteTimeReadsBackInSummerAndWinter) {
   FindData entry;
   ASSERT_TRUE(search->Next(&entry));
   EXPECT_EQ(Text(UnpackDosTime(entry.dos_time)), "2021-07-01 14:00:00");
+}
+
+// Many time stamps converted in a row give what each converted alone
+// gives: across daylight-saving changes (an hour, half an hour), in a zone
+// that counts leap seconds, at the clamps, and in any order.
+TEST(DosTimeTest, AConverterOfManyTimesAgreesWithSingleConversions) {
+  for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe",
+                           "right/Europe/London", "EST5EDT,M3.2.0,M11.1.0", "Asia/Kathmandu"}) {
+    ScopedTimeZone tz(zone);
+    DosTimeConverter converter;
+    std::vector<std::timespec> stamps;
+    // Every 997 seconds through a year with both changes, with fractions.
+    for (std::time_t t = 1583020800; t < 1614556800; t += 997) {
+      stamps.push_back(std::timespec{t, (t % 3 == 0) ? 500000000L : 0L});
+    }
+    // Around the clamps and the ends of whole days, and the edges.
+    for (const std::time_t t : {std::time_t{0}, std::time_t{315532799}, std::time_t{315532800},
+                                std::time_t{315619199}, std::time_t{4354819199}, std::time_t{4354819200},
+                                std::time_t{4354905599}, std::time_t{4354905600}, std::time_t{5000000000},
+                                std::time_t{1483228799}, std::time_t{1483228800}, std::time_t{-5}}) {
+      stamps.push_back(std::timespec{t, 0});
+      stamps.push_back(std::timespec{t, 1});
+    }
+    // Back and forth, as directory order gives them.
+    for (std::size_t i = 0; i + 1 < stamps.size(); i += 7) std::swap(stamps[i], stamps[stamps.size() - 1 - i]);
+    for (const std::timespec& ts : stamps) {
+      ASSERT_EQ(converter.FromTimespec(ts), DosTimeFromTimespec(ts)) << zone << " at " << ts.tv_sec << "." << ts.tv_nsec;
+    }
+  }
 }
 
 }  // namespace

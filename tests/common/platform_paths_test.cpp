@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <thread>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -326,6 +328,40 @@ TEST_F(PlatformPathsTest, CaseTwinsAreNeverPickedAmongButAnExactNameIs) {
   ASSERT_TRUE(fs->MoveFile("c:\\twins\\name.txt", "C:\\Twins\\Other.txt").ok());
   EXPECT_FALSE(EntryExists(*fs, "c:\\twins\\name.txt"));
   EXPECT_EQ(Host(*fs, "c:\\twins\\other.TXT"), dir + "/Other.txt");
+}
+
+// A directory whose last change lies well before it was read answers later
+// lookups from that reading; they must find exactly what a fresh look
+// would: exact names first, twins never picked among, and every change
+// since (by this layer or behind its back) seen.
+TEST_F(PlatformPathsTest, ASettledDirectoryAnswersLookupsAsAFreshLookWould) {
+  sandbox.WriteFile("C:\\Old\\Sub\\Mixed.TXT", "m");
+  sandbox.WriteFile("C:\\Old\\Sub\\Twin.txt", "1");
+  sandbox.WriteFile("C:\\Old\\Sub\\TWIN.txt", "2");
+  sandbox.MakeDir("C:\\Old\\Sub\\Photos");
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  auto fs = Make(sandbox.Config());
+  const std::string dir = sandbox.HostPath("C:\\Old\\Sub");
+  std::uint32_t attributes = 0;
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(Host(*fs, "c:\\old\\sub\\mixed.txt"), dir + "/Mixed.TXT");
+    EXPECT_EQ(Host(*fs, "c:\\old\\sub\\photos\\x"), dir + "/Photos/x");
+    EXPECT_EQ(fs->GetAttributes("c:\\old\\sub\\twin.txt", &attributes).code(), Status::Code::kAmbiguous);
+    EXPECT_EQ(Host(*fs, "c:\\old\\sub\\TWIN.txt"), dir + "/TWIN.txt");
+    EXPECT_FALSE(EntryExists(*fs, "c:\\old\\sub\\absent"));
+    std::vector<std::string> twins;
+    ASSERT_TRUE(fs->CaseTwins("c:\\old\\sub\\twin.txt", &twins).ok());
+    EXPECT_EQ(twins.size(), 2u);
+  }
+  // Behind the layer's back: an exact name appears beside its twin, and
+  // a missing one appears.
+  sandbox.MakeDir("C:\\Old\\Sub\\photos");
+  sandbox.WriteFile("C:\\Old\\Sub\\absent", "a");
+  EXPECT_EQ(Host(*fs, "c:\\old\\sub\\photos"), dir + "/photos");
+  EXPECT_TRUE(EntryExists(*fs, "c:\\old\\sub\\absent"));
+  // Through the layer: the twin goes, the other is found by any spelling.
+  ASSERT_TRUE(fs->DeleteFile("C:\\Old\\Sub\\Twin.txt").ok());
+  EXPECT_EQ(Host(*fs, "c:\\old\\sub\\twin.txt"), dir + "/TWIN.txt");
 }
 
 class PlatformProcessTest : public PlatformPathsTest {

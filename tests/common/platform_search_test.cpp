@@ -247,11 +247,78 @@ TEST_F(PlatformSearchTest, ADirectoriesOnlySearchGivesWhatAFullSearchGivesLessTh
   EXPECT_EQ(all.count(".dotfile"), 0u);
 }
 
+// A directory a lookup has entered is searched through that lookup's
+// handle only while its own name still leads to it: moved away and
+// replaced by a link to where it went, it is neither searched nor passed
+// through.
+TEST_F(PlatformSearchTest, AnEnteredDirectorySwappedForALinkToItIsNotSearched) {
+  sandbox.WriteFile("C:\\T\\Sub\\inside.txt", "i");
+  sandbox.MakeDir("C:\\Away");
+  std::uint32_t attributes = 0;
+  EXPECT_EQ(fs->GetAttributes("c:\\t\\sub\\options.upd", &attributes).code(), Status::Code::kFileNotFound);
+  EXPECT_EQ(Search("c:\\t\\sub\\*.*", kMaskAllFiles).size(), 1u);
+  const std::string sub = sandbox.HostPath("C:\\T\\Sub");
+  const std::string moved = sandbox.HostPath("C:\\Away\\Sub");
+  ASSERT_EQ(rename(sub.c_str(), moved.c_str()), 0);
+  ASSERT_EQ(symlink(moved.c_str(), sub.c_str()), 0);
+  std::unique_ptr<DirSearch> search;
+  EXPECT_EQ(fs->FindFirst("c:\\t\\sub\\*.*", kMaskAllFiles, &search).code(), Status::Code::kLinkRefused);
+  EXPECT_EQ(fs->GetAttributes("c:\\t\\sub\\inside.txt", &attributes).code(), Status::Code::kLinkRefused);
+  EXPECT_FALSE(fs->DeleteFile("c:\\t\\sub\\inside.txt").ok());
+  EXPECT_EQ(sandbox.ReadFile("C:\\Away\\Sub\\inside.txt"), "i");
+}
+
+// A caller that looks at no stored flag may have them left unread: the
+// same entries come back with the same sizes and times, and only what the
+// entry itself tells (directory, read-only, a link, a leading "."). A mask
+// that leaves out hidden or system entries still needs the flags, so there
+// the hint changes nothing.
+TEST_F(PlatformSearchTest, ASearchWithoutStoredFlagsKeepsTheEntriesAndTheirOwnBits) {
+  const bool stores_flags = StoresExtendedAttributes(sandbox.DriveDir('C'));
+  sandbox.WriteFile("C:\\F\\plain.txt", "p");
+  sandbox.WriteFile("C:\\F\\flagged.txt", "f");
+  sandbox.WriteFile("C:\\F\\ro.txt", "r");
+  sandbox.WriteFile("C:\\F\\.dot", "d");
+  sandbox.MakeDir("C:\\F\\Sub");
+  sandbox.SetReadOnly("C:\\F\\ro.txt", true);
+  ASSERT_EQ(symlink("plain.txt", sandbox.HostPath("C:\\F\\link").c_str()), 0);
+  if (stores_flags) {
+    ASSERT_TRUE(fs->SetAttributes("C:\\F\\flagged.txt", kAttrHidden | kAttrSystem).ok());
+  }
+
+  const auto full = Search("C:\\F\\*.*", kMaskEverything);
+  const auto lean = Search("C:\\F\\*.*", kMaskEverything | kSearchWithoutStoredFlags);
+  ASSERT_EQ(lean.size(), full.size());
+  constexpr std::uint32_t kStored = kAttrHidden | kAttrSystem | kAttrArchive;
+  for (std::size_t i = 0; i < full.size(); ++i) {
+    EXPECT_EQ(lean[i].name, full[i].name);
+    EXPECT_EQ(lean[i].size, full[i].size) << full[i].name;
+    EXPECT_EQ(lean[i].dos_time, full[i].dos_time) << full[i].name;
+    const bool dot = full[i].name[0] == '.' && full[i].name != "." && full[i].name != "..";
+    std::uint32_t own = full[i].attributes & ~kStored & ~kAttrNormal;
+    if (dot) own |= kAttrHidden;
+    EXPECT_EQ(lean[i].attributes, own == 0 ? std::uint32_t{kAttrNormal} : own) << full[i].name;
+  }
+  const auto lean_by_name = AttributesByName("C:\\F\\*.*", kMaskEverything | kSearchWithoutStoredFlags);
+  EXPECT_EQ(lean_by_name.at("ro.txt"), kAttrReadOnly);
+  EXPECT_EQ(lean_by_name.at("link"), kAttrReparsePoint);
+  EXPECT_EQ(lean_by_name.at("Sub"), kAttrDirectory);
+  EXPECT_EQ(lean_by_name.at(".dot"), kAttrHidden);
+
+  // Without hidden and system in the mask, a flagged file stays out.
+  const auto plain_mask = AttributesByName("C:\\F\\*.*", kAttrReadOnly | kAttrArchive | kSearchWithoutStoredFlags);
+  EXPECT_EQ(plain_mask.count("flagged.txt"), stores_flags ? 0u : 1u);
+  EXPECT_EQ(plain_mask.count("plain.txt"), 1u);
+  if (stores_flags) {
+    EXPECT_EQ(plain_mask.at("plain.txt"), kAttrArchive);
+  }
+}
+
 // Large directories have their entries looked at by two threads; what each
 // entry reports, and the order, must not depend on which one did it.
 TEST_F(PlatformSearchTest, EveryEntryOfALargeDirectoryReportsItsOwnValuesInDirectoryOrder) {
   const bool stores_flags = StoresExtendedAttributes(sandbox.DriveDir('D'));
-  constexpr int kFiles = 300;
+  constexpr int kFiles = 1200;
   for (int i = 0; i < kFiles; ++i) {
     const std::string path = "D:\\Big\\F" + std::to_string(i);
     sandbox.WriteFile(path, std::string(static_cast<std::size_t>(i), 'x'));

@@ -1,5 +1,10 @@
+#include <cstdio>
+#include <set>
+#include <string>
+
 #include "config/option_tables.h"
 #include "engine/file_lists.h"
+#include "tests/common/xattr_probe.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace velqo::testing {
@@ -161,6 +166,41 @@ TEST_F(FileListTest, AFilePathThatWouldNotFitIsReportedAndTheOthersGoOn) {
   EXPECT_TRUE(host.ShownContaining("Is Longer Than 256 Characters"));
   EXPECT_EQ(sandbox.ReadFile(dir2 + "\\s"), "short");
   EXPECT_FALSE(sandbox.Exists(dir2 + "\\" + std::string(12, 'x')));
+}
+
+// Flags kept apart from the files are read whenever one attribute filter
+// chooses a value, and only the files that filter takes are copied; with
+// every filter taking either value, every file is.
+TEST_F(FileListTest, StoredFlagsDecideWheneverAFilterChoosesAValue) {
+  if (!StoresExtendedAttributes(sandbox.DriveDir('C'))) GTEST_SKIP() << "no extended attributes";
+  opt().Add1To2 = 1;
+  opt().JFDI = 1;
+  File("C:\\A\\plain.txt", "p", Base());
+  File("C:\\A\\flagged.txt", "f", Base());
+  File("C:\\A\\noarch.txt", "n", Base());
+  ASSERT_TRUE(fs->SetAttributes("C:\\A\\flagged.txt", kAttrHidden | kAttrSystem).ok());
+  ASSERT_TRUE(fs->SetAttributes("C:\\A\\noarch.txt", kAttrNormal).ok());
+  const auto copied = [&] {
+    std::set<std::string> names;
+    for (const char* name : {"plain.txt", "flagged.txt", "noarch.txt"}) {
+      if (sandbox.Exists(std::string("D:\\B\\") + name)) names.insert(name);
+      std::remove(sandbox.HostPath(std::string("D:\\B\\") + name).c_str());
+    }
+    return names;
+  };
+  Run();
+  EXPECT_EQ(copied(), (std::set<std::string>{"plain.txt", "flagged.txt", "noarch.txt"}));
+  opt().ArchiveFilter = 1;
+  Run();
+  EXPECT_EQ(copied(), (std::set<std::string>{"plain.txt"}));
+  opt().ArchiveFilter = 2;
+  opt().HiddenFilter = 0;
+  Run();
+  EXPECT_EQ(copied(), (std::set<std::string>{"plain.txt", "noarch.txt"}));
+  opt().HiddenFilter = 2;
+  opt().SystemFilter = 1;
+  Run();
+  EXPECT_EQ(copied(), (std::set<std::string>{"flagged.txt"}));
 }
 
 }  // namespace
