@@ -16,12 +16,13 @@ enum CopyKind : int {
 };
 
 // Copies source over or beside target, settles the target's attributes,
-// reports failures (unless JFDI) and logs the entry.
-void CopyOneFile(AppState& s, std::string_view source, std::string_view target, int kind);
-
-// Renames a file about to be replaced to its backup name; side 0 is a Dir 1
-// file, 1 a Dir 2 file.
-void BackupFile(AppState& s, std::string_view path, int side);
+// reports failures (unless JFDI) and logs the entry. With backup, a file
+// replaced (kinds 0 and 1) keeps its present data under its backup name,
+// made in the same step as the copy: a copy that is declined, fails or is
+// interrupted leaves both the target and an earlier backup as they were.
+// A backup that cannot be made ("Cannot Back Up File") leaves the target
+// unreplaced. The backup's entry is logged before the copy's.
+void CopyOneFile(AppState& s, std::string_view source, std::string_view target, int kind, bool backup = false);
 
 // The backup path of a file (REPORT.TXT -> REPORT.~TX); false when the file
 // gets no backup (.BAK, an extension starting with "~").

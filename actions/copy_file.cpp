@@ -110,6 +110,53 @@ void SettleAttributes(AppState& s, std::string_view target, const Attributes& so
   (void)s.fs.SetAttributes(target, keep_own ? before.bits : source.bits);
 }
 
+void LogBackup(AppState& s, std::string_view path, std::string_view backup, std::string_view info, int side,
+               bool failed) {
+  const OptionSet& o = s.opt.ActiveOptions;
+  if (o.EnableLog != 1) return;
+  if (failed) {
+    WriteLogLine(s,
+                 "!! Could Not Create Backup File - The Following"
+                 " Action Could Not Be Completed !!");
+  }
+  if (o.Brief == 1 && !failed) return;
+  if (side == 0) {
+    WriteLogEntryLine(s, NamePart(path), info, "    was renamed to ");
+    WriteLogEntryLine(s, NamePart(backup), {}, {});
+  } else {
+    WriteLogEntryLine(s, NamePart(backup), kNoFileColumn, "    was renamed from ");
+    WriteLogEntryLine(s, NamePart(path), info, {});
+  }
+}
+
+// Copies over target while its present data stays under the backup name;
+// false when nothing changed. A backup that cannot be made leaves the
+// target unreplaced: replacing it anyway would lose the only old version.
+bool CopyWithBackup(AppState& s, std::string_view source, std::string_view target, std::string_view backup,
+                    int side) {
+  const Attributes from = AttributesOf(s.fs, source);
+  const std::string old_info = DescribeFile(s, target);
+  const bool had_old = old_info != kNoFileColumn;
+  bool backup_failed = false;
+  if (!s.fs.CopyFileWithBackup(source, target, backup, &backup_failed).ok()) {
+    if (backup_failed) {
+      if (s.opt.ActiveOptions.JFDI == 0) {
+        s.host.MessageBox("Cannot Back Up File", "Error", Icon::kWarning, Buttons::kOk);
+      }
+      LogBackup(s, target, backup, old_info, side, true);
+    } else {
+      Warn(s, CopyWarning(source, target));
+    }
+    return false;
+  }
+  s.flags.FileChanged = 1;
+  if (had_old) LogBackup(s, target, backup, old_info, side, false);
+  // The old file lives on as the backup; the target is a new file and
+  // takes the source's attributes.
+  SettleAttributes(s, target, from, Attributes{});
+  return true;
+}
+
 // Copies and settles the attributes; false when the copy failed.
 bool CopyAndSettle(AppState& s, std::string_view source, std::string_view target) {
   const Attributes from = AttributesOf(s.fs, source);
@@ -136,12 +183,17 @@ bool CopyAndSettle(AppState& s, std::string_view source, std::string_view target
 
 }  // namespace
 
-void CopyOneFile(AppState& s, std::string_view source, std::string_view target, int kind) {
+void CopyOneFile(AppState& s, std::string_view source, std::string_view target, int kind, bool backup) {
   s.host.PumpEvents();
   s.fs.SetErrorMode(kFailCriticalErrors);
   const bool wait = s.opt.ActiveOptions.ConfirmEveryFile == 1;
   if (wait) s.host.SetWaitCursor(true);
-  const bool copied = CopyAndSettle(s, source, target);
+  // Only a replaced file has old data to keep; .BAK and "~" files get no backup.
+  std::string backup_path;
+  const bool replaces = kind == kCopy1Over2 || kind == kCopy2Over1;
+  const bool copied = backup && replaces && BackupPathFor(target, &backup_path)
+                          ? CopyWithBackup(s, source, target, backup_path, kind == kCopy2Over1 ? 0 : 1)
+                          : CopyAndSettle(s, source, target);
   LogCopy(s, source, target, kind, !copied);
   if (wait) s.host.SetWaitCursor(false);
   s.fs.SetErrorMode(0);

@@ -45,6 +45,11 @@ std::string InfoText(const IntlSettings& intl, const FindData& entry) {
 
 }  // namespace
 
+std::string DescribeFile(AppState& s, std::string_view path) {
+  FindData entry;
+  return FindEntry(s.fs, path, &entry) ? InfoText(s.intl, entry) : std::string(kNoFileColumn);
+}
+
 void CaptureFileInfo(AppState& s, std::string_view path, int code) {
   FixedText<301>* column = nullptr;
   if (code == 1 || code == 3) column = &s.File1Data;
@@ -52,9 +57,7 @@ void CaptureFileInfo(AppState& s, std::string_view path, int code) {
   if (column == nullptr) return;
   // A file that has gone meanwhile leaves its column blank, as wide as a
   // described file, so the entry keeps its layout.
-  FindData entry;
-  column->AssignCut(FindEntry(s.fs, path, &entry) ? InfoText(s.intl, entry)
-                                                  : std::string(kNoFileColumn));
+  column->AssignCut(DescribeFile(s, path));
 }
 
 }  // namespace velqo

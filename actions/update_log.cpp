@@ -4,6 +4,8 @@
 
 #include "actions/directories.h"
 #include "actions/log_format.h"
+#include "common/platform_ops.h"
+#include "config/file_problem.h"
 
 namespace velqo {
 
@@ -69,6 +71,42 @@ std::string HeaderBlock(const AppState& s, const LocalTime& now) {
   return block;
 }
 
+// Log files are never written through a link: one planted in the log
+// directory (or a LOG.TXT made a link to a system file) is refused.
+Status Write(AppState& s, const std::string& file, std::string_view bytes, WriteMode mode) {
+  FileAccess access;
+  access.follow_link = false;
+  return s.fs.WriteFile(file, bytes, mode, access);
+}
+
+// A log that cannot be written is said once per run (a box, or under JFDI
+// the unattended notice), and every lost line counts as an error of the
+// run: an unattended run must not end as a clean update without its log.
+void ReportLogFailure(AppState& s, const std::string& file, const Status& why) {
+  s.flags.ErrorLogged = 1;
+  if (s.log.FailureReported) return;
+  s.log.FailureReported = true;
+  const std::string text =
+      FileProblemMessage("Log File", file, DescribeFileProblem(s.fs, file, why, 0),
+                         "This Update Goes On Without A Complete Log.");
+  if (s.opt.ActiveOptions.JFDI == 0) {
+    s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
+  } else {
+    s.host.UnattendedNotice(text);
+  }
+}
+
+// Makes sure the log directory exists. When it does not afterwards, the
+// question or failure box just shown has told the user why (unless JFDI
+// kept it quiet), so the lines lost for it are not reported again.
+void EnsureLogDirectoryForRun(AppState& s) {
+  const std::string_view dir = s.opt.ActiveOptions.LogFilePath.view();
+  // The log variant of EnsureDirectory never writes to the log, so this
+  // cannot come back here.
+  EnsureDirectory(s, dir, DirPurpose::kLog);
+  if (s.opt.ActiveOptions.JFDI == 0 && !DirectoryExists(s.fs, dir)) s.log.FailureReported = true;
+}
+
 // The INI file is rewritten only when the log moves to another file, not
 // once per line.
 void RecordLastLogFile(AppState& s, const std::string& file) {
@@ -85,25 +123,28 @@ std::string LogFileName(AppState& s) { return LogFileNameAt(s, s.fs.Now()); }
 void WriteLogLine(AppState& s, std::string_view text) {
   const LocalTime now = s.fs.Now();
   const std::string file = LogFileNameAt(s, now);
-  // The log variant of EnsureDirectory never writes to the log, so this
-  // cannot come back here.
-  if (s.log.HeaderPending) {
-    EnsureDirectory(s, s.opt.ActiveOptions.LogFilePath.view(), DirPurpose::kLog);
-  }
+  // The first line of a run: its failures have not been reported yet.
+  if (s.log.TruncatePending) s.log.FailureReported = false;
+  if (s.log.HeaderPending) EnsureLogDirectoryForRun(s);
+  Status failed;
+  const auto note = [&failed](const Status& st) {
+    if (!st.ok() && failed.ok()) failed = st;
+  };
   if (s.log.TruncatePending) {
-    if (s.opt.ActiveOptions.AppendToFile == 0) {
-      (void)s.fs.WriteFile(file, "", WriteMode::kTruncate);
-    }
+    if (s.opt.ActiveOptions.AppendToFile == 0) note(Write(s, file, "", WriteMode::kTruncate));
     s.log.TruncatePending = false;
   }
   // A header that cannot be written is not tried again for every line: the
   // next pair asks for its own.
   if (s.log.HeaderPending) {
-    (void)s.fs.WriteFile(file, HeaderBlock(s, now), WriteMode::kAppend);
+    note(Write(s, file, HeaderBlock(s, now), WriteMode::kAppend));
     s.log.HeaderPending = false;
   }
-  // A line that cannot be written is dropped; the run goes on.
-  if (s.fs.WriteFile(file, LogLine(text), WriteMode::kAppend).ok()) RecordLastLogFile(s, file);
+  // A line that cannot be written is lost, and said; the run goes on.
+  const Status line = Write(s, file, LogLine(text), WriteMode::kAppend);
+  note(line);
+  if (line.ok()) RecordLastLogFile(s, file);
+  if (!failed.ok()) ReportLogFailure(s, file, failed);
 }
 
 }  // namespace velqo

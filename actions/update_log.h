@@ -13,13 +13,17 @@ constexpr int kLogLineCapacity = 80;
 // the file (daily or LOG.TXT), ensures the log directory and writes the
 // header block when a header is pending, empties the file once per run when
 // appending is off, and records the file in LastLogFile. Callers check
-// EnableLog first. Never fails visibly: a log that cannot be written does
-// not stop or damage the run.
+// EnableLog first. A log that cannot be written (a refused link, no access,
+// a full disk) does not stop or damage the run; it is reported once per run
+// (a box, or the unattended notice under JFDI) and sets ErrorLogged.
 void WriteLogLine(AppState& s, std::string_view text);
 
 // Fills File1Data (codes 1 and 3) or File2Data (codes 2 and 4) with the
 // date, time and size of a file, as the log and the dialogs show them.
 void CaptureFileInfo(AppState& s, std::string_view path, int code);
+
+// The same description as a text of its own.
+std::string DescribeFile(AppState& s, std::string_view path);
 
 // The full path of today's log file.
 std::string LogFileName(AppState& s);

@@ -9,8 +9,8 @@
 
 #include "cli/arguments.h"
 #include "cli/copy_watch.h"
-#include "cli/plan_text.h"
-#include "cli/printable.h"
+#include "common/plan_text.h"
+#include "common/printable.h"
 #include "cli/progress.h"
 #include "cli/terminal_host.h"
 #include "common/change_observer.h"

@@ -18,6 +18,11 @@ class CopyWatch : public PlatformWrapper {
     progress_.SetCurrentFile(from);
     return PlatformWrapper::CopyFile(from, to);
   }
+  Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                            bool* backup_failed) override {
+    progress_.SetCurrentFile(from);
+    return PlatformWrapper::CopyFileWithBackup(from, to, backup, backup_failed);
+  }
 
  private:
   ProgressDisplay& progress_;

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "cli/printable.h"
+#include "common/plan_text.h"
+#include "common/printable.h"
 
 namespace velqo::cli {
 
@@ -26,20 +27,6 @@ std::string Fit(std::string line, int width) {
 }
 
 }  // namespace
-
-std::string FormatBytes(std::uint64_t bytes) {
-  static const char* const kUnits[] = {"KiB", "MiB", "GiB", "TiB", "PiB"};
-  if (bytes < 1024) return std::to_string(bytes) + " B";
-  double value = static_cast<double>(bytes) / 1024.0;
-  std::size_t unit = 0;
-  while (value >= 1024.0 && unit + 1 < std::size(kUnits)) {
-    value /= 1024.0;
-    ++unit;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
-  return text;
-}
 
 std::string WalkLine(int done, int total, int width) {
   width = std::max(width, kMinWidth);

@@ -50,8 +50,6 @@ class ProgressDisplay {
   std::uint64_t copy_total_ = 0;
 };
 
-// "1.5 KiB", "12.0 MiB": one decimal from KiB on.
-std::string FormatBytes(std::uint64_t bytes);
 // "Directories  120/200 [#####-----]  60%" fitted to width columns.
 std::string WalkLine(int done, int total, int width);
 // "Copying <path>  12.0 MiB of 64.0 MiB  18%" fitted to width columns, the

@@ -1,7 +1,8 @@
 #include "cli/terminal_host.h"
 
-#include "cli/printable.h"
+#include "common/printable.h"
 #include "common/platform_ops.h"
+#include "common/preview_answer.h"
 
 namespace velqo::cli {
 
@@ -224,15 +225,9 @@ int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safes
   }
 }
 
-Answer TerminalHost::PreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
-                                   Buttons buttons, bool failure) {
-  Answer answer = buttons == Buttons::kYesNo || buttons == Buttons::kYesNoCancel ? Answer::kYes
-                                                                                 : Answer::kOk;
-  // Yes to the size-drop question would leave the newer file out.
-  if (buttons == Buttons::kYesNo && caption == "Warning") answer = Answer::kNo;
-  if (buttons == Buttons::kYesNo && caption == "Caution!" && !options_.allow_empty_source) {
-    answer = Answer::kNo;
-  }
+Answer TerminalHost::PrintPreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
+                                        Buttons buttons, bool failure) {
+  const Answer answer = PreviewAnswer(caption, buttons, options_.allow_empty_source);
   if (!Quiet() || failure) {
     PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption, Printable(text, true));
     const Choice* named = FindChoice(MessageChoices(buttons), static_cast<int>(answer));
@@ -248,13 +243,19 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
   const bool failure = ReportsFailure(caption, icon);
   if (failure) ++reported_errors_;
   if (buttons != Buttons::kOk && options_.preview) {
-    return PreviewAnswer(text, caption, icon, buttons, failure);
+    return PrintPreviewAnswer(text, caption, icon, buttons, failure);
   }
   // Quiet keeps the failures and the questions that must be answered.
   if (Quiet() && !failure && buttons == Buttons::kOk) return Answer::kOk;
   PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption, Printable(text, true));
   if (buttons == Buttons::kOk) return Answer::kOk;
   return static_cast<Answer>(Ask(MessageChoices(buttons), SafestMessageAnswer(buttons), true));
+}
+
+void TerminalHost::UnattendedNotice(std::string_view text) {
+  ClearProgress();
+  ++reported_errors_;
+  ErrorStream() << "velqo-cli: " << Printable(text, true) << '\n' << std::flush;
 }
 
 void TerminalHost::DebugBox(std::string_view text, std::string_view caption) {

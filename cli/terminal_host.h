@@ -57,6 +57,8 @@ class TerminalHost : public QuietHost {
   Answer MessageBox(std::string_view text, std::string_view caption, Icon icon,
                     Buttons buttons) override;
   void DebugBox(std::string_view text, std::string_view caption) override;
+  // On the notes stream (standard error), so that a cron job's mail shows it.
+  void UnattendedNotice(std::string_view text) override;
   void PumpEvents() override;
 
   void SetStatusText(std::string_view text) override;
@@ -94,8 +96,8 @@ class TerminalHost : public QuietHost {
   int Ask(const std::vector<Choice>& choices, int safest, bool counts);
   int AskUntilAnswered(const std::vector<Choice>& choices, int safest, bool* unanswered);
   int Confirm(std::string_view caption, std::string_view text, const std::vector<Choice>& choices);
-  Answer PreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
-                       Buttons buttons, bool failure);
+  Answer PrintPreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
+                            Buttons buttons, bool failure);
   // Turns a newly arrived interrupt into a cancel request; true if one came.
   bool TakeInterrupt();
   bool InterruptPending() const;

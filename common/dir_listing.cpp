@@ -42,7 +42,11 @@ bool DirListing::ReadOpen(int fd) {
       const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
       at += e->d_reclen;
       const std::string_view name = e->d_name;
-      if (name == "." || name == ".." || IsTemporaryName(name)) continue;
+      if (name == "." || name == "..") continue;
+      if (IsTemporaryName(name)) {
+        temporaries_.emplace_back(name);
+        continue;
+      }
       if (name.find('\\') != std::string_view::npos) {
         unusable_.push_back(Unusable{std::string(name), e->d_type});
         continue;

@@ -38,6 +38,8 @@ class DirListing {
     unsigned char type = 0;
   };
   const std::vector<Unusable>& unusable() const { return unusable_; }
+  // The layer's temporary files the read found (left out of the names).
+  const std::vector<std::string>& temporaries() const { return temporaries_; }
 
   // The layer's own changes, made without reading the directory again. Each
   // is refused (false: read the directory again) when other names equal to
@@ -78,6 +80,7 @@ class DirListing {
   int lookups_ = 0;
   bool in_order_ = true;
   std::vector<Unusable> unusable_;
+  std::vector<std::string> temporaries_;
 };
 
 }  // namespace velqo

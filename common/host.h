@@ -46,6 +46,10 @@ class Host {
   // The debug box: an information box with OK. Callers check debug mode
   // first (MBDebug), so a host shows every debug box it is given.
   virtual void DebugBox(std::string_view text, std::string_view caption) = 0;
+  // A failure that an unattended run (JFDI) reports without a box, such as
+  // a log that cannot be written. The console program prints it on standard
+  // error; a window has nowhere to put it but its outcome.
+  virtual void UnattendedNotice(std::string_view /*text*/) {}
 
   // One pass of the event pump. A Cancel pressed meanwhile calls RequestCancel.
   virtual void PumpEvents() = 0;

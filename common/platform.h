@@ -50,6 +50,16 @@ enum class WriteMode {
   kTruncate,           // create or empty, then write
 };
 
+// How ReadFile and WriteFile may reach a file. The defaults suit the
+// program's own files, which may be a user's linked dotfiles.
+struct FileAccess {
+  // false: a file whose own name is a symbolic link is refused
+  // (kAccessDenied), never read, written or replaced through the link.
+  bool follow_link = true;
+  // ReadFile refuses a larger file with kTooLarge before reading any of it.
+  std::uint64_t max_size = UINT64_MAX;
+};
+
 // Reports the progress of one long copy (bytes done of total).
 using CopyProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
@@ -84,6 +94,19 @@ class Platform {
   // kAccessDenied over a read-only target. A symbolic link source is copied
   // as a link; a link at the target is replaced, never written through.
   virtual Status CopyFile(std::string_view from, std::string_view to) = 0;
+  // Copies like CopyFile and keeps the target's present data under backup
+  // (a name in the target's directory). Only once the new data is complete
+  // does backup become a second hard link to the old target (a copy where
+  // the file system has no hard links), and then the new data is renamed
+  // over the target: the target is never missing, and any failure leaves
+  // target and backup as they were. An earlier backup is replaced only when
+  // it is this target's backup made by this layer; anything else there
+  // (another file's backup, a file of the user's, a read-only backup) fails
+  // the whole operation with *backup_failed set. A target that is a copy
+  // not yet flushed (an interrupted run's) is no version of the user's: the
+  // backup is left as it is. A missing target or a link gets no backup.
+  virtual Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                                    bool* backup_failed) = 0;
   // Makes every copy since the last call durable and gives those copies
   // their real last-write times. Called at the end of each directory pair.
   virtual Status FlushCopies() = 0;
@@ -107,14 +130,18 @@ class Platform {
   virtual Status OpenReadWrite(std::string_view path) = 0;
   // Creates a new file exclusively (kAlreadyExists when present) and closes it.
   virtual Status CreateNewFile(std::string_view path) = 0;
-  virtual Status ReadFile(std::string_view path, std::string* contents) = 0;
-  virtual Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) = 0;
+  // Reads a regular file whole; memory in proportion to its size.
+  virtual Status ReadFile(std::string_view path, std::string* contents,
+                          const FileAccess& access = {}) = 0;
+  virtual Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                           const FileAccess& access = {}) = 0;
   // Sets the last-write time of a file to the given local time.
   virtual Status SetLastWriteTime(std::string_view path, const LocalTime& time) = 0;
 
-  // Volume information of a drive root such as "C:\".
-  virtual Status VolumeFileSystemName(std::string_view root, std::string* name) = 0;
-  virtual Status DiskSpace(std::string_view root, std::uint64_t* total, std::uint64_t* free) = 0;
+  // Volume information of the file system holding path (a drive root such
+  // as "C:\" or any directory: a drive's tree may span mount points).
+  virtual Status VolumeFileSystemName(std::string_view path, std::string* name) = 0;
+  virtual Status DiskSpace(std::string_view path, std::uint64_t* total, std::uint64_t* free) = 0;
   // Critical-error boxes do not exist here; kept so callers read as designed.
   virtual void SetErrorMode(unsigned /*mode*/) {}
 

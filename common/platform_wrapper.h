@@ -25,6 +25,10 @@ class PlatformWrapper : public Platform {
   Status CopyFile(std::string_view from, std::string_view to) override {
     return target_.CopyFile(from, to);
   }
+  Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                            bool* backup_failed) override {
+    return target_.CopyFileWithBackup(from, to, backup, backup_failed);
+  }
   Status FlushCopies() override { return target_.FlushCopies(); }
   void SetCopyProgress(CopyProgress progress) override {
     target_.SetCopyProgress(std::move(progress));
@@ -41,11 +45,13 @@ class PlatformWrapper : public Platform {
   std::string CurrentDirectory() override { return target_.CurrentDirectory(); }
   Status OpenReadWrite(std::string_view path) override { return target_.OpenReadWrite(path); }
   Status CreateNewFile(std::string_view path) override { return target_.CreateNewFile(path); }
-  Status ReadFile(std::string_view path, std::string* contents) override {
-    return target_.ReadFile(path, contents);
+  Status ReadFile(std::string_view path, std::string* contents,
+                  const FileAccess& access = {}) override {
+    return target_.ReadFile(path, contents, access);
   }
-  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override {
-    return target_.WriteFile(path, contents, mode);
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                   const FileAccess& access = {}) override {
+    return target_.WriteFile(path, contents, mode, access);
   }
   Status SetLastWriteTime(std::string_view path, const LocalTime& time) override {
     return target_.SetLastWriteTime(path, time);

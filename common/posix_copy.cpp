@@ -10,26 +10,18 @@
 #include <set>
 #include <vector>
 
+#include "common/copy_data.h"
 #include "common/copy_test_seam.h"
+#include "common/provisional_time.h"
+#include "common/temp_names.h"
 #include "common/posix_platform_impl.h"
 
 namespace velqo {
 
 namespace {
 
-constexpr std::size_t kChunk = 1 << 20;
-// Copies at least this long report their progress after each chunk.
-constexpr std::uint64_t kProgressThreshold = 4u << 20;
-// A copy's time until the flush: clearly older than its source, beyond any
-// tolerance with which times are compared, so an interrupted run's copies
-// are simply copied again.
-constexpr time_t kProvisionalAge = 60;
-
-CopyChunkHook& ChunkHook() {
-  static CopyChunkHook hook;
-  return hook;
-}
-std::size_t g_chunk_size = kChunk;
+// A source that keeps changing while it is copied is tried this often.
+constexpr int kCopyAttempts = 2;
 
 // The temporary file of the copy in progress, for AbortCopyInProgress. Only
 // a fixed buffer and a flag: a signal handler may read them.
@@ -48,75 +40,41 @@ void Arm(const std::string& path) {
 
 void Disarm() { g_temp_armed = 0; }
 
-// A fresh temporary name (not created).
-std::string TemporaryName() {
-  static unsigned counter = 0;
-  struct timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
-  const unsigned long mix = static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 20) ^
-                            (++counter * 2654435761u);
-  return std::string(kTempPrefix) + std::to_string(mix % 100000000ul);
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
+// Whether the source changed while it was read: a copy of it might mix
+// old and new data.
+bool ChangedMeanwhile(const struct stat& before, const struct stat& after) {
+  return before.st_size != after.st_size || !SameTime(before.st_mtim, after.st_mtim) ||
+         !SameTime(before.st_ctim, after.st_ctim);
+}
+
+// What a copy from src over dst must never do.
+Status CheckCopy(std::string_view from, std::string_view to, const ResolvedPath& src, const ResolvedPath& dst,
+                 bool replace_read_only) {
+  if (src.is_top || S_ISDIR(src.st.st_mode)) return Status::AccessDenied("cannot copy a directory: " + std::string(from));
+  if (!S_ISREG(src.st.st_mode) && !S_ISLNK(src.st.st_mode)) {
+    return Status::AccessDenied("not a regular file: " + std::string(from));
   }
-  return true;
-}
-
-bool FallBackFromCopyRange(int err) {
-  return err == EXDEV || err == ENOSYS || err == EINVAL || err == EOPNOTSUPP || err == ENOTSUP || err == EBADF ||
-         err == EPERM || err == ETXTBSY;
-}
-
-// Copies the data of in to out; errno is set when it fails.
-bool CopyData(int in, int out, std::uint64_t total, const CopyProgress& progress) {
-  std::vector<char> buffer;
-  bool kernel_copy = true;
-  std::uint64_t done = 0;
-  const std::size_t chunk = g_chunk_size;
-  for (;;) {
-    if (ChunkHook()) {
-      const int injected = ChunkHook()(done, total);
-      if (injected != 0) {
-        errno = injected;
-        return false;
-      }
+  if (!dst.parent_exists) return Status::PathNotFound(std::string(to));
+  if (dst.is_top) return Status::AccessDenied(std::string(to));
+  if (dst.exists) {
+    if (dst.st.st_dev == src.st.st_dev && dst.st.st_ino == src.st.st_ino) {
+      return Status::AccessDenied("source and target are the same file: " + std::string(to));
     }
-    ssize_t n;
-    if (kernel_copy) {
-      n = copy_file_range(in, nullptr, out, nullptr, chunk, 0);
-      // Some file systems report no data where a read finds some (proc,
-      // some network file systems): only a plain read decides the end.
-      if ((n < 0 && FallBackFromCopyRange(errno)) || (n == 0 && done == 0)) {
-        kernel_copy = false;
-        continue;
-      }
-    } else {
-      buffer.resize(chunk);
-      n = read(in, buffer.data(), buffer.size());
-      if (n > 0 && !WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) return false;
+    // Enforced here because root would otherwise overwrite it.
+    if (!replace_read_only && S_ISREG(dst.st.st_mode) && (dst.st.st_mode & S_IWUSR) == 0) {
+      return Status::AccessDenied("read-only target: " + std::string(to));
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    done += static_cast<std::uint64_t>(n);
-    if (progress && total >= kProgressThreshold) progress(done, total);
+    if (!S_ISREG(dst.st.st_mode) && !S_ISLNK(dst.st.st_mode)) return Status::AccessDenied(std::string(to));
   }
+  if (dst.host.size() + kTempPrefix.size() + 64 > PATH_MAX) return Status::TooLong(dst.host);
+  return Status::Ok();
 }
 
 }  // namespace
-
-void SetCopyChunkHookForTesting(CopyChunkHook hook) { ChunkHook() = std::move(hook); }
-void SetCopyChunkSizeForTesting(std::size_t bytes) { g_chunk_size = bytes == 0 ? kChunk : bytes; }
 
 void AbortCopyInProgress() {
   if (g_temp_armed != 0) {
@@ -126,39 +84,58 @@ void AbortCopyInProgress() {
 }
 
 Status PosixPlatform::CopyFile(std::string_view from, std::string_view to) {
+  return CopyTo(from, to, nullptr, nullptr);
+}
+
+Status PosixPlatform::CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                                         bool* backup_failed) {
+  *backup_failed = false;
+  return CopyTo(from, to, &backup, backup_failed);
+}
+
+Status PosixPlatform::CopyTo(std::string_view from, std::string_view to, const std::string_view* backup,
+                             bool* backup_failed) {
   ResolvedPath src;
   Status st = LocateExisting(from, &src);
   if (!st.ok()) return st;
-  if (src.is_top || S_ISDIR(src.st.st_mode)) return Status::AccessDenied("cannot copy a directory: " + std::string(from));
-  if (!S_ISREG(src.st.st_mode) && !S_ISLNK(src.st.st_mode)) {
-    return Status::AccessDenied("not a regular file: " + std::string(from));
-  }
   ResolvedPath dst;
   st = Locate(to, &dst);
   if (!st.ok()) return st;
-  if (!dst.parent_exists) return Status::PathNotFound(std::string(to));
-  if (dst.is_top) return Status::AccessDenied(std::string(to));
-  if (dst.exists) {
-    if (dst.st.st_dev == src.st.st_dev && dst.st.st_ino == src.st.st_ino) {
-      return Status::AccessDenied("source and target are the same file: " + std::string(to));
+  // With a backup the old data lives on under the backup name, as a
+  // read-only target renamed to its backup always could.
+  st = CheckCopy(from, to, src, dst, backup != nullptr);
+  if (!st.ok()) return st;
+  ResolvedPath bak;
+  bool make_backup = false;
+  if (backup != nullptr) {
+    st = PlanBackup(*backup, dst, &bak, &make_backup);
+    if (!st.ok()) {
+      *backup_failed = true;
+      return st;
     }
-    // Enforced here because root would otherwise overwrite it.
-    if (S_ISREG(dst.st.st_mode) && (dst.st.st_mode & S_IWUSR) == 0) {
-      return Status::AccessDenied("read-only target: " + std::string(to));
-    }
-    if (!S_ISREG(dst.st.st_mode) && !S_ISLNK(dst.st.st_mode)) return Status::AccessDenied(std::string(to));
   }
-  if (dst.host.size() + kTempPrefix.size() + 32 > PATH_MAX) return Status::TooLong(dst.host);
   const std::string dir = HostParentPath(dst.host);
   const bool listing_current = resolver_.BeginChange(dir);
-  st = S_ISLNK(src.st.st_mode) ? CopyLink(src, dst) : CopyRegular(src, dst);
+  bool backup_added = false;
+  BeforePlace keep_backup;
+  if (make_backup) {
+    keep_backup = [&]() {
+      Status kept = KeepBackup(dst, bak, &backup_added);
+      if (!kept.ok()) *backup_failed = true;
+      return kept;
+    };
+  }
+  st = S_ISLNK(src.st.st_mode) ? CopyLink(src, dst, keep_backup) : CopyRegular(src, dst, keep_backup);
   // The old target's inode may be reused by any later file.
   if (st.ok() && dst.exists) ForgetPending(dst.st);
-  resolver_.EndChange(dir, listing_current, st.ok() && !dst.exists ? dst.name : std::string_view(), {});
+  std::string_view added;
+  if (st.ok() && !dst.exists) added = dst.name;
+  if (backup_added) added = bak.name;
+  resolver_.EndChange(dir, listing_current, added, {});
   return st;
 }
 
-Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to) {
+Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place) {
   std::string text(static_cast<std::size_t>(from.st.st_size) + 1, '\0');
   for (;;) {
     const ssize_t n = readlinkat(from.at_fd(), from.at_name(), text.data(), text.size());
@@ -172,71 +149,122 @@ Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to)
   const int dir_fd = to.at_fd();
   std::string temp;
   for (int attempt = 0;; ++attempt) {
-    temp = TemporaryName();
+    temp = FreshTemporaryName();
     if (symlinkat(text.c_str(), dir_fd, temp.c_str()) == 0) break;
     if (errno != EEXIST || attempt > 100) return Status::FromErrno(errno, "create link beside " + to.host);
   }
   Arm(to.dir->ProcPath() + "/" + temp);
+  if (geteuid() == 0 && fchownat(dir_fd, temp.c_str(), from.st.st_uid, from.st.st_gid, AT_SYMLINK_NOFOLLOW) != 0) {
+    // A file system without owners: the link is still good.
+  }
   // A link is complete when it exists, so it gets its real time at once.
   const struct timespec times[2] = {from.st.st_atim, from.st.st_mtim};
   utimensat(dir_fd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
-  if (renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) {
-    const int err = errno;
-    unlinkat(dir_fd, temp.c_str(), 0);
-    Disarm();
-    return Status::FromErrno(err, "replace " + to.host);
-  }
+  Status st = before_place ? before_place() : Status::Ok();
+  if (st.ok() && renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) st = Status::FromErrno(errno, "replace " + to.host);
+  if (!st.ok()) unlinkat(dir_fd, temp.c_str(), 0);
   Disarm();
-  return Status::Ok();
+  return st;
 }
 
-Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& to) {
+Status PosixPlatform::StageOnce(const ResolvedPath& from, const ResolvedPath& to, StagedCopy* staged, bool* changed) {
+  *changed = false;
   const int in = openat(from.at_fd(), from.at_name(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return Status::FromErrno(errno, "open " + from.host);
-  struct stat ist;
-  if (fstat(in, &ist) != 0 || !S_ISREG(ist.st_mode)) {
+  struct stat before;
+  if (fstat(in, &before) != 0 || !S_ISREG(before.st_mode)) {
     close(in);
     return Status::AccessDenied("not a regular file: " + from.host);
   }
-  const struct timespec real_mtime = RealMtime(ist);
-  const int dir_fd = to.at_fd();
   // Made through the directory's handle, so the temporary file lands in the
   // directory that was resolved whatever its names have become since.
-  std::string temp_path = to.dir->ProcPath() + "/" + std::string(kTempPrefix) + "XXXXXX";
+  std::string temp_path = to.dir->ProcPath() + "/" + TemporaryNameTemplate();
   const int out = mkostemp(temp_path.data(), O_CLOEXEC);
   if (out < 0) {
     const int err = errno;
     close(in);
     return Status::FromErrno(err, "create a temporary file beside " + to.host);
   }
-  const std::string temp = temp_path.substr(temp_path.find_last_of('/') + 1);
+  staged->temp = temp_path.substr(temp_path.find_last_of('/') + 1);
   Arm(temp_path);
-  // Every failure from here on removes the temporary file: the old target
-  // was never touched.
-  auto discard = [&](int err, const std::string& what, bool out_open) {
-    if (out_open) close(out);
-    unlinkat(dir_fd, temp.c_str(), 0);
-    Disarm();
-    return Status::FromErrno(err, what);
-  };
-  const bool copied = CopyData(in, out, static_cast<std::uint64_t>(ist.st_size), progress_);
+  const bool copied = CopyData(in, out, static_cast<std::uint64_t>(before.st_size), progress_);
   const int copy_error = errno;
+  struct stat after;
+  *changed = copied && (fstat(in, &after) != 0 || ChangedMeanwhile(before, after));
   close(in);
-  if (!copied) return discard(copy_error, "copy " + from.host + " to " + to.host, true);
-  struct timespec provisional = real_mtime;
-  provisional.tv_sec -= kProvisionalAge;
-  const struct timespec times[2] = {ist.st_atim, provisional};
+  Status st;
+  if (!copied) st = Status::FromErrno(copy_error, "copy " + from.host + " to " + to.host);
+  if (*changed) st = Status::IOError("changed while it was copied: " + from.host);
+  if (st.ok()) st = Settle(out, before, to, staged);
+  if (close(out) != 0 && st.ok()) st = Status::FromErrno(errno, "write " + to.host);
+  if (!st.ok()) Unstage(to, *staged);
+  return st;
+}
+
+Status PosixPlatform::Settle(int out, const struct stat& source, const ResolvedPath& to, StagedCopy* staged) {
+  staged->atime = source.st_atim;
+  staged->real_mtime = RealMtime(source);
+  CarryOwner(out, source);
+  // Until the flush the copy reads as older than its source, and its
+  // time's nanoseconds mark it as pending. Where no such time can be given
+  // (a source dated before the packed times begin, a file system keeping
+  // coarser times) the data is made durable now and the copy gets its real
+  // time at once.
+  struct timespec provisional {};
+  staged->pending = ProvisionalTimeFor(staged->real_mtime, &provisional);
   // File systems without Unix permissions (vfat, exfat) refuse some modes;
   // the copy is still good, and read-only is settled by the caller.
-  fchmod(out, ist.st_mode & 0777);
-  if (futimens(out, times) != 0) return discard(errno, "settle " + to.host, true);
-  if (close(out) != 0) return discard(errno, "write " + to.host, false);
-  if (renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) return discard(errno, "replace " + to.host, false);
+  fchmod(out, source.st_mode & 0777);
+  if (staged->pending) {
+    const struct timespec times[2] = {staged->atime, provisional};
+    struct stat carried;
+    // A file system that keeps coarser times: durable now.
+    if (futimens(out, times) != 0 || fstat(out, &carried) != 0 || !SameTime(carried.st_mtim, provisional)) {
+      staged->pending = false;
+    } else {
+      staged->carried = provisional;
+    }
+  }
+  if (!staged->pending) {
+    if (fdatasync(out) != 0) return Status::FromErrno(errno, "write " + to.host);
+    const struct timespec times[2] = {staged->atime, staged->real_mtime};
+    if (futimens(out, times) != 0) return Status::FromErrno(errno, "settle " + to.host);
+    staged->carried = staged->real_mtime;
+  }
+  return Status::Ok();
+}
+
+void PosixPlatform::Unstage(const ResolvedPath& to, const StagedCopy& staged) {
+  if (!staged.temp.empty()) unlinkat(to.at_fd(), staged.temp.c_str(), 0);
+  Disarm();
+}
+
+Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place) {
+  StagedCopy staged;
+  Status st;
+  // A source written to while it is read is read again once; a copy that
+  // might mix old and new data never takes the target's place.
+  for (int attempt = 0; attempt < kCopyAttempts; ++attempt) {
+    staged = StagedCopy{};
+    bool changed = false;
+    st = StageOnce(from, to, &staged, &changed);
+    if (!changed) break;
+  }
+  if (!st.ok()) return st;
+  const int dir_fd = to.at_fd();
+  if (before_place) st = before_place();
+  if (st.ok() && renameat(dir_fd, staged.temp.c_str(), dir_fd, to.at_name()) != 0) {
+    st = Status::FromErrno(errno, "replace " + to.host);
+  }
+  if (!st.ok()) {
+    Unstage(to, staged);
+    return st;
+  }
   Disarm();
   struct stat done;
-  if (fstatat(dir_fd, to.at_name(), &done, AT_SYMLINK_NOFOLLOW) == 0) {
+  if (staged.pending && fstatat(dir_fd, to.at_name(), &done, AT_SYMLINK_NOFOLLOW) == 0) {
     pending_[InodeKey(done.st_dev, done.st_ino)] =
-        PendingCopy{SharedPendingDir(to.dir), to.name, to.host, ist.st_atim, real_mtime, done.st_mtim};
+        PendingCopy{SharedPendingDir(to.dir), to.name, to.host, staged.atime, staged.real_mtime, done.st_mtim};
   }
   return Status::Ok();
 }
@@ -249,6 +277,8 @@ DirRef PosixPlatform::SharedPendingDir(const DirRef& dir) {
 }
 
 Status PosixPlatform::FlushCopies() {
+  // Backups of one directory pair collide only with one another.
+  unmarked_backups_.clear();
   if (pending_.empty()) {
     pending_dirs_.clear();
     return Status::Ok();

@@ -8,6 +8,7 @@
 #include "common/local_clock.h"
 #include "common/platform_ops.h"
 #include "common/posix_platform_impl.h"
+#include "common/temp_names.h"
 
 namespace velqo {
 
@@ -28,6 +29,15 @@ int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to) 
     return -1;
   }
   return renameat(from_dir, from, to_dir, to);
+}
+
+// Removes the leftover temporary files of dead runs in the directory r
+// names; true when any went.
+bool RemoveLeftoversIn(const ResolvedPath& r) {
+  const DirRef dir = OpenDirAt(r.at_fd(), r.at_name(), false);
+  DirListing names;
+  if (!dir || !names.ReadAt(dir->fd())) return false;
+  return RemoveLeftoverTemporaries(dir->fd(), names.temporaries()) > 0;
 }
 
 Status RefuseTop(std::string_view path) { return Status::AccessDenied("a top directory of the run: " + std::string(path)); }
@@ -141,8 +151,10 @@ Status PosixPlatform::RemoveDirectory(std::string_view path) {
   if (!st.ok()) return st;
   if (r.is_top) return RefuseTop(path);
   if (!S_ISDIR(r.st.st_mode)) return Status::InvalidArgument("not a directory: " + std::string(path));
-  const int err =
-      ChangeEntry(r, EntryChange::kRemoves, [&] { return unlinkat(r.at_fd(), r.at_name(), AT_REMOVEDIR) == 0; });
+  auto remove = [&] { return unlinkat(r.at_fd(), r.at_name(), AT_REMOVEDIR) == 0; };
+  int err = ChangeEntry(r, EntryChange::kRemoves, remove);
+  // Leftover temporary files of a run that died never keep a directory.
+  if ((err == EEXIST || err == ENOTEMPTY) && RemoveLeftoversIn(r)) err = ChangeEntry(r, EntryChange::kRemoves, remove);
   if (err == EEXIST || err == ENOTEMPTY) return Status::NotEmpty(std::string(path));
   if (err == ENOTDIR) return Status::InvalidArgument("not a directory: " + std::string(path));
   if (err != 0) return Status::FromErrno(err, "remove directory " + r.host);

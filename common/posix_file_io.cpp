@@ -6,7 +6,11 @@
 #include <climits>
 #include <cstdlib>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "common/posix_platform_impl.h"
+#include "common/temp_names.h"
 
 namespace velqo {
 
@@ -30,7 +34,7 @@ bool WriteAll(int fd, std::string_view data) {
 Status ReplaceAtomically(const std::string& host, const std::string& shown, std::string_view contents,
                          const struct stat* existing, mode_t umask_bits) {
   const std::string dir = HostParentPath(host);
-  std::string temp = JoinHostPath(dir, std::string(kTempPrefix) + "XXXXXX");
+  std::string temp = JoinHostPath(dir, TemporaryNameTemplate());
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return Status::FromErrno(errno, "create a temporary file beside " + shown);
   // A replaced file keeps its permissions and owner; a new one gets the umask's.
@@ -59,24 +63,46 @@ Status ReplaceAtomically(const std::string& host, const std::string& shown, std:
   return Status::Ok();
 }
 
+// O_NOFOLLOW when the file's own name must not be a link: a link swapped in
+// after the checks still fails the open instead of being followed.
+int NoFollow(const FileAccess& access) { return access.follow_link ? 0 : O_NOFOLLOW; }
+
+Status OpenFailure(int err, const std::string& host) {
+  if (err == ELOOP) return Status::AccessDenied("a symbolic link: " + host);
+  return Status::FromErrno(err, "open " + host);
+}
+
 }  // namespace
 
-Status PosixPlatform::ReadFile(std::string_view path, std::string* contents) {
+Status PosixPlatform::ReadFile(std::string_view path, std::string* contents, const FileAccess& access) {
   ResolvedPath r;
   Status st = LocateExisting(path, &r);
   if (!st.ok()) return st;
   if (r.is_top) return Status::AccessDenied("a directory: " + std::string(path));
-  const int fd = openat(r.at_fd(), r.at_name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return Status::FromErrno(errno, "open " + r.host);
+  const int fd = openat(r.at_fd(), r.at_name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | NoFollow(access));
+  if (fd < 0) return OpenFailure(errno, r.host);
   struct stat fst;
   if (fstat(fd, &fst) != 0 || !S_ISREG(fst.st_mode)) {
     close(fd);
     return Status::AccessDenied("not a regular file: " + std::string(path));
   }
+  // Refused before reading: a huge (or sparse) file costs nothing.
+  const auto size = static_cast<std::uint64_t>(fst.st_size);
+  if (size > access.max_size) {
+    close(fd);
+    return Status::TooLarge(std::string(path));
+  }
   std::string text;
+  // Exactly the file's size when a bound vouches for it; an unbounded read
+  // of a sparse giant must not ask for all of it at once.
+  if (access.max_size != UINT64_MAX) text.reserve(static_cast<std::size_t>(size));
+  // One byte more than the bound tells a file that grew while it was read.
+  const std::uint64_t limit = access.max_size == UINT64_MAX ? UINT64_MAX : access.max_size + 1;
   char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+  while (text.size() < limit) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buffer, limit - text.size()));
+    const ssize_t n = read(fd, buffer, want);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       const int err = errno;
@@ -87,11 +113,13 @@ Status PosixPlatform::ReadFile(std::string_view path, std::string* contents) {
     text.append(buffer, static_cast<std::size_t>(n));
   }
   close(fd);
+  if (text.size() > access.max_size) return Status::TooLarge(std::string(path));
   *contents = std::move(text);
   return Status::Ok();
 }
 
-Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents, WriteMode mode) {
+Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                                const FileAccess& access) {
   ResolvedPath r;
   Status st = Locate(path, &r);
   if (!st.ok()) return st;
@@ -101,6 +129,9 @@ Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents
   std::string host = r.ProcPath();
   struct stat target {};
   bool exists = r.exists;
+  if (exists && S_ISLNK(r.st.st_mode) && !access.follow_link) {
+    return Status::AccessDenied("a symbolic link: " + std::string(path));
+  }
   if (exists && S_ISLNK(r.st.st_mode)) {
     // A linked settings file stays linked: the file it names is replaced.
     char real[PATH_MAX];
@@ -118,11 +149,11 @@ Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents
   if (mode == WriteMode::kReplaceAtomically) {
     st = ReplaceAtomically(host, r.host, contents, exists ? &target : nullptr, umask_);
   } else {
-    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | NoFollow(access) |
                       (mode == WriteMode::kAppend ? O_APPEND : O_TRUNC);
     const int fd = open(host.c_str(), flags, 0666);
     if (fd < 0) {
-      st = Status::FromErrno(errno, "open " + r.host);
+      st = OpenFailure(errno, r.host);
     } else {
       const bool ok = WriteAll(fd, contents);
       const int err = errno;

@@ -33,6 +33,8 @@ class PosixPlatform final : public Platform {
   Status GetAttributes(std::string_view path, std::uint32_t* attributes) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Status CopyFile(std::string_view from, std::string_view to) override;
+  Status CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                            bool* backup_failed) override;
   Status FlushCopies() override;
   void SetCopyProgress(CopyProgress progress) override { progress_ = std::move(progress); }
   Status MoveFile(std::string_view from, std::string_view to) override;
@@ -43,11 +45,12 @@ class PosixPlatform final : public Platform {
   std::string CurrentDirectory() override { return current_dir_; }
   Status OpenReadWrite(std::string_view path) override;
   Status CreateNewFile(std::string_view path) override;
-  Status ReadFile(std::string_view path, std::string* contents) override;
-  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override;
+  Status ReadFile(std::string_view path, std::string* contents, const FileAccess& access = {}) override;
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                   const FileAccess& access = {}) override;
   Status SetLastWriteTime(std::string_view path, const LocalTime& time) override;
-  Status VolumeFileSystemName(std::string_view root, std::string* name) override;
-  Status DiskSpace(std::string_view root, std::uint64_t* total, std::uint64_t* free) override;
+  Status VolumeFileSystemName(std::string_view path, std::string* name) override;
+  Status DiskSpace(std::string_view path, std::uint64_t* total, std::uint64_t* free) override;
   LocalTime Now() override;
   Status WindowsDirectory(std::string* path) override;
   std::string ProgramDirectory() override;
@@ -98,6 +101,8 @@ class PosixPlatform final : public Platform {
   Status HostToWindows(std::string_view host, std::string* windows) const;
   std::string HostToWindowsOrEmpty(std::string_view host) const;
   std::string ConfigHome() const;
+  // An O_PATH handle of the entry path names, for the volume's values.
+  Status OpenVolumeEntry(std::string_view path, int* fd, std::string* shown);
 
   Status FindOne(std::string_view pattern, std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
   Status FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,
@@ -113,8 +118,37 @@ class PosixPlatform final : public Platform {
   Status CollectEntries(int dir_fd, const std::string& dir_host, dev_t dir_dev, const DirListing& names,
                         std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
 
-  Status CopyLink(const ResolvedPath& from, const ResolvedPath& to);
-  Status CopyRegular(const ResolvedPath& from, const ResolvedPath& to);
+  // Run between a copy's data being complete and its rename over the
+  // target; a failure leaves the target as it was.
+  using BeforePlace = std::function<Status()>;
+  // The new data of a copy, complete in a temporary file beside its target.
+  struct StagedCopy {
+    std::string temp;  // its name in the target's directory
+    struct timespec atime {};
+    struct timespec real_mtime {};
+    struct timespec carried {};  // the time it has until the flush
+    bool pending = false;        // waits for the flush (else durable already)
+  };
+  // CopyFile, with backup (CopyFileWithBackup) or without (nullptr).
+  Status CopyTo(std::string_view from, std::string_view to, const std::string_view* backup, bool* backup_failed);
+  Status CopyLink(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place);
+  Status CopyRegular(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place);
+  // One attempt at the new data; *changed when the source changed meanwhile.
+  Status StageOnce(const ResolvedPath& from, const ResolvedPath& to, StagedCopy* staged, bool* changed);
+  // Owner, mode, time and pending mark of the new data open as out.
+  Status Settle(int out, const struct stat& source, const ResolvedPath& to, StagedCopy* staged);
+  void Unstage(const ResolvedPath& to, const StagedCopy& staged);
+
+  // Backups (posix_backup.cpp). Whether the backup name may take the
+  // target's old data (*make), is to stay as it is (Ok without make), or
+  // holds something that is not this file's backup (an error).
+  Status PlanBackup(std::string_view backup, const ResolvedPath& dst, ResolvedPath* bak, bool* make);
+  Status MayReplaceBackup(const ResolvedPath& dst, const ResolvedPath& bak);
+  // Makes the backup name a second link to the target's old data (or a
+  // copy of it) and marks it as that file's backup.
+  Status KeepBackup(const ResolvedPath& dst, const ResolvedPath& bak, bool* added);
+  // A copy not yet flushed, by this run or one that was interrupted.
+  bool IsPendingCopy(const ResolvedPath& r) const;
   void ForgetPending(const struct stat& st) { pending_.erase(InodeKey(st.st_dev, st.st_ino)); }
   DirRef SharedPendingDir(const DirRef& dir);
 
@@ -127,7 +161,10 @@ class PosixPlatform final : public Platform {
   CopyProgress progress_;
   std::map<InodeKey, PendingCopy> pending_;
   std::map<InodeKey, DirRef> pending_dirs_;  // the directories pending copies are in
-  std::map<VolumeKey, std::string> volume_names_;  // file system names read from the mount table
+  std::map<VolumeKey, std::string> volume_names_;
+  // Backups made on file systems that cannot mark them, and whose.
+  using BackupKey = InodeKey;
+  std::map<BackupKey, std::string> unmarked_backups_;  // file system names read from the mount table
   mode_t umask_ = 022;
 };
 

@@ -6,31 +6,14 @@
 #include <cerrno>
 #include <vector>
 
+#include "common/listed_search.h"
 #include "common/posix_platform_impl.h"
+#include "common/temp_names.h"
 #include "common/wildcard.h"
 
 namespace velqo {
 
 namespace {
-
-// The entries are gathered when the search starts, so that callers may
-// delete or rename entries of the directory while they walk the results.
-class CollectedSearch final : public DirSearch {
- public:
-  CollectedSearch(std::vector<FindData> entries, std::vector<std::string> unusable)
-      : entries_(std::move(entries)), unusable_(std::move(unusable)) {}
-  bool Next(FindData* entry) override {
-    if (next_ >= entries_.size()) return false;
-    *entry = std::move(entries_[next_++]);
-    return true;
-  }
-  std::vector<std::string> Unusable() const override { return unusable_; }
-
- private:
-  std::vector<FindData> entries_;
-  std::vector<std::string> unusable_;
-  std::size_t next_ = 0;
-};
 
 // Pipes, sockets and devices are never offered: opening a pipe to copy it
 // would hang the run.
@@ -137,7 +120,7 @@ Status PosixPlatform::FindFirst(std::string_view pattern, std::uint32_t mask, st
   Status st = HasWildcard(last) ? FindInDirectory(pattern.substr(0, cut), last, mask, &found, &unusable)
                                 : FindOne(pattern, last, mask, &found);
   if (!st.ok()) return st;
-  *search = std::make_unique<CollectedSearch>(std::move(found), std::move(unusable));
+  *search = std::make_unique<ListedSearch>(std::move(found), std::move(unusable));
   return Status::Ok();
 }
 
@@ -209,6 +192,9 @@ Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_vie
     if (!read_now.ReadOpen(fd)) st = Status::FromErrno(errno, "search " + dir_text);
     names = &read_now;
   }
+  // Leftovers of runs that died are cleared whenever their directory is
+  // listed, so they never pile up.
+  if (st.ok() && !names->temporaries().empty()) RemoveLeftoverTemporaries(fd, names->temporaries());
   if (st.ok() && !dir.windows.IsRoot() && !Excluded(kAttrDirectory, mask) && MatchesWildcard(last, ".")) {
     // "." and ".." come first, as the directories they name.
     struct stat parent_st {};
@@ -239,6 +225,7 @@ Status PosixPlatform::SearchOpenDirectory(const DirHandle& dir, const std::strin
     if (!ok) return Status::FromErrno(err, "search " + dir_text);
     names = &read_now;
   }
+  if (!names->temporaries().empty()) RemoveLeftoverTemporaries(dir.fd(), names->temporaries());
   Status st = CollectEntries(dir.fd(), dir.ProcPath(), dir_st.st_dev, *names, last, mask, found);
   if (st.ok()) *unusable = UnusableNames(dir.fd(), *names, last, mask);
   return st;

@@ -1,7 +1,9 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
@@ -61,12 +63,30 @@ std::string MountTableType(dev_t dev) {
 
 }  // namespace
 
-Status PosixPlatform::VolumeFileSystemName(std::string_view root, std::string* name) {
+Status PosixPlatform::OpenVolumeEntry(std::string_view path, int* fd, std::string* shown) {
   ResolvedPath r;
-  Status st = LocateExisting(root, &r);
+  Status st = LocateExisting(path, &r);
+  if (!st.ok()) return st;
+  // The file system holding the entry itself, reached through its
+  // directory's handle: a tree may span mount points, and a link below a
+  // top is the link's own file system, never where it points.
+  *fd = openat(r.at_fd(), r.at_name(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (*fd < 0) return Status::FromErrno(errno, "volume of " + r.host);
+  *shown = r.host;
+  return Status::Ok();
+}
+
+Status PosixPlatform::VolumeFileSystemName(std::string_view path, std::string* name) {
+  int fd = -1;
+  std::string host;
+  Status st = OpenVolumeEntry(path, &fd, &host);
   if (!st.ok()) return st;
   struct statfs sfs;
-  if (statfs(r.host.c_str(), &sfs) != 0) return Status::FromErrno(errno, "volume of " + r.host);
+  struct stat dev_st;
+  const bool read = fstatfs(fd, &sfs) == 0 && fstat(fd, &dev_st) == 0;
+  const int err = errno;
+  close(fd);
+  if (!read) return Status::FromErrno(err, "volume of " + host);
   const long magic = static_cast<long>(sfs.f_type);
   for (const KnownFileSystem& known : kKnown) {
     if (known.magic == magic) {
@@ -78,31 +98,29 @@ Status PosixPlatform::VolumeFileSystemName(std::string_view root, std::string* n
   // the type and identity statfs gives, so another file system mounted on
   // the same device later (a different stick in the same slot) is not
   // taken for the first.
-  struct stat dev_st = r.st;
-  const bool dev_known = !S_ISLNK(r.st.st_mode) || stat(r.host.c_str(), &dev_st) == 0;
-  VolumeKey key{};
-  if (dev_known) {
-    key = VolumeKey{dev_st.st_dev, magic, sfs.f_fsid.__val[0], sfs.f_fsid.__val[1]};
-    auto it = volume_names_.find(key);
-    if (it != volume_names_.end()) {
-      *name = it->second;
-      return Status::Ok();
-    }
+  const VolumeKey key{dev_st.st_dev, magic, sfs.f_fsid.__val[0], sfs.f_fsid.__val[1]};
+  auto it = volume_names_.find(key);
+  if (it != volume_names_.end()) {
+    *name = it->second;
+    return Status::Ok();
   }
-  std::string type;
-  if (dev_known) type = MountTableType(dev_st.st_dev);
+  std::string type = MountTableType(dev_st.st_dev);
   if (type.empty()) type = magic == 0xEF53 ? "ext4" : "unknown";
   *name = WindowsName(type);
-  if (dev_known) volume_names_[key] = *name;
+  volume_names_[key] = *name;
   return Status::Ok();
 }
 
-Status PosixPlatform::DiskSpace(std::string_view root, std::uint64_t* total, std::uint64_t* free) {
-  ResolvedPath r;
-  Status st = LocateExisting(root, &r);
+Status PosixPlatform::DiskSpace(std::string_view path, std::uint64_t* total, std::uint64_t* free) {
+  int fd = -1;
+  std::string host;
+  Status st = OpenVolumeEntry(path, &fd, &host);
   if (!st.ok()) return st;
   struct statvfs vfs;
-  if (statvfs(r.host.c_str(), &vfs) != 0) return Status::FromErrno(errno, "space of " + r.host);
+  const bool read = fstatvfs(fd, &vfs) == 0;
+  const int err = errno;
+  close(fd);
+  if (!read) return Status::FromErrno(err, "space of " + host);
   const std::uint64_t unit = vfs.f_frsize != 0 ? vfs.f_frsize : vfs.f_bsize;
   *total = static_cast<std::uint64_t>(vfs.f_blocks) * unit;
   *free = static_cast<std::uint64_t>(vfs.f_bavail) * unit;

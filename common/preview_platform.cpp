@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "common/listed_search.h"
 #include "common/platform_ops.h"
 #include "common/wildcard.h"
 
@@ -71,23 +72,6 @@ std::uint32_t Renamed(std::uint32_t attributes, std::string_view from, std::stri
   if (IsDotName(to)) attributes |= kAttrHidden;
   return attributes;
 }
-
-class ListedSearch final : public DirSearch {
- public:
-  ListedSearch(std::vector<FindData> entries, std::vector<std::string> unusable)
-      : entries_(std::move(entries)), unusable_(std::move(unusable)) {}
-  bool Next(FindData* entry) override {
-    if (next_ >= entries_.size()) return false;
-    *entry = entries_[next_++];
-    return true;
-  }
-  std::vector<std::string> Unusable() const override { return unusable_; }
-
- private:
-  std::vector<FindData> entries_;
-  std::vector<std::string> unusable_;
-  std::size_t next_ = 0;
-};
 
 char DriveLetter(std::string_view path) {
   return path.size() >= 2 && path[1] == ':' ? AsciiUpper(path[0]) : '?';
@@ -385,24 +369,32 @@ Status PreviewPlatform::CreateNewFile(std::string_view path) {
   return Status::Ok();
 }
 
-Status PreviewPlatform::ReadFile(std::string_view path, std::string* contents) {
+Status PreviewPlatform::ReadFile(std::string_view path, std::string* contents, const FileAccess& access) {
   const Found f = Find(path);
   if (!f.status.ok()) return f.status;
-  if (f.real) return target().ReadFile(path, contents);
+  if (f.real) return target().ReadFile(path, contents, access);
   if (f.IsDirectory()) return Status::AccessDenied(std::string(path));
+  if (!access.follow_link && IsLink(f.data.attributes)) {
+    return Status::AccessDenied("a symbolic link: " + std::string(path));
+  }
   std::string base;
   if (!f.node->real_source.empty()) {
-    if (Status st = target().ReadFile(f.node->real_source, &base); !st.ok()) return st;
+    if (Status st = target().ReadFile(f.node->real_source, &base, access); !st.ok()) return st;
   }
   *contents = base + f.node->appended;
+  if (contents->size() > access.max_size) return Status::TooLarge(std::string(path));
   return Status::Ok();
 }
 
-Status PreviewPlatform::WriteFile(std::string_view path, std::string_view contents, WriteMode mode) {
+Status PreviewPlatform::WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                                  const FileAccess& access) {
   if (Status parent = ParentDirectory(path); !parent.ok()) return parent;
   Found f = Find(path);
   const bool exists = f.status.ok();
   if (exists && f.IsDirectory()) return Status::AccessDenied(std::string(path));
+  if (exists && !access.follow_link && IsLink(f.data.attributes)) {
+    return Status::AccessDenied("a symbolic link: " + std::string(path));
+  }
   Node n;
   if (exists && mode == WriteMode::kAppend) {
     n = *Materialize(path, f);

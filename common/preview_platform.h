@@ -46,8 +46,9 @@ class PreviewPlatform : public PlatformWrapper {
   Status RemoveDirectory(std::string_view path) override;
   Status OpenReadWrite(std::string_view path) override;
   Status CreateNewFile(std::string_view path) override;
-  Status ReadFile(std::string_view path, std::string* contents) override;
-  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override;
+  Status ReadFile(std::string_view path, std::string* contents, const FileAccess& access = {}) override;
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                   const FileAccess& access = {}) override;
   Status SetLastWriteTime(std::string_view path, const LocalTime& time) override;
   // Free space less what the recorded copies would take and plus what the
   // recorded deletions would free on that drive, so the space check of a

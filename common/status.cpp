@@ -33,7 +33,8 @@ std::string Status::ToString() const {
   static const char* const kNames[] = {
       "OK", "file not found", "path not found", "access denied", "already exists", "not empty",
       "no space", "too long", "invalid argument", "I/O error", "not supported",
-      "names differ only in case", "symbolic link refused"};
+      "names differ only in case", "symbolic link refused",
+      "too large"};
   std::string s = kNames[static_cast<int>(code_)];
   if (!message_.empty()) {
     s += " (";

@@ -24,6 +24,7 @@ class Status {
     kNotSupported,
     kAmbiguous,       // names that differ only in case: none may stand for the other
     kLinkRefused,     // a symbolic link below a top, where none is ever followed
+    kTooLarge,        // a file beyond the size its reader accepts
   };
 
   Status() = default;
@@ -40,6 +41,7 @@ class Status {
   static Status NotSupported(std::string msg = {}) { return Status(Code::kNotSupported, std::move(msg)); }
   static Status Ambiguous(std::string msg = {}) { return Status(Code::kAmbiguous, std::move(msg)); }
   static Status LinkRefused(std::string msg = {}) { return Status(Code::kLinkRefused, std::move(msg)); }
+  static Status TooLarge(std::string msg = {}) { return Status(Code::kTooLarge, std::move(msg)); }
 
   // Turns an errno value into a status; context names the operation and path.
   static Status FromErrno(int err, std::string_view context);

@@ -71,6 +71,8 @@ struct ConfigPlaces {
 struct LogState {
   bool HeaderPending = true;
   bool TruncatePending = false;
+  // A log that cannot be written has been reported in this run.
+  bool FailureReported = false;
 };
 
 // All program-wide state, from start to exit. One object, passed explicitly,

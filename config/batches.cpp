@@ -12,11 +12,6 @@ namespace velqo {
 
 namespace {
 
-// Pair values are read whole: cutting one would cut its Dir 2 path into the
-// path of some other directory. The update run refuses a path too long for
-// its array.
-constexpr std::size_t kPairReadSize = 65536;
-
 std::string SectionName(int number) { return "Batch" + std::to_string(number); }
 std::string PairKey(int number) { return "DirPair" + std::to_string(number); }
 
@@ -45,7 +40,10 @@ std::vector<std::string> ReadPairs(AppState& s, int batch) {
   for (int n = 1; n <= kMaxDirPairs; ++n) {
     const std::string key = PairKey(n);
     if (!section.HasKey(key)) break;
-    pairs.push_back(NormalisePair(s, section.ReadText(key, {}, kPairReadSize)));
+    // Read whole: cutting a value would cut its Dir 2 path into the path of
+    // some other directory. The update run refuses a path too long for its
+    // array.
+    pairs.push_back(NormalisePair(s, section.ReadWholeText(key, {})));
   }
   return pairs;
 }

@@ -2,6 +2,7 @@
 
 #include "common/platform_ops.h"
 #include "config/config_texts.h"
+#include "config/file_problem.h"
 #include "config/ini_locate.h"
 #include "config/ini_writers.h"
 #include "config/intl.h"
@@ -16,11 +17,20 @@ namespace velqo {
 
 namespace {
 
-// A stored path: host forms are converted, and a value that does not fit the
-// path array is dropped rather than cut into the path of another directory.
+constexpr std::string_view kMissingText = "*";
+
+// A stored path is read whole, whatever its form: cut short, it could name
+// another directory (one whose name begins the same way), and a host form
+// can be longer than the array yet convert to a Windows form that fits.
+// One that does not fit is dropped, and the path counts as invalid.
+std::optional<std::string> StoredPath(AppState& s, std::string_view stored) {
+  std::optional<std::string> windows = TypedPathToWindows(s.fs, stored);
+  if (windows && windows->size() > PathText::kMaxLength) windows.reset();
+  return windows;
+}
+
 void ReadStoredPath(AppState& s, ProfileSection& ini, std::string_view key, PathText* path) {
-  const std::optional<std::string> value =
-      TypedPathToWindows(s.fs, ini.ReadText(key, {}, PathText::kMaxLength + 2));
+  const std::optional<std::string> value = StoredPath(s, ini.ReadWholeText(key, {}));
   if (!value || !path->Assign(*value)) path->Clear();
 }
 
@@ -74,18 +84,18 @@ void AfterKey(AppState& s, ProfileSection& ini, ThenDo then) {
 void ReadLogPath(AppState& s, ProfileSection& ini, const KeyRule& rule,
                  WriteFailureNotice& notice) {
   OptionSet& d = s.opt.DefaultOptions;
-  const KeyReadResult read = ReadOptionKey(ini, rule, false, &d);
-  if (read.missing) {
+  const std::string stored = ini.ReadWholeText(rule.key, kMissingText);
+  if (stored == kMissingText) {
     if (!d.LogFilePath.Assign(FirstRunLogDirectory(s))) d.LogFilePath.Clear();
     notice.Note(ini.WriteText(rule.key, d.LogFilePath.view()));
     EnsureLogDirectory(s, d.LogFilePath.view());
     return;
   }
-  const std::string shown = d.LogFilePath.str();
-  const std::optional<std::string> windows = TypedPathToWindows(s.fs, shown);
-  // A cut path would name another directory: log nowhere instead.
-  if (read.too_long || !windows || !d.LogFilePath.Assign(*windows)) d.LogFilePath.Clear();
-  EnsureLogDirectory(s, shown);
+  // A path that does not fit logs nowhere, with the log directory's message
+  // naming it as stored.
+  const std::optional<std::string> windows = StoredPath(s, stored);
+  if (!windows || !d.LogFilePath.Assign(*windows)) d.LogFilePath.Clear();
+  EnsureLogDirectory(s, stored);
 }
 
 void ReadOptionKeys(AppState& s, ProfileSection& ini, WriteFailureNotice& notice) {
@@ -146,9 +156,29 @@ void RunFirstRun(AppState& s, WriteFailureNotice& notice) {
   WriteDefaults(s, true);
 }
 
+// A file that cannot be read (beyond the bound, no access) is said once and
+// never written: the session runs on first-run values and the file stays as
+// it is, for its owner to mend.
+bool IniFileUsable(AppState& s, WriteFailureNotice& notice) {
+  const Status readable = s.profiles.Check(s.places.IniPath);
+  if (readable.ok()) return true;
+  s.host.MessageBox(
+      FileProblemMessage("Settings File", s.places.IniPath,
+                         DescribeFileProblem(s.fs, s.places.IniPath, readable,
+                                             kProgramProfileLimit),
+                         "The First-Run Settings Are Used For This Session And The File Is Left "
+                         "As It Is."),
+      kErrorCaption, Icon::kWarning, Buttons::kOk);
+  notice.Silence();
+  return false;
+}
+
 void LoadPass(AppState& s, bool first_run_allowed) {
   ProfileSection ini = ProgramSection(s);
   WriteFailureNotice notice(s.host, kIniWriteFailed);
+  const bool usable = IniFileUsable(s, notice);
+  // Every repair of this load, and a first run's whole set, in one write.
+  HeldWrites repairs(ini);
   LoadWindowGeometry(s, notice);
   LoadSkin(s, notice);
   LoadIntlSettings(s);
@@ -160,11 +190,12 @@ void LoadPass(AppState& s, bool first_run_allowed) {
   if (ini.HasKey("VelqoOnly")) {
     s.opt.DefaultOptions.VelqoOnly = ini.ReadInt("VelqoOnly", 2);
     ReadOptionKeys(s, ini, notice);
-  } else if (first_run_allowed) {
+  } else if (first_run_allowed && usable) {
     RunFirstRun(s, notice);
   } else {
     UseFirstRunSet(s);
   }
+  notice.Note(repairs.Finish());
   FinishOptionKeys(s);
   FinishLoad(s);
 }

@@ -34,15 +34,27 @@ bool FileExists(Platform& fs, std::string_view path) {
   return fs.GetAttributes(path, &attributes).ok() && (attributes & kAttrDirectory) == 0;
 }
 
+// Settings live beside a program only in a build tree: the program has a
+// Windows form, finds its data beside itself rather than in ../share/velqo
+// (an installed program, where even root must not write into the binaries'
+// folder), and its directory is writable. A program with no Windows form
+// would otherwise name a file in the current directory.
+bool ProgramDirectoryHoldsSettings(AppState& s) {
+  const std::string& dir = s.places.ProgramDir;
+  if (dir.empty()) return false;
+  if (!EqualsIgnoreCase(s.fs.DataDirectory(), dir)) return false;
+  return DirectoryIsWritable(s.fs, dir);
+}
+
 }  // namespace
 
 void LocateIniFile(AppState& s) {
   const std::string in_windows = ChildPath(s.places.WindowsDir, kIniFileName);
-  const std::string in_program = ChildPath(s.places.ProgramDir, kIniFileName);
-  if (!DirectoryIsWritable(s.fs, s.places.ProgramDir)) {
+  if (!ProgramDirectoryHoldsSettings(s)) {
     s.places.IniPath = in_windows;
     return;
   }
+  const std::string in_program = ChildPath(s.places.ProgramDir, kIniFileName);
   s.places.IniPath = in_program;
   if (FileExists(s.fs, in_program) || !FileExists(s.fs, in_windows)) return;
   // Keep using the Windows directory's settings when they cannot be copied,

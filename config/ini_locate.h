@@ -8,9 +8,11 @@
 namespace velqo {
 
 // Decides, once at start, which WINVELQO.INI the program uses and records it
-// in s.places.IniPath: the program directory's when that directory is
-// writable (a copy of the Windows directory's file is made there when only
-// that one exists), else the Windows directory's.
+// in s.places.IniPath: the program directory's for a program in a build tree
+// whose directory is writable and has a Windows form (a copy of the Windows
+// directory's file is made there when only that one exists), else (an
+// installed program, one outside every drive, a read-only directory) the
+// Windows directory's. Never the current directory's.
 void LocateIniFile(AppState& s);
 
 // The directory holding the located INI file.

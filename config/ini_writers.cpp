@@ -17,10 +17,6 @@ namespace {
 
 constexpr std::string_view kFirstRunPath = "c:\\";
 
-void ReportIfFailed(AppState& s, bool written) {
-  if (!written) s.host.MessageBox(kIniWriteFailed, kErrorCaption, Icon::kWarning, Buttons::kOk);
-}
-
 // The Windows form of a Dir text when it names an existing directory; else
 // the box that it will not be saved.
 std::optional<std::string> ValidDirectory(AppState& s, const std::string& typed,
@@ -32,24 +28,21 @@ std::optional<std::string> ValidDirectory(AppState& s, const std::string& typed,
 }
 
 void WritePath(AppState& s, ProfileSection& file, std::string_view key,
-               const std::optional<std::string>& path) {
-  if (path && s.sw.PathsReadOnly == 0) ReportIfFailed(s, file.WriteText(key, *path));
+               const std::optional<std::string>& path, WriteFailureNotice& notice) {
+  if (path && s.sw.PathsReadOnly == 0) notice.Note(file.WriteText(key, *path));
 }
 
 }  // namespace
 
-void WriteOptionKeys(AppState& s, ProfileSection& file, const OptionSet& from,
-                     std::span<const std::string_view> order, std::string_view failure_text) {
-  for (std::string_view key : order) {
-    if (!WriteOptionKey(file, from, key)) {
-      s.host.MessageBox(failure_text, kErrorCaption, Icon::kWarning, Buttons::kOk);
-    }
-  }
+void WriteOptionKeys(ProfileSection& file, const OptionSet& from,
+                     std::span<const std::string_view> order, WriteFailureNotice& notice) {
+  for (std::string_view key : order) notice.Note(WriteOptionKey(file, from, key));
 }
 
-void WriteBatchOrPaths(AppState& s, ProfileSection& file, bool first_run, bool update_paths) {
+void WriteBatchOrPaths(AppState& s, ProfileSection& file, bool first_run, bool update_paths,
+                       WriteFailureNotice& notice) {
   if (s.opt.DefaultOptions.UseBatchFile != 0) {
-    ReportIfFailed(s, file.WriteInt("LastBatch", s.places.LastBatch));
+    notice.Note(file.WriteInt("LastBatch", s.places.LastBatch));
     return;
   }
   std::optional<std::string> path1;
@@ -64,14 +57,19 @@ void WriteBatchOrPaths(AppState& s, ProfileSection& file, bool first_run, bool u
     if (path1) (void)s.Path1.Assign(*path1);
     if (path2) (void)s.Path2.Assign(*path2);
   }
-  WritePath(s, file, "Path1", path1);
-  WritePath(s, file, "Path2", path2);
+  WritePath(s, file, "Path1", path1, notice);
+  WritePath(s, file, "Path2", path2, notice);
 }
 
 void WriteDefaults(AppState& s, bool first_run) {
   ProfileSection ini = ProgramSection(s);
-  WriteOptionKeys(s, ini, s.opt.ActiveOptions, DefaultsWriteOrder(), kIniWriteFailed);
-  WriteBatchOrPaths(s, ini, first_run, first_run);
+  WriteFailureNotice notice(s.host, kIniWriteFailed);
+  {
+    HeldWrites keys(ini);
+    WriteOptionKeys(ini, s.opt.ActiveOptions, DefaultsWriteOrder(), notice);
+    WriteBatchOrPaths(s, ini, first_run, first_run, notice);
+    notice.Note(keys.Finish());
+  }
   if (first_run) {
     IniLoadAfterFirstRun(s);
   } else {
@@ -88,12 +86,15 @@ void WriteOnClose(AppState& s, const WindowGeometry& live, int screen_width, int
   s.window.MainHeight = g.height;
   s.window.MainWidth = g.width;
   ProfileSection ini = ProgramSection(s);
-  ReportIfFailed(s, ini.WriteInt("MainLeft", g.left));
-  ReportIfFailed(s, ini.WriteInt("MainTop", g.top));
-  ReportIfFailed(s, ini.WriteInt("MainHeight", g.height));
-  ReportIfFailed(s, ini.WriteInt("MainWidth", g.width));
-  ReportIfFailed(s, ini.WriteText("MainSkin", s.window.SkinInUse));
-  WriteBatchOrPaths(s, ini, false, true);
+  WriteFailureNotice notice(s.host, kIniWriteFailed);
+  HeldWrites keys(ini);
+  notice.Note(ini.WriteInt("MainLeft", g.left));
+  notice.Note(ini.WriteInt("MainTop", g.top));
+  notice.Note(ini.WriteInt("MainHeight", g.height));
+  notice.Note(ini.WriteInt("MainWidth", g.width));
+  notice.Note(ini.WriteText("MainSkin", s.window.SkinInUse));
+  WriteBatchOrPaths(s, ini, false, true, notice);
+  notice.Note(keys.Finish());
 }
 
 }  // namespace velqo

@@ -18,7 +18,7 @@ struct WindowGeometry {
 
 // "Save As Default Settings" (and the first run): writes every option key
 // from ActiveOptions, then LastBatch or Path1 and Path2, then runs the INI
-// load. A failed write shows its box and the writer goes on.
+// load. The keys reach the file in one write; a failure shows its box once.
 void WriteDefaults(AppState& s, bool first_run);
 
 // When the main window closes: the geometry (10, 10, 600, 240 for a window
@@ -26,14 +26,16 @@ void WriteDefaults(AppState& s, bool first_run);
 // paths as the defaults writer stores them.
 void WriteOnClose(AppState& s, const WindowGeometry& live, int screen_width, int screen_height);
 
-// Writers' shared steps, into any file with the program's section.
-// Writes the keys in order from a set; failure_text for each failed write.
-void WriteOptionKeys(AppState& s, ProfileSection& file, const OptionSet& from,
-                     std::span<const std::string_view> order, std::string_view failure_text);
+// Writers' shared steps, into any file with the program's section; a
+// failed write is told through the pass's notice, once.
+// Writes the keys in order from a set.
+void WriteOptionKeys(ProfileSection& file, const OptionSet& from,
+                     std::span<const std::string_view> order, WriteFailureNotice& notice);
 // Batch method: LastBatch. Otherwise the main window's Dir 1 and Dir 2 ("c:\"
 // on a first run), each reported and skipped when it is not an existing
 // directory, written unless the paths are read-only (/G). With update_paths
 // the valid ones also become Path1 and Path2.
-void WriteBatchOrPaths(AppState& s, ProfileSection& file, bool first_run, bool update_paths);
+void WriteBatchOrPaths(AppState& s, ProfileSection& file, bool first_run, bool update_paths,
+                       WriteFailureNotice& notice);
 
 }  // namespace velqo

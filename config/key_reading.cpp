@@ -102,10 +102,8 @@ KeyReadResult ReadIntKey(ProfileSection& file, const KeyRule& rule, bool negativ
 KeyReadResult ReadTextKey(ProfileSection& file, const KeyRule& rule, const OptionKey& key,
                           OptionSet* set) {
   KeyReadResult result;
-  // One character more than the field holds tells a value that had to be cut.
-  const std::string value = file.ReadText(rule.key, kTextMissing, key.text_size + 1);
+  const std::string value = file.ReadText(rule.key, kTextMissing, key.text_size);
   result.missing = value == kTextMissing;
-  result.too_long = value.size() >= key.text_size;
   key.set_text(*set, value);
   if (!result.missing) return result;
   if (rule.missing == W::kBoxAndKeep) result.wants_box = true;

@@ -51,7 +51,6 @@ struct KeyReadResult {
   bool missing = false;
   bool wants_box = false;
   bool write_failed = false;
-  bool too_long = false;  // a text longer than its field, kept cut
 };
 
 // Reads one key into a set and applies its missing rule (the log directory

@@ -2,6 +2,7 @@
 
 #include "common/platform_ops.h"
 #include "config/config_texts.h"
+#include "config/file_problem.h"
 #include "config/ini_writers.h"
 #include "config/key_reading.h"
 #include "config/option_keys.h"
@@ -26,18 +27,37 @@ void ReportBadKey(AppState& s, std::string_view path) {
 
 // Overlays the keys the file carries on DirOptions. The values accepted are
 // 0 and above: a negative one is treated as missing, so it gets the missing
-// key's box or repair. Repairs are written back when the file allows; a Dir 1
-// on a read-only medium is normal, and its values are right in memory.
-void ReadOptionsUpd(AppState& s, const std::string& path) {
-  // The file travels with its directory and may have been edited since it
-  // was last read: read it afresh.
-  s.profiles.Flush();
-  ProfileSection file(s.profiles, path);
+// key's box or repair. The repairs go back into the file in one write when
+// the file allows; a Dir 1 on a read-only medium is normal, and its values
+// are right in memory.
+void ReadOptionsUpd(AppState& s, ProfileSection& file) {
   OptionSet& dir = s.opt.DirOptions;
+  HeldWrites repairs(file);
   for (const KeyRule& rule : OptionsUpdRules()) {
-    if (ReadOptionKey(file, rule, true, &dir).wants_box) ReportBadKey(s, path);
+    if (ReadOptionKey(file, rule, true, &dir).wants_box) ReportBadKey(s, file.file());
   }
+  (void)repairs.Finish();
   if (dir.ReadOnlyFilter != 0) dir.XATTR = 1;
+}
+
+// A file that cannot be read whole (a link, beyond the bound, no access) is
+// not taken for a set of defaults: the pair it belongs to is not updated,
+// since its owner's settings (a CleanUp off, say) would not hold.
+void RefuseOptionsUpd(AppState& s, const std::string& path, const Status& why) {
+  s.host.MessageBox(
+      FileProblemMessage("Options File", path,
+                         DescribeFileProblem(s.fs, path, why, kSharedProfileLimit),
+                         "Directory Pairs With This Dir 1 Are Not Updated Until The File Is "
+                         "Fixed Or Deleted."),
+      kErrorCaption, Icon::kWarning, Buttons::kOk);
+  s.flags.PairStopped = 1;
+  s.flags.ErrorLogged = 1;
+}
+
+void UseSessionOptions(AppState& s) {
+  s.opt.ActiveOptions = s.opt.SessionOptions;
+  s.opt.OptUpdInUse = 0;
+  RebuildTables(s, s.opt.ActiveOptions);
 }
 
 }  // namespace
@@ -46,17 +66,24 @@ std::string OptionsUpdPath(std::string_view dir1) { return ChildPath(dir1, kOpti
 
 void DeriveActiveOptions(AppState& s, std::string_view dir1) {
   const std::string path = OptionsUpdPath(dir1);
-  if (IsFile(s.fs, path) && s.opt.ActiveOptions.IgnoreOptUpd != 1) {
-    s.opt.OptUpdInUse = 1;
-    s.opt.DirOptions = s.opt.DefaultOptions;
-    ReadOptionsUpd(s, path);
-    RebuildTables(s, s.opt.DirOptions);
-    s.opt.ActiveOptions = s.opt.DirOptions;
+  if (!IsFile(s.fs, path) || s.opt.ActiveOptions.IgnoreOptUpd == 1) {
+    UseSessionOptions(s);
     return;
   }
-  s.opt.ActiveOptions = s.opt.SessionOptions;
-  s.opt.OptUpdInUse = 0;
-  RebuildTables(s, s.opt.ActiveOptions);
+  // The file travels with its directory and may have been edited since it
+  // was last read: read it afresh.
+  s.profiles.Flush();
+  if (const Status readable = s.profiles.Check(path, ProfileOrigin::kShared); !readable.ok()) {
+    RefuseOptionsUpd(s, path, readable);
+    UseSessionOptions(s);
+    return;
+  }
+  s.opt.OptUpdInUse = 1;
+  s.opt.DirOptions = s.opt.DefaultOptions;
+  ProfileSection file(s.profiles, path, kIniSection, ProfileOrigin::kShared);
+  ReadOptionsUpd(s, file);
+  RebuildTables(s, s.opt.DirOptions);
+  s.opt.ActiveOptions = s.opt.DirOptions;
 }
 
 void WriteOptionsUpd(AppState& s, std::string_view typed_dir1) {
@@ -68,8 +95,13 @@ void WriteOptionsUpd(AppState& s, std::string_view typed_dir1) {
   text += dir1;
   text += ".";
   s.host.MessageBox(text, kAppTitle, Icon::kNone, Buttons::kOk);
-  ProfileSection file(s.profiles, OptionsUpdPath(dir1));
-  WriteOptionKeys(s, file, s.opt.ActiveOptions, OptionsUpdWriteOrder(), kUpdWriteFailed);
+  ProfileSection file(s.profiles, OptionsUpdPath(dir1), kIniSection, ProfileOrigin::kShared);
+  WriteFailureNotice notice(s.host, kUpdWriteFailed);
+  {
+    HeldWrites keys(file);
+    WriteOptionKeys(file, s.opt.ActiveOptions, OptionsUpdWriteOrder(), notice);
+    notice.Note(keys.Finish());
+  }
   DeriveActiveOptions(s, dir1);
 }
 

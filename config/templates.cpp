@@ -5,6 +5,7 @@
 
 #include "common/platform_ops.h"
 #include "config/config_texts.h"
+#include "config/file_problem.h"
 #include "config/ini_load.h"
 #include "config/ini_writers.h"
 #include "config/option_keys.h"
@@ -87,7 +88,8 @@ std::optional<std::string> ChooseTemplateToSave(AppState& s) {
 // template is replaced in one step, so a failure leaves it as it was.
 bool CopyIniTo(AppState& s, const std::string& path) {
   std::string bytes;
-  const Status read = s.fs.ReadFile(s.places.IniPath, &bytes);
+  const Status read =
+      s.fs.ReadFile(s.places.IniPath, &bytes, ProfileAccess(ProfileOrigin::kProgram));
   if (!read.ok() && read.code() != Status::Code::kFileNotFound) return false;
   if (!s.fs.WriteFile(path, bytes, WriteMode::kReplaceAtomically).ok()) return false;
   // The profile cache may hold an older copy of that file.
@@ -128,8 +130,13 @@ bool SaveOptionTemplate(AppState& s) {
   text += "LOAD OPTIONS TEMPLATE Menu Selection.";
   Tell(s, text);
   ProfileSection file(s.profiles, *path);
-  WriteOptionKeys(s, file, s.opt.ActiveOptions, DefaultsWriteOrder(), kIniWriteFailed);
-  WriteBatchOrPaths(s, file, false, false);
+  WriteFailureNotice notice(s.host, kIniWriteFailed);
+  {
+    HeldWrites keys(file);
+    WriteOptionKeys(file, s.opt.ActiveOptions, DefaultsWriteOrder(), notice);
+    WriteBatchOrPaths(s, file, false, false, notice);
+    notice.Note(keys.Finish());
+  }
   (void)s.fs.SetLastWriteTime(*path, s.fs.Now());
   return true;
 }
@@ -145,8 +152,16 @@ bool LoadOptionTemplate(AppState& s) {
   std::string bytes;
   // The INI file is replaced in one step and only once the template has been
   // read whole, so a failure never leaves the program without its settings.
-  if (!s.fs.ReadFile(*path, &bytes).ok() ||
-      !s.fs.WriteFile(s.places.IniPath, bytes, WriteMode::kReplaceAtomically).ok()) {
+  const Status read = s.fs.ReadFile(*path, &bytes, ProfileAccess(ProfileOrigin::kProgram));
+  if (!read.ok()) {
+    s.host.MessageBox(
+        FileProblemMessage("Template File", *path,
+                           DescribeFileProblem(s.fs, *path, read, kProgramProfileLimit),
+                           "The Current Settings Are Kept."),
+        kErrorCaption, Icon::kWarning, Buttons::kOk);
+    return false;
+  }
+  if (!s.fs.WriteFile(s.places.IniPath, bytes, WriteMode::kReplaceAtomically).ok()) {
     ReportIniWriteFailure(s);
     return false;
   }

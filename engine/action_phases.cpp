@@ -18,25 +18,6 @@ bool AnyInState(FileList& list, std::int32_t state) {
   return false;
 }
 
-// Every file about to be replaced is renamed to its backup name before any
-// copy or question. A Cancel meanwhile stops the renaming too: the copies
-// that would follow will not run.
-void BackupPhase(AppState& s, PairLists& lists) {
-  StatusShow(s, "Is Being Backed Up To:");
-  s.host.PumpEvents();
-  ForEachInState(s, lists.list1, kStateOlder, [&] {
-    CaptureFileInfo(s, s.File1Path.view(), 3);
-    BackupFile(s, s.File1Path.view(), 0);
-    return true;
-  });
-  ForEachInState(s, lists.list2, kStateOlder, [&] {
-    CaptureFileInfo(s, s.File2Path.view(), 4);
-    BackupFile(s, s.File2Path.view(), 1);
-    return true;
-  });
-  StatusHide(s);
-}
-
 bool SomethingToDo(AppState& s, PairLists& lists) {
   const OptionSet& o = s.opt.ActiveOptions;
   if (AnyInState(lists.list1, kStateNewer) || AnyInState(lists.list2, kStateNewer)) return true;
@@ -46,11 +27,12 @@ bool SomethingToDo(AppState& s, PairLists& lists) {
 
 void Copy(AppState& s, int kind) {
   const bool towards_dir2 = kind == kCopy1Over2 || kind == kCopyAdd1To2;
+  const bool backup = KeepsBackups(s);
   ShowCopyPair(s, kind);
   if (towards_dir2) {
-    CopyOneFile(s, s.File1Path.view(), s.File2Path.view(), kind);
+    CopyOneFile(s, s.File1Path.view(), s.File2Path.view(), kind, backup);
   } else {
-    CopyOneFile(s, s.File2Path.view(), s.File1Path.view(), kind);
+    CopyOneFile(s, s.File2Path.view(), s.File1Path.view(), kind, backup);
   }
   s.host.PumpEvents();
 }
@@ -67,7 +49,8 @@ void PlainPhases(AppState& s, PairLists& lists) {
   }
   ForEachInState(s, lists.list1, kStateNewer, [&] {
     CaptureFileInfo(s, s.File1Path.view(), 1);
-    // With a backup the target has been moved away: both columns describe the source.
+    // With backups both columns of the entry describe the source, the
+    // backup's own entry the old file.
     CaptureFileInfo(s, backup ? s.File1Path.view() : s.File2Path.view(), backup ? 2 : 4);
     Copy(s, kCopy1Over2);
     return true;
@@ -100,6 +83,11 @@ void PlainPhases(AppState& s, PairLists& lists) {
 
 }  // namespace
 
+bool KeepsBackups(const AppState& s) {
+  const OptionSet& o = s.opt.ActiveOptions;
+  return o.CreateBackup == 1 && o.CleanUp == 0;
+}
+
 bool SetFilePaths(AppState& s, std::string_view name) {
   const std::string path1 = ChildPath(s.Path1.view(), name);
   const std::string path2 = ChildPath(s.Path2.view(), name);
@@ -115,7 +103,9 @@ bool SetFilePaths(AppState& s, std::string_view name) {
 void RunActionPhases(AppState& s, PairLists& lists) {
   if (s.flags.PairStopped == 1) return;
   const OptionSet& o = s.opt.ActiveOptions;
-  if (o.CreateBackup == 1 && o.CleanUp == 0) BackupPhase(s, lists);
+  // Backups are made with each copy, once its new data is complete: one
+  // that is declined, fails or is interrupted leaves the target under its
+  // own name and an earlier backup as it was.
   if (o.ConfirmEveryFile == 1 || o.CleanUp == 1 || o.JFDI == 1) {
     ConfirmedPhases(s, lists);
   } else {

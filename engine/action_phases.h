@@ -15,6 +15,10 @@ namespace velqo {
 // the file is then left alone.
 bool SetFilePaths(AppState& s, std::string_view name);
 
+// Whether replaced files keep their old data under their backup names
+// (never in CleanUp, which makes Dir 2 a replica).
+bool KeepsBackups(const AppState& s);
+
 // Calls act(index) for each entry of list in the given state, in list
 // order, while PairStopped is off and act returns true, once its paths are
 // set. Returns false when act asked to end the pair at once.

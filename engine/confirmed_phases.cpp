@@ -124,7 +124,7 @@ class ConfirmedRun {
       ConfirmCopy(s_, From(a), To(a), FromData(a), ToData(a));
     }
   }
-  void DoCopy(const CopyAction& a) { CopyOneFile(s_, From(a), To(a), a.kind); }
+  void DoCopy(const CopyAction& a) { CopyOneFile(s_, From(a), To(a), a.kind, KeepsBackups(s_)); }
   void Pump() { s_.host.PumpEvents(); }
   void Cancel() {
     s_.flags.PairStopped = 1;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -87,6 +88,7 @@ class PairDecision {
     const std::uint32_t unit = ClusterSize(s_, space_, 2);
     space_.growth2 += RoundToUnit(size1, unit) - RoundToUnit(size2, unit);
     space_.backup2 += RoundToUnit(size2, unit);
+    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(size2, unit));
   }
 
   void Dir2Newer() {
@@ -99,6 +101,7 @@ class PairDecision {
     const std::uint32_t unit = ClusterSize(s_, space_, 1);
     space_.growth1 += RoundToUnit(size2, unit) - RoundToUnit(size1, unit);
     space_.backup1 += RoundToUnit(size1, unit);
+    space_.largest_replaced1 = std::max(space_.largest_replaced1, RoundToUnit(size1, unit));
   }
 
   AppState& s_;

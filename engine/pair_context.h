@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/provisional_time.h"
 #include "config/app_state.h"
 #include "engine/file_lists.h"
 
@@ -20,6 +21,10 @@ struct PairSpace {
   std::int64_t backup2 = 0;
   std::int64_t new1 = 0;     // Dir 2-only files, to be added to Dir 1
   std::int64_t new2 = 0;     // Dir 1-only files, to be added to Dir 2
+  // The largest file replaced on each drive: until the rename its new copy
+  // and the old file are both there.
+  std::int64_t largest_replaced1 = 0;
+  std::int64_t largest_replaced2 = 0;
 };
 
 struct PairContext {
@@ -29,13 +34,13 @@ struct PairContext {
 
 // Files differing by no more than this many days (2.99808 seconds) have
 // the same time: the packed times have a 2-second resolution.
-constexpr long double kTimeTolerance = 0.0000347L;
+constexpr long double kTimeTolerance = kDosTimeTolerance;
 
 // A size counted in whole allocation units, always one unit more than its
 // whole units: R(s) = (s div U + 1) * U.
 std::int64_t RoundToUnit(std::uint64_t size, std::uint32_t unit);
 
-// The estimated allocation unit of the drive path lies on, from the
+// The estimated allocation unit of the file system path lies on, from the
 // volume's file-system name and total size.
 std::uint32_t AllocationUnit(AppState& s, std::string_view path);
 

@@ -13,12 +13,17 @@ namespace {
 // is not there): the most common unit.
 constexpr std::uint32_t kDefaultUnit = 4096;
 
-// The root "x:\" of a path's drive letter, or empty when it has none.
-std::string DriveRoot(std::string_view path) {
-  if (path.empty()) return {};
+// Size and free space of the file system holding path: a drive's tree
+// may span mount points. A directory not there yet is on its drive's.
+bool ReadSpace(AppState& s, std::string_view path, std::uint64_t* total, std::uint64_t* free,
+               std::string* read_at) {
+  if (path.size() < 2 || path[1] != ':') return false;
   const char letter = AsciiLower(path[0]);
-  if (letter < 'a' || letter > 'z') return {};
-  return std::string(1, letter) + ":\\";
+  if (letter < 'a' || letter > 'z') return false;
+  *read_at = std::string(path);
+  if (s.fs.DiskSpace(*read_at, total, free).ok()) return true;
+  *read_at = std::string(1, letter) + ":\\";
+  return s.fs.DiskSpace(*read_at, total, free).ok();
 }
 
 std::uint32_t Fat32Unit(std::uint64_t total) {
@@ -42,7 +47,9 @@ struct Need {
 };
 
 Need NeedOf(const OptionSet& o, const PairSpace& space) {
-  Need n{space.growth1, space.growth2};
+  // Each replaced file's new copy is written beside the old one before it
+  // takes its place, so the largest of them needs room on top.
+  Need n{space.growth1 + space.largest_replaced1, space.growth2 + space.largest_replaced2};
   if (o.CreateBackup == 1) {
     n.need1 += space.backup1;
     n.need2 += space.backup2;
@@ -60,10 +67,10 @@ Need NeedOf(const OptionSet& o, const PairSpace& space) {
 // failure and leaves the old target intact.
 bool Short(AppState& s, std::string_view path, std::int64_t need) {
   if (need <= 0) return false;
-  const std::string root = DriveRoot(path);
   std::uint64_t total = 0;
   std::uint64_t free = 0;
-  if (root.empty() || !s.fs.DiskSpace(root, &total, &free).ok()) return false;
+  std::string read_at;
+  if (!ReadSpace(s, path, &total, &free, &read_at)) return false;
   return static_cast<long double>(need) / 980.0L > static_cast<long double>(free) / 1000.0L;
 }
 
@@ -107,12 +114,12 @@ std::int64_t RoundToUnit(std::uint64_t size, std::uint32_t unit) {
 }
 
 std::uint32_t AllocationUnit(AppState& s, std::string_view path) {
-  const std::string root = DriveRoot(path);
   std::uint64_t total = 0;
   std::uint64_t free = 0;
-  if (root.empty() || !s.fs.DiskSpace(root, &total, &free).ok()) return kDefaultUnit;
+  std::string read_at;
+  if (!ReadSpace(s, path, &total, &free, &read_at)) return kDefaultUnit;
   std::string name;
-  if (!s.fs.VolumeFileSystemName(root, &name).ok()) name.clear();
+  if (!s.fs.VolumeFileSystemName(read_at, &name).ok()) name.clear();
   return EqualsIgnoreCase(name, "FAT32") ? Fat32Unit(total) : OtherUnit(total);
 }
 

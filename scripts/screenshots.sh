@@ -14,4 +14,4 @@ fi
 cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target velqo-shots -j2
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24" \
-  build/ui/velqo-shots docs/screenshots ui/skins
+  build/ui/velqo-shots docs/screenshots ui/skins ui/help

@@ -77,11 +77,10 @@ QWidget* TFMain::BuildTopBar() {
   sb_ini_edit_ = ToolButton("SBIniEdit", QStyle::SP_FileDialogDetailedView, "Edit WinVelqo.INI", top_bar_);
   sb_view_log_ = ToolButton("SBViewLog", QStyle::SP_FileDialogContentsView, "View Log File", top_bar_);
   sb_clear_log_ = ToolButton("SBClearLog", QStyle::SP_DialogDiscardButton, "Clear Current Log File", top_bar_);
-  // Editing the INI file and the log belong to the tools still to come.
-  for (QToolButton* tool : {sb_ini_edit_, sb_view_log_, sb_clear_log_}) {
-    tool->setEnabled(false);
-    row->addWidget(tool);
-  }
+  connect(sb_ini_edit_, &QToolButton::clicked, this, &TFMain::SpeedButton6Click);
+  connect(sb_view_log_, &QToolButton::clicked, this, &TFMain::SBViewLogClick);
+  connect(sb_clear_log_, &QToolButton::clicked, this, &TFMain::SBClearLogClick);
+  for (QToolButton* tool : {sb_ini_edit_, sb_view_log_, sb_clear_log_}) row->addWidget(tool);
   pb1_ = Named(new QProgressBar(top_bar_), "PB1");
   pb1_->setRange(0, 1);
   pb1_->setValue(0);
@@ -134,6 +133,10 @@ QWidget* TFMain::BuildBottomBar() {
   bb_update_->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
   bb_update_->setDefault(true);
   connect(bb_update_, &QPushButton::clicked, this, &TFMain::BBUpdateClick);
+  bb_preview_ = Named(new QPushButton("Preview", bottom_bar_), "BBPreview");
+  bb_preview_->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+  bb_preview_->setToolTip("List what Update would do, without changing anything");
+  connect(bb_preview_, &QPushButton::clicked, this, &TFMain::BBPreviewClick);
   setFocusProxy(bb_update_);
   return bottom_bar_;
 }
@@ -163,6 +166,13 @@ void TFMain::PlaceFixedControls() {
   lb_pairs_->move(p.batch_label_left, p.pairs_top);
   bottom_bar_->setFixedHeight(p.bottom_height);
   bb_update_->setGeometry(p.update_left, p.update_top, bb_update_->width(), p.update_height);
+  bb_preview_->setGeometry(bb_preview_->x(), p.update_top, bb_preview_->width(), p.update_height);
+}
+
+void TFMain::PlaceUpdateRow(int width) {
+  const UpdateRow row = SplitUpdateRow(large_caption_, bb_update_->x(), width);
+  bb_update_->resize(row.update_width, bb_update_->height());
+  bb_preview_->setGeometry(row.preview_left, bb_update_->y(), row.preview_width, bb_update_->height());
 }
 
 void TFMain::FillDriveSelectors() {

@@ -1,3 +1,5 @@
+#include <QKeyEvent>
+#include <QMenu>
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
@@ -17,6 +19,13 @@ void TFMain::resizeEvent(QResizeEvent* event) {
 }
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+    if (auto* menu = qobject_cast<QMenu*>(watched)) {
+      menu->close();
+      ShowHelp(menu->property("helpContext").toInt());
+      return true;
+    }
+  }
   if (event->type() == QEvent::Resize &&
       (watched == dir_panel_ || watched == batch_panel_ || watched == bottom_bar_)) {
     FormResize();
@@ -32,7 +41,7 @@ void TFMain::FormResize() {
   }
   if (!batch_panel_->isHidden()) {
     const BatchLayout l = ComputeBatchLayout(large_caption_, batch_panel_->width(), batch_panel_->height());
-    bb_update_->resize(l.update_width, bb_update_->height());
+    PlaceUpdateRow(l.update_width);
     cb_batch_->resize(l.batch_combo_width, cb_batch_->height());
     lb_pairs_->resize(l.pairs_width, l.pairs_height);
     return;
@@ -40,7 +49,7 @@ void TFMain::FormResize() {
   const DirectoryLayout l = ComputeDirectoryLayout(large_caption_, dir_panel_->width(), dir_panel_->height());
   edir1_->resize(l.edit_width, edir1_->height());
   edir2_->resize(l.edit_width, edir2_->height());
-  bb_update_->resize(l.update_width, bb_update_->height());
+  PlaceUpdateRow(l.update_width);
   ld2_->move(l.column2_left, ld2_->y());
   do1_->resize(l.tree_width, l.tree_height);
   if (!do2_->isHidden()) do2_->setGeometry(l.column2_left, do2_->y(), l.tree_width, l.tree_height);

@@ -7,8 +7,11 @@
 
 #include "config/batches.h"
 #include "config/ini_writers.h"
+#include "config/typed_path.h"
+#include "engine/preview_run.h"
 #include "engine/update_run.h"
 #include "ui/main_window.h"
+#include "ui/preview_window.h"
 #include "ui/prompter.h"
 #include "ui/qt_host.h"
 #include "ui/tarquel_dir.h"
@@ -24,30 +27,62 @@ char DriveOf(const QComboBox* selector) {
   return letter.isValid() ? static_cast<char>(letter.toChar().toLatin1()) : 0;
 }
 
-void TakeIntoPath(const QString& text, PathText* path) {
-  // Longer texts are refused by the run itself; the stored path then stays.
-  (void)path->Assign(text.toStdString());
+// A host path typed in an edit field is taken in its Windows form, so the
+// options dialog finds Dir 1's OPTIONS.UPD. Longer texts are refused by the
+// run itself; the stored path then stays.
+void TakeIntoPath(Platform& fs, const QString& text, PathText* path) {
+  const std::string typed = text.toStdString();
+  (void)path->Assign(TypedPathToWindows(fs, typed).value_or(typed));
 }
 
 }  // namespace
 
-void TFMain::BBUpdateClick() {
-  if (running_) return;
+void TFMain::BeginRun() {
   running_ = true;
   SetRunningMenus(true);
   if (!bb_cancel_->isHidden()) bb_cancel_->setEnabled(true);
   bb_update_->setEnabled(false);
+  bb_preview_->setEnabled(false);
   Pump();
-  // The run repositions the trees itself when it went through.
-  RunUpdate(s_);
+}
+
+void TFMain::EndRun() {
   running_ = false;
   SetRunningMenus(false);
+}
+
+void TFMain::BBUpdateClick() {
+  if (running_) return;
+  // A plan still shown would speak of files this run is about to change.
+  if (preview_ != nullptr) preview_->hide();
+  BeginRun();
+  // The run repositions the trees itself when it went through.
+  RunUpdate(s_);
+  EndRun();
   if (end_requested_) {
     hide();
     quit_();
     return;
   }
   if (close_pending_) close();
+}
+
+// The preview's run shows no box and leaves the trees, the status bar and
+// the buttons to the window, so the window puts them back itself.
+void TFMain::BBPreviewClick() {
+  if (running_) return;
+  BeginRun();
+  const PreviewReport report = PreviewUpdate(s_);
+  EndRun();
+  bb_update_->setEnabled(true);
+  bb_preview_->setEnabled(true);
+  bb_cancel_->setEnabled(false);
+  if (close_pending_) {
+    close();
+    return;
+  }
+  if (preview_ == nullptr) preview_ = new TFPreview(this);
+  preview_->ShowReport(report);
 }
 
 void TFMain::BBMCancelClick() { host_.Cancel(); }
@@ -124,8 +159,8 @@ void TFMain::ReloadTrees(const OptionSet& options) {
 
 void TFMain::Options1Click() {
   if (!options_dialog_ || running_) return;
-  TakeIntoPath(edir1_->text(), &s_.Path1);
-  TakeIntoPath(edir2_->text(), &s_.Path2);
+  TakeIntoPath(s_.fs, edir1_->text(), &s_.Path1);
+  TakeIntoPath(s_.fs, edir2_->text(), &s_.Path2);
   if (options_dialog_() == kShowOptionsAgain) options_dialog_();
   if (s_.opt.ActiveOptions.UseBatchFile == 0) ReloadTrees(s_.opt.ActiveOptions);
 }

@@ -58,6 +58,7 @@ void TFMain::UpdateCaptionFlagFromFrame() {
 void TFMain::FormShow() {
   ApplyAppearance();
   bb_update_->setEnabled(true);
+  bb_preview_->setEnabled(true);
   SetRunningMenus(false);
   setWindowTitle(QString::fromUtf8(kProductTitle.data(), static_cast<int>(kProductTitle.size())));
   ApplyGeometry();

@@ -67,7 +67,10 @@ QAction* TFMain::action(const QString& object_name) const {
 void TFMain::SetStatusText(const QString& text) { status_text_->setText(text); }
 void TFMain::SetProgressMax(int maximum) { pb1_->setMaximum(maximum > 0 ? maximum : 1); }
 void TFMain::SetProgressPosition(int position) { pb1_->setValue(position); }
-void TFMain::SetUpdateEnabled(bool enabled) { bb_update_->setEnabled(enabled); }
+void TFMain::SetUpdateEnabled(bool enabled) {
+  bb_update_->setEnabled(enabled);
+  bb_preview_->setEnabled(enabled);
+}
 void TFMain::SetCancelEnabled(bool enabled) { bb_cancel_->setEnabled(enabled); }
 
 QString TFMain::Dir1Text() const { return edir1_->text(); }

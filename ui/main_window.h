@@ -22,6 +22,8 @@ class QToolButton;
 namespace velqo::ui {
 
 class QtHost;
+class THelpViewer;
+class TFPreview;
 class TTarquelDir;
 
 // TFMain: the main window. Dir 1 and Dir 2 are typed or picked in two
@@ -47,8 +49,31 @@ class TFMain : public QMainWindow {
   // The layout rules: the minimum size and the sizes of the panels' controls.
   void FormResize();
   void BBUpdateClick();
+  // Runs the update over a platform that records instead of changing and
+  // shows its plan in the preview window.
+  void BBPreviewClick();
+  TFPreview* preview_window() const { return preview_; }
   void BBMCancelClick();
   void Options1Click();
+
+  // The tool commands, templates, demonstration and help (main_tools.cpp).
+  void SBViewLogClick();
+  void SBClearLogClick();
+  void SpeedButton6Click();  // edit the INI file
+  void SaveTemplate1Click();
+  void LoadTemplate1Click();
+  void RunDemonstration1Click();
+  void RemoveDemonstrationDirectory1Click();
+  void Contents1Click();
+  void WebSite1Click();
+  void About1Click();
+  // Opens the help viewer at a context (0: the contents page).
+  void ShowHelp(int context);
+  THelpViewer* help_viewer() const { return help_viewer_; }
+  // Keeps the window's present place and size for the refresh, then lays
+  // the window out and re-shows it (after the options dialog, a template
+  // load, a colour choice).
+  void Reshow();
 
   // The options dialog of the second part; returns its modal result, 15
   // asking to be shown again. Without it the menu item stays disabled.
@@ -95,11 +120,15 @@ class TFMain : public QMainWindow {
   void PlaceFixedControls();
   void FillDriveSelectors();
   void SelectDrive(QComboBox* selector, char letter);
+  void PlaceUpdateRow(int width);
   // main_menus.cpp
   void BuildMenus();
   QMenu* AddMenu(const QString& caption, const QString& name, int help_context);
   QAction* AddItem(QMenu* menu, const QString& caption, const QString& name, bool enabled);
   void SetRunningMenus(bool running);
+  // main_run.cpp: the buttons and menus while a run or a preview goes on.
+  void BeginRun();
+  void EndRun();
   // main_show.cpp
   void ApplyAppearance();
   void ApplyFont();
@@ -108,6 +137,9 @@ class TFMain : public QMainWindow {
   void ShowDirectoryLayout(const RefreshPlan& plan);
   void ApplyGeometry();
   void UpdateCaptionFlagFromFrame();
+  // main_tools.cpp
+  void RecordGeometry();
+  void HideAndShow();
   // main_run.cpp
   void FormClose();
   void DO1DblClick();
@@ -130,6 +162,7 @@ class TFMain : public QMainWindow {
   std::function<int()> options_dialog_;
   std::function<void()> quit_;
   std::map<QString, QAction*> actions_;
+  THelpViewer* help_viewer_ = nullptr;
 
   QWidget* top_bar_ = nullptr;
   QToolButton* sb_ini_edit_ = nullptr;
@@ -158,6 +191,8 @@ class TFMain : public QMainWindow {
 
   QWidget* bottom_bar_ = nullptr;
   QPushButton* bb_update_ = nullptr;
+  QPushButton* bb_preview_ = nullptr;
+  TFPreview* preview_ = nullptr;
   QLabel* status_text_ = nullptr;
 };
 

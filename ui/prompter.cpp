@@ -1,6 +1,8 @@
 #include "ui/prompter.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace velqo::ui {
@@ -10,6 +12,8 @@ namespace {
 struct Script {
   std::deque<Answer> answers;
   std::deque<QString> files;
+  std::deque<std::optional<QColor>> colors;
+  std::deque<std::optional<QFont>> fonts;
   std::vector<Prompter::Shown> shown;
   bool never_block = false;
   int unscripted = 0;
@@ -125,6 +129,46 @@ QString Prompter::OpenFile(QWidget* parent, const QString& title, const QString&
   return FileDialog(parent, false, title, filter, start_dir);
 }
 
+// Colour and font dialogs are recorded with their title as the caption.
+std::optional<QColor> Prompter::ChooseColor(QWidget* parent, const QColor& initial) {
+  Script& script = TheScript();
+  script.shown.push_back({"Color", {}, Icon::kNone, Buttons::kOkCancel});
+  if (!script.colors.empty()) {
+    const std::optional<QColor> color = script.colors.front();
+    script.colors.pop_front();
+    return color;
+  }
+  if (script.never_block) {
+    ++script.unscripted;
+    return std::nullopt;
+  }
+  // The basic colours and the custom ones, without the full spectrum panel
+  // open from the start.
+  const QColor color = QColorDialog::getColor(initial, parent, "Color", QColorDialog::DontUseNativeDialog);
+  if (!color.isValid()) return std::nullopt;
+  return color;
+}
+
+std::optional<QFont> Prompter::ChooseFont(QWidget* parent, const QFont& initial) {
+  Script& script = TheScript();
+  script.shown.push_back({"Font", {}, Icon::kNone, Buttons::kOkCancel});
+  if (!script.fonts.empty()) {
+    const std::optional<QFont> font = script.fonts.front();
+    script.fonts.pop_front();
+    return font;
+  }
+  if (script.never_block) {
+    ++script.unscripted;
+    return std::nullopt;
+  }
+  bool ok = false;
+  const QFont font = QFontDialog::getFont(&ok, initial, parent, "Font");
+  if (!ok) return std::nullopt;
+  return font;
+}
+
+void Prompter::QueueColor(std::optional<QColor> color) { TheScript().colors.push_back(color); }
+void Prompter::QueueFont(std::optional<QFont> font) { TheScript().fonts.push_back(font); }
 void Prompter::QueueAnswer(Answer answer) { TheScript().answers.push_back(answer); }
 void Prompter::QueueFile(const QString& path) { TheScript().files.push_back(path); }
 void Prompter::Reset() {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
+#include <optional>
 #include <deque>
 #include <string>
 #include <vector>
@@ -32,8 +35,14 @@ class Prompter {
   static QString OpenFile(QWidget* parent, const QString& title, const QString& filter,
                           const QString& start_dir);
 
+  // The colour and font dialogs; nothing when cancelled.
+  static std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial);
+  static std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial);
+
   // For tests.
   static void QueueAnswer(Answer answer);
+  static void QueueColor(std::optional<QColor> color);  // nothing: cancelled
+  static void QueueFont(std::optional<QFont> font);
   static void QueueFile(const QString& path);  // an empty path cancels
   static void Reset();
   // Tests: a box nobody queued an answer for gets its first button (OK or

@@ -4,6 +4,7 @@
 #include <QCursor>
 
 #include "ui/confirm_dialogs.h"
+#include "ui/int_set.h"
 #include "ui/main_window.h"
 #include "ui/prompter.h"
 #include "ui/status_window.h"
@@ -129,10 +130,9 @@ bool QtHost::OpenFileDialog(std::string_view title, std::string_view filter,
   return true;
 }
 
-// The international settings test dialog comes with the second part of the
-// windowed program; until then it is as if it had been cancelled, which
-// takes every regional value from the profile.
-bool QtHost::AskIntlSettings(int*, int*) { return false; }
+bool QtHost::AskIntlSettings(int* time_choice, int* date_choice) {
+  return TFIntSet::Ask(w_.main, time_choice, date_choice);
+}
 
 std::string QtHost::Dir1Text() { return w_.main != nullptr ? w_.main->Dir1Text().toStdString() : std::string(); }
 std::string QtHost::Dir2Text() { return w_.main != nullptr ? w_.main->Dir2Text().toStdString() : std::string(); }

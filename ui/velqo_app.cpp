@@ -6,6 +6,7 @@
 #include "ui/confirm_dialogs.h"
 #include "ui/logic/texts.h"
 #include "ui/main_window.h"
+#include "ui/options_dialog.h"
 #include "ui/status_window.h"
 
 // Resources of a static library are registered by hand.
@@ -35,7 +36,9 @@ bool VelqoApp::Create() {
   creation_order_.push_back(main_->objectName());
   host_.Attach({main_.get()});
   if (!main_->FormCreate(args_)) return false;
-  // The options dialog comes with the second part and will be created here, first.
+  options_ = new TFOptionsDlg(*state_, *main_);
+  creation_order_.push_back(options_->objectName());
+  main_->SetOptionsDialog([this] { return options_->Execute(); });
   stat_ = new TFVelqoStat([this] { host_.Cancel(); }, main_.get());
   conf_ = new ConfirmDialog(ConfDesign(), main_.get());
   revc_ = new ConfirmDialog(RevCDesign(), main_.get());

@@ -14,6 +14,7 @@ namespace velqo::ui {
 class TFMain;
 class ConfirmDialog;
 class TFVelqoStat;
+class TFOptionsDlg;
 
 // The windowed program after its single-instance check: the platform, the
 // host, the program state and the windows, created in their fixed order.
@@ -38,6 +39,7 @@ class VelqoApp {
   ConfirmDialog* revc() const { return revc_; }
   ConfirmDialog* del() const { return del_; }
   TFVelqoStat* stat() const { return stat_; }
+  TFOptionsDlg* options() const { return options_; }
   // The object names of the windows in the order they were created.
   const std::vector<QString>& creation_order() const { return creation_order_; }
 
@@ -51,6 +53,7 @@ class VelqoApp {
   ConfirmDialog* revc_ = nullptr;
   ConfirmDialog* del_ = nullptr;
   TFVelqoStat* stat_ = nullptr;
+  TFOptionsDlg* options_ = nullptr;
   std::vector<QString> creation_order_;
 };
 

@@ -1,5 +1,7 @@
 #include "actions/update_log.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "actions/log_format.h"
@@ -161,13 +163,42 @@ TEST_F(UpdateLog, UncreatableLogDirectoryIsReportedOnceAndNeverLoggedToItself) {
   EXPECT_FALSE(sandbox.Exists("C:\\WINVELQO.INI"));
 }
 
-TEST_F(UpdateLog, LogFileThatCannotBeOpenedLosesTheLineQuietly) {
+// Lost lines are never silent: once per run the user hears why, and the
+// run counts as one with an error.
+TEST_F(UpdateLog, LogFileThatCannotBeWrittenIsReportedOncePerRun) {
   sandbox.MakeDir("C:\\LOGS\\LOG.TXT");
   state->log.TruncatePending = true;
   opt().AppendToFile = 0;
   WriteLogLine(*state, "lost");
-  EXPECT_TRUE(host.boxes.empty());
+  WriteLogLine(*state, "lost too");
+  ExpectOnlyBox(
+      "The Log File C:\\LOGS\\LOG.TXT Cannot Be Used (It Is A Directory). This Update Goes On "
+      "Without A Complete Log.",
+      "Error", Icon::kWarning, Buttons::kOk);
+  EXPECT_EQ(state->flags.ErrorLogged, 1);
   EXPECT_FALSE(sandbox.Exists("C:\\WINVELQO.INI"));
+  state->log.TruncatePending = true;  // the next run
+  WriteLogLine(*state, "lost again");
+  EXPECT_EQ(host.Messages().size(), 2u);
+}
+
+TEST_F(UpdateLog, ALinkedLogFileIsNeverWrittenThroughAndJfdiSaysSoWithoutABox) {
+  sandbox.WriteFile("E:\\victim", "precious");
+  ASSERT_EQ(symlink(sandbox.HostPath("E:\\victim").c_str(),
+                    sandbox.HostPath("C:\\LOGS\\LOG.TXT").c_str()),
+            0);
+  opt().JFDI = 1;
+  opt().AppendToFile = 0;
+  state->log.TruncatePending = true;
+  state->log.HeaderPending = true;
+  WriteLogLine(*state, "entry");
+  WriteLogLine(*state, "entry");
+  EXPECT_EQ(sandbox.ReadFile("E:\\victim"), "precious");
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(host.notices, std::vector<std::string>{
+                              "The Log File C:\\LOGS\\LOG.TXT Cannot Be Used (It Is A Symbolic "
+                              "Link). This Update Goes On Without A Complete Log."});
+  EXPECT_EQ(state->flags.ErrorLogged, 1);
 }
 
 TEST_F(UpdateLog, NameColumnPadsShortNamesAndGivesLongOnesALine) {

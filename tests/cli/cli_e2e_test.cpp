@@ -422,6 +422,22 @@ TEST_F(CliEndToEnd, ShowsProgressOnlyWhenStandardErrorIsATerminal) {
   EXPECT_EQ(LastLine(r.out), "Update Completed");
 }
 
+TEST_F(CliEndToEnd, UnderJALogThatCannotBeWrittenIsSaidOnStandardErrorAndFailsTheRun) {
+  FirstRunThenAddToDir2();
+  SetIni({{"EnableLog", "1"}, {"AutoGenerateFile", "0"}, {"ConfirmEveryFile", "0"}});
+  MakeSource();
+  sandbox.WriteFile("E:\\victim", "precious");
+  ASSERT_EQ(symlink(sandbox.HostPath("E:\\victim").c_str(),
+                    (sandbox.ProgramDir() + "/LOG/LOG.TXT").c_str()),
+            0);
+  const ChildResult r = Run({"/J", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
+  EXPECT_EQ(Count(r.err, "(It Is A Symbolic Link). This Update Goes On Without A Complete Log."), 1)
+      << r.err;
+  EXPECT_EQ(sandbox.ReadFile("E:\\victim"), "precious");
+  EXPECT_EQ(DirEntries("D:\\dst"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
 // C:\data mirrored onto D:\data: same structure, so surplus directories
 // may go with --delete-dirs.
 void MakeMirrorTrees(velqo::testing::Sandbox& sandbox) {

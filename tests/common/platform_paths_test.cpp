@@ -220,6 +220,7 @@ TEST_F(PlatformPathsTest, SystemPlacesAreWindowsPathsThroughTheDriveMap) {
   EXPECT_TRUE(std::filesystem::is_directory(sandbox.WindowsDir()));
   EXPECT_EQ(windows_dir, Windows(*fs, sandbox.WindowsDir()));
   EXPECT_EQ(fs->ProgramDirectory(), Windows(*fs, sandbox.ProgramDir()));
+  std::filesystem::remove(sandbox.ProgramDir() + "/Skins");
   EXPECT_EQ(fs->DataDirectory(), Windows(*fs, sandbox.root() + "/share/velqo"));
   std::filesystem::create_directories(sandbox.ProgramDir() + "/Skins");
   EXPECT_EQ(fs->DataDirectory(), fs->ProgramDirectory());

@@ -1,5 +1,7 @@
 #include "common/profile.h"
 
+#include <malloc.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -22,19 +24,21 @@ class FaultyPlatform : public PlatformWrapper {
   bool fail_writes = false;
   bool fail_reads = false;
   int writes = 0;
-  Status ReadFile(std::string_view path, std::string* contents) override {
+  Status ReadFile(std::string_view path, std::string* contents,
+                  const FileAccess& access = {}) override {
     if (fail_reads) return Status::AccessDenied("read refused");
-    return PlatformWrapper::ReadFile(path, contents);
+    return PlatformWrapper::ReadFile(path, contents, access);
   }
-  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override {
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                   const FileAccess& access = {}) override {
     if (fail_writes) return Status::NoSpace("disk full");
     if (mode != WriteMode::kReplaceAtomically) return Status::NotSupported("not atomic");
     ++writes;
-    return PlatformWrapper::WriteFile(path, contents, mode);
+    return PlatformWrapper::WriteFile(path, contents, mode, access);
   }
 };
 
-IniDocument Doc(std::string_view text) { return IniDocument::Parse(text); }
+IniDocument Doc(std::string_view text) { return IniDocument::Parse(std::string(text)); }
 
 TEST(IniDocumentTest, ReadsValuesAsWindowsDoes) {
   const IniDocument doc =
@@ -174,6 +178,24 @@ TEST(IniDocumentTest, DeletesEveryCopyOfAKeyOrSection) {
   EXPECT_EQ(doc.Serialize(), "[b]\nx=1\n");
 }
 
+// Settings files come from anywhere: a document must cost memory in
+// proportion to its bytes, whatever their lines, not a fixed price per line.
+TEST(IniDocumentTest, CostsMemoryInProportionToTheFile) {
+  constexpr std::size_t kSize = 2u << 20;
+  for (const std::string_view line : {std::string_view("\n"), std::string_view("k=\n"),
+                                      std::string_view("[s]\r\n")}) {
+    std::string bytes;
+    bytes.reserve(kSize);
+    while (bytes.size() + line.size() <= kSize) bytes += line;
+    const std::size_t before = mallinfo2().uordblks;
+    if (before == 0) GTEST_SKIP() << "this allocator does not report its use";
+    const IniDocument doc = IniDocument::Parse(std::move(bytes));
+    const std::size_t used = mallinfo2().uordblks - before;
+    EXPECT_LT(used, 3 * kSize) << "lines of " << line.size() << " bytes";
+    EXPECT_EQ(doc.Text().size() / line.size() * line.size(), doc.Text().size());
+  }
+}
+
 class ProfileStoreTest : public testing::SandboxTest {
  protected:
   static constexpr std::string_view kIni = "C:\\WINVELQO.INI";
@@ -286,6 +308,84 @@ TEST_F(ProfileStoreTest, DeletesWithoutTouchingAFileThatDoesNotChange) {
   ASSERT_TRUE(store().DeleteKey(kIni, "S", "K").ok());
   ASSERT_TRUE(store().DeleteSection(kIni, "t").ok());
   EXPECT_EQ(ReadIni(), "[S]\n");
+}
+
+TEST_F(ProfileStoreTest, EveryWriteStartsFromTheFileAsItIsOnDiskNow) {
+  WriteIni("[WINVELQO]\r\nCleanUp=0\r\n");
+  EXPECT_EQ(store().GetInt(kIni, "WINVELQO", "CleanUp", 9), 0);
+  // Someone edits the file while the program holds its copy.
+  WriteIni("[WINVELQO]\r\nCleanUp=1\r\n[Batch1]\r\nDirPair1=C:\\!D:\\\r\n");
+  ASSERT_TRUE(store().WriteString(kIni, "WINVELQO", "LastLogFile", "C:\\LOG\\LOG.TXT").ok());
+  EXPECT_EQ(ReadIni(),
+            "[WINVELQO]\r\nCleanUp=1\r\nLastLogFile=C:\\LOG\\LOG.TXT\r\n"
+            "[Batch1]\r\nDirPair1=C:\\!D:\\\r\n");
+  // The written file is what reads see from then on.
+  EXPECT_EQ(store().GetInt(kIni, "WINVELQO", "CleanUp", 9), 1);
+}
+
+TEST_F(ProfileStoreTest, HeldWritesReadAtOnceAndReachTheFileInOneReplacement) {
+  WriteIni("[S]\nk=1\ngone=x\n");
+  store().BeginWrites(kIni);
+  ASSERT_TRUE(store().WriteString(kIni, "S", "a", "1").ok());
+  store().BeginWrites(kIni);  // a writer called from within a load
+  ASSERT_TRUE(store().WriteString(kIni, "S", "k", "2").ok());
+  ASSERT_TRUE(store().DeleteKey(kIni, "S", "gone").ok());
+  EXPECT_TRUE(store().EndWrites(kIni).ok());
+  EXPECT_EQ(store().GetInt(kIni, "S", "k", 0), 2);
+  EXPECT_EQ(store().KeyNames(kIni, "S"), (Names{"k", "a"}));
+  EXPECT_EQ(platform.writes, 0);
+  EXPECT_EQ(ReadIni(), "[S]\nk=1\ngone=x\n");
+  // An edit made meanwhile survives, and a flush does not lose held writes.
+  WriteIni("[S]\nk=1\ngone=x\n[T]\nnew=1\n");
+  store().Flush();
+  EXPECT_EQ(store().GetInt(kIni, "S", "k", 0), 2);
+  ASSERT_TRUE(store().WriteString(kIni, "S", "b", "3").ok());
+  EXPECT_TRUE(store().EndWrites(kIni).ok());
+  EXPECT_EQ(platform.writes, 1);
+  EXPECT_EQ(ReadIni(), "[S]\nk=2\na=1\nb=3\n[T]\nnew=1\n");
+}
+
+TEST_F(ProfileStoreTest, AHeldWriteThatFailsIsReportedOnceAndLeavesTheFile) {
+  WriteIni("[S]\nk=1\n");
+  store().BeginWrites(kIni);
+  EXPECT_EQ(store().WriteString(kIni, "S", "k", "a\nb").code(), Status::Code::kInvalidArgument);
+  ASSERT_TRUE(store().WriteString(kIni, "S", "k", "2").ok());
+  platform.fail_writes = true;
+  EXPECT_EQ(store().EndWrites(kIni).code(), Status::Code::kNoSpace);
+  platform.fail_writes = false;
+  EXPECT_EQ(ReadIni(), "[S]\nk=1\n");
+  EXPECT_EQ(store().GetInt(kIni, "S", "k", 0), 1);
+}
+
+TEST_F(ProfileStoreTest, SharedFilesAreBoundedAndNeverReachedThroughALink) {
+  constexpr std::string_view kUpd = "C:\\D\\OPTIONS.UPD";
+  constexpr auto kShared = ProfileOrigin::kShared;
+  const std::string head = "[WINVELQO]\r\nCleanUp=1\r\n";
+  std::string fits = head + std::string(kSharedProfileLimit - head.size(), '\n');
+  sandbox.WriteFile(kUpd, fits);
+  EXPECT_TRUE(store().Check(kUpd, kShared).ok());
+  EXPECT_EQ(store().GetInt(kUpd, "WINVELQO", "CleanUp", 2, kShared), 1);
+  ASSERT_TRUE(store().WriteString(kUpd, "WINVELQO", "Incl", "0", kShared).ok());
+
+  sandbox.WriteFile(kUpd, fits + "\n");
+  store().Flush();
+  EXPECT_EQ(store().Check(kUpd, kShared).code(), Status::Code::kTooLarge);
+  EXPECT_EQ(store().GetInt(kUpd, "WINVELQO", "CleanUp", 2, kShared), 2);
+  EXPECT_EQ(store().WriteString(kUpd, "WINVELQO", "Incl", "0", kShared).code(),
+            Status::Code::kTooLarge);
+  EXPECT_EQ(sandbox.ReadFile(kUpd).size(), kSharedProfileLimit + 1);
+  // The program's own INI file may be up to 16 MiB.
+  EXPECT_TRUE(store().Check(kUpd).ok());
+
+  sandbox.WriteFile("E:\\victim", head);
+  std::filesystem::remove(sandbox.HostPath(kUpd));
+  std::filesystem::create_symlink(sandbox.HostPath("E:\\victim"), sandbox.HostPath(kUpd));
+  EXPECT_EQ(store().Check(kUpd, kShared).code(), Status::Code::kAccessDenied);
+  EXPECT_FALSE(store().WriteString(kUpd, "WINVELQO", "Incl", "0", kShared).ok());
+  store().BeginWrites(kUpd, kShared);
+  EXPECT_FALSE(store().WriteString(kUpd, "WINVELQO", "Incl", "0", kShared).ok());
+  EXPECT_TRUE(store().EndWrites(kUpd).ok());
+  EXPECT_EQ(sandbox.ReadFile("E:\\victim"), head);
 }
 
 }  // namespace

@@ -52,9 +52,10 @@ TEST_F(FirstRun, UnderReadOnlyPathsKeepsStoredPathsAndCreatesMissingOnes) {
 class NoIniWrites : public PlatformWrapper {
  public:
   using PlatformWrapper::PlatformWrapper;
-  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode) override {
+  Status WriteFile(std::string_view path, std::string_view contents, WriteMode mode,
+                   const FileAccess& access = {}) override {
     if (path.ends_with("WINVELQO.INI")) return Status::AccessDenied("test");
-    return PlatformWrapper::WriteFile(path, contents, mode);
+    return PlatformWrapper::WriteFile(path, contents, mode, access);
   }
 };
 

@@ -71,5 +71,46 @@ TEST_F(IniLocate, NoWindowsDirectoryEndsTheStart) {
   EXPECT_FALSE(std::filesystem::exists(ProgIni()));
 }
 
+// An installed program finds its data in ../share/velqo: its settings and
+// first-run logs go to the Windows directory even when it could write
+// beside itself (as root can).
+TEST_F(IniLocate, AnInstalledProgramKeepsItsSettingsInTheWindowsDirectory) {
+  std::filesystem::remove(sandbox.ProgramDir() + "/Skins");
+  std::filesystem::create_directories(sandbox.root() + "/share/velqo");
+  WriteHost(WinIni(), FullIni({{"CleanUp", "1"}}, {"LogFilePath"}));
+  ASSERT_TRUE(Start());
+  std::string windows_dir;
+  ASSERT_TRUE(fs->WindowsDirectory(&windows_dir).ok());
+  EXPECT_EQ(state->places.IniPath, windows_dir + "\\WINVELQO.INI");
+  EXPECT_EQ(Defaults().CleanUp, 1);
+  EXPECT_EQ(Value("LogFilePath", WinIni()), windows_dir + "\\LOG");
+  EXPECT_TRUE(std::filesystem::is_directory(sandbox.WindowsDir() + "/LOG"));
+  EXPECT_EQ(std::filesystem::directory_iterator(sandbox.ProgramDir()),
+            std::filesystem::directory_iterator());
+}
+
+// A program outside every drive has no Windows form: its settings must not
+// land in whatever the current directory is.
+class UnmappableProgram : public PlatformWrapper {
+ public:
+  using PlatformWrapper::PlatformWrapper;
+  std::string ProgramDirectory() override { return {}; }
+  std::string DataDirectory() override { return {}; }
+};
+
+TEST_F(IniLocate, AProgramWithoutAWindowsFormNeverUsesTheCurrentDirectory) {
+  UnmappableProgram platform(*fs);
+  UsePlatform(platform);
+  sandbox.MakeDir("C:\\here");
+  ASSERT_TRUE(fs->SetCurrentDirectory("C:\\here").ok());
+  ASSERT_TRUE(Start());
+  std::string windows_dir;
+  ASSERT_TRUE(fs->WindowsDirectory(&windows_dir).ok());
+  EXPECT_EQ(state->places.IniPath, windows_dir + "\\WINVELQO.INI");
+  EXPECT_EQ(Value("VelqoOnly", WinIni()), "1");
+  EXPECT_FALSE(sandbox.Exists("C:\\here\\WINVELQO.INI"));
+  EXPECT_FALSE(sandbox.Exists("C:\\here\\LOG"));
+}
+
 }  // namespace
 }  // namespace velqo::testing

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <ctime>
 
 #include "config/config_texts.h"
@@ -74,6 +76,15 @@ TEST_F(Templates, LoadCancelledOrUnreadableLeavesTheIniAsItWas) {
   host.Answer(Answer::kNo);
   host.open_dialog_answers = {"C:\\missing.opt"};
   EXPECT_FALSE(LoadOptionTemplate(*state));
+  EXPECT_EQ(ReadHost(ProgIni()), before);
+  // A template beyond the bound of an INI file is refused before it is read.
+  sandbox.WriteFile("C:\\huge.opt", "[WINVELQO]\r\nCleanUp=1\r\n");
+  ASSERT_EQ(truncate(sandbox.HostPath("C:\\huge.opt").c_str(), (off_t{16} << 20) + 1), 0);
+  host.Answer(Answer::kNo);
+  host.open_dialog_answers = {"C:\\huge.opt"};
+  EXPECT_FALSE(LoadOptionTemplate(*state));
+  EXPECT_TRUE(host.Shown("The Template File C:\\huge.opt Cannot Be Used (It Is Larger Than 16 "
+                         "MiB). The Current Settings Are Kept."));
   EXPECT_EQ(ReadHost(ProgIni()), before);
 }
 

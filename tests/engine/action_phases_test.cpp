@@ -143,17 +143,21 @@ TEST_F(ActionPhasesTest, DeletePairAsksForTheDir1FileFirst) {
   EXPECT_EQ(Contents("D:\\B\\n1.txt"), "2");
 }
 
-TEST_F(ActionPhasesTest, BackupsAreMadeBeforeAnyCopy) {
+TEST_F(ActionPhasesTest, BackupsAreMadeWithEachCopyAndOnlyForCopiesMade) {
   opt().CreateBackup = 1;
   Layout();
   Run();
   EXPECT_EQ(Contents("D:\\B\\n1.~tx"), "2");
   EXPECT_EQ(Contents("C:\\A\\n2.~tx"), "1");
   EXPECT_EQ(Result(), "C:1211- D:122-2");
-  const auto& calls = host.status_window;
-  const auto backup = std::find(calls.begin(), calls.end(), "mode:Is Being Backed Up To:");
-  const auto copy = std::find(calls.begin(), calls.end(), "mode:Is Being Copied To:");
-  EXPECT_LT(backup, copy);
+
+  // A declined copy leaves its target and makes no backup.
+  File("C:\\A\\n1.txt", "3", Base() + 3 * kHour);
+  opt().ConfirmEveryFile = 1;
+  host.AnswerConfirm(mrNextFile);
+  Run();
+  EXPECT_EQ(Contents("D:\\B\\n1.txt"), "1");
+  EXPECT_EQ(Contents("D:\\B\\n1.~tx"), "2");
 }
 
 TEST_F(ActionPhasesTest, OnlyLoneFilesInMatchingModeTakeNoAction) {

@@ -34,6 +34,7 @@ class EnginePlatform : public PlatformWrapper {
   Status DiskSpace(std::string_view root, std::uint64_t* total, std::uint64_t* free) override {
     const char letter = AsciiUpper(root[0]);
     ++space_reads[letter];
+    space_paths.emplace_back(root);
     if (unreadable_space.count(letter) != 0) return Status::IOError("no drive");
     Status status = PlatformWrapper::DiskSpace(root, total, free);
     if (const auto it = totals.find(letter); it != totals.end()) *total = it->second;
@@ -74,6 +75,7 @@ class EnginePlatform : public PlatformWrapper {
   std::map<char, std::uint64_t> frees;       // drive letter -> free space
   std::set<char> unreadable_space;           // drives whose sizes cannot be read
   std::map<char, int> space_reads;
+  std::vector<std::string> space_paths;      // every path whose space was read
   std::map<std::string, std::uint64_t> sizes;  // file name -> size reported by searches
   std::set<std::string> unreadable;          // search patterns that fail
   std::map<std::string, int> fake_subdirs;   // pattern -> directories d0, d1, ... added to its results

@@ -10,6 +10,7 @@
 
 #include "common/change_observer.h"
 #include "common/preview_platform.h"
+#include "engine/preview_run.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace velqo::testing {
@@ -237,6 +238,63 @@ TEST_F(PreviewTest, FreeSpaceFollowsThePlannedCopiesAndDeletions) {
   EXPECT_EQ(summary.drives.at('D').copied_bytes, 3000u);
   EXPECT_EQ(summary.drives.at('D').deletions, 1);
   EXPECT_EQ(summary.drives.count('C'), 0u);
+}
+
+// The window's preview: the state the next Update would run with, no box
+// shown, nothing on disk changed, and the state left for that Update.
+TEST_F(PreviewTest, PreviewUpdateAsksNothingAndPlansWhatTheNextUpdateDoes) {
+  opt().CleanUp = 1;
+  opt().VelqoOnly = 0;
+  opt().ConfirmEveryFile = 1;
+  File("C:\\A\\doc.txt", "newer doc", Base() + kHour);
+  File("D:\\B\\doc.txt", "doc", Base());
+  File("D:\\B\\stray.txt", "only in dir 2", Base());
+  File("C:\\LOG\\LOG.TXT", "old log\r\n", Base());
+  state->opt.ActiveOptions = opt();
+  const std::string before = Snapshot(sandbox.root());
+
+  const PreviewReport report = PreviewUpdate(*state);
+  EXPECT_EQ(Snapshot(sandbox.root()), before);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_TRUE(host.status_texts.empty());
+  EXPECT_TRUE(report.notes.empty());
+  EXPECT_EQ(report.outcome, UpdateOutcome::kCompleted);
+  const std::string planned = Describe(report.changes);
+  EXPECT_NE(planned.find("D:\\B\\stray.txt was deleted [13]"), std::string::npos) << planned;
+  EXPECT_EQ(Describe(Real()), planned);
+}
+
+TEST_F(PreviewTest, PreviewUpdateNotesItsAnswersAndStopsOnTheWindowsCancel) {
+  opt().CleanUp = 1;
+  sandbox.MakeDir("C:\\E");
+  File("D:\\B\\kept.txt", "kept", Base());
+  host.dir1 = "C:\\E";
+  state->opt.ActiveOptions = opt();
+  PreviewReport report = PreviewUpdate(*state);
+  // An empty Dir 1 is taken for an unmounted disk: the preview says No.
+  ASSERT_GE(report.notes.size(), 1u);
+  EXPECT_EQ(report.notes[0].caption, "Caution!");
+  EXPECT_EQ(report.notes[0].answer, "No");
+  EXPECT_TRUE(report.changes.empty());
+  EXPECT_TRUE(host.boxes.empty());
+
+  host.dir1 = "C:\\A";
+  opt().CleanUp = 0;
+  opt().SelectSeparate = 0;
+  opt().UseDir1And = 1;
+  for (int i = 0; i < 6; ++i) {
+    const std::string sub = "\\d" + std::to_string(i) + "\\f.txt";
+    File("C:\\A" + sub, "new", Base() + kHour);
+    File("D:\\B" + sub, "old", Base());
+  }
+  state->opt.ActiveOptions = opt();
+  host.CancelAtPump(3);
+  report = PreviewUpdate(*state);
+  EXPECT_EQ(report.outcome, UpdateOutcome::kCancelled);
+  EXPECT_LT(report.changes.size(), 6u);
+  // The next real run is not cancelled by the preview's Cancel.
+  EXPECT_EQ(state->flags.CancelRequested, 0);
+  EXPECT_EQ(Run(), UpdateOutcome::kCompleted);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "engine/pair_context.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -112,6 +114,20 @@ TEST_F(SpaceTest, FreeSpaceMustExceedTheNeedByTwoPercent) {
             "!!! The D Drive Has Insufficient Space For The File Operations From The   !!!");
   EXPECT_EQ(log[log.size() - 3], "C:\\A Directory");
   EXPECT_TRUE(state->flags.ErrorLogged);
+}
+
+TEST_F(SpaceTest, AReplacedFileNeedsRoomForItsNewCopyBesideTheOldOneOnTheDirectorysFileSystem) {
+  File("C:\\A\\big.bin", "n", Base() + kHour);
+  File("D:\\B\\big.bin", "o", Base());
+  platform.sizes["big.bin"] = 100'000;  // no growth, but 106,496 bytes beside the old file
+  platform.frees['D'] = 108'000;        // 106496 / 980 > 108000 / 1000
+  opt().JFDI = 1;
+  Run();
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\big.bin"), "o");
+  EXPECT_NE(std::find(platform.space_paths.begin(), platform.space_paths.end(), "D:\\B"), platform.space_paths.end());
+  platform.frees['D'] = 109'000;
+  Run();
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\big.bin"), "n");
 }
 
 TEST_F(SpaceTest, SizesBeyondFourGigabytesAreCountedInFull) {

@@ -30,7 +30,9 @@ Sandbox::Sandbox() {
   std::string tmpl = (fsys::temp_directory_path() / "velqo-test-XXXXXX").string();
   if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   root_ = tmpl;
-  for (const char* sub : {"c", "d", "e", "config/velqo", "prog"}) {
+  // The program directory holds Skins/, as in a build tree, so that the
+  // program keeps its settings beside itself.
+  for (const char* sub : {"c", "d", "e", "config/velqo", "prog/Skins"}) {
     fsys::create_directories(root_ + "/" + sub);
   }
 }
@@ -54,15 +56,15 @@ std::string Sandbox::DriveDir(char letter) const {
   return root_ + "/" + static_cast<char>(letter | 0x20);
 }
 
-PlatformConfig Sandbox::Config() const {
+PlatformConfig Sandbox::ConfigFor(const std::string& root) {
   PlatformConfig c;
-  c.home = DriveDir('c');
-  c.xdg_config_home = ConfigHome();
-  c.xdg_data_home = root_ + "/data";
-  c.xdg_cache_home = root_ + "/cache";
-  c.tmpdir = root_;
-  c.velqo_drives = "C=" + DriveDir('c') + ";D=" + DriveDir('d') + ";E=" + DriveDir('e');
-  c.program_path = ProgramDir() + "/velqo";
+  c.home = root + "/c";
+  c.xdg_config_home = root + "/config";
+  c.xdg_data_home = root + "/data";
+  c.xdg_cache_home = root + "/cache";
+  c.tmpdir = root;
+  c.velqo_drives = "C=" + root + "/c;D=" + root + "/d;E=" + root + "/e";
+  c.program_path = root + "/prog/velqo";
   c.path_env = "/usr/bin:/bin";
   return c;
 }

@@ -19,7 +19,7 @@ std::time_t LocalEpoch(int year, int month, int day, int hour, int minute, int s
 
 // A fresh temporary directory holding three drives (C:, D:, E:, mapped
 // through VELQO_DRIVES), a Windows directory (XDG_CONFIG_HOME/velqo) and a
-// program directory. Removed, read-only entries included, when destroyed.
+// program directory laid out as a build tree's (it holds Skins/). Removed, read-only entries included, when destroyed.
 class Sandbox {
  public:
   Sandbox();
@@ -33,7 +33,10 @@ class Sandbox {
   std::string ProgramDir() const { return root_ + "/prog"; }
   std::string ConfigHome() const { return root_ + "/config"; }
   std::string WindowsDir() const { return root_ + "/config/velqo"; }
-  PlatformConfig Config() const;
+  PlatformConfig Config() const { return ConfigFor(root_); }
+  // The platform's configuration over a sandbox rooted at root (a child
+  // process given the sandbox's directory).
+  static PlatformConfig ConfigFor(const std::string& root);
 
   // Host path of a Windows path on one of the drives, spelled exactly as
   // given (no case resolution): "C:\A\b" -> root/c/A/b.

@@ -38,7 +38,7 @@ class MainWindowTest : public QObject {
     ui->WriteIni({{"ShowHints", "0"}});
     QVERIFY(ui->Start());
     for (const char* name : {"EDir1", "EDir2", "LDir1", "LDir2", "LD1", "LD2", "DO1", "DO2", "DC1",
-                             "DC2", "PB1", "BBUpdate", "BBMCancel", "StatusBar1", "CBBatchFile",
+                             "DC2", "PB1", "BBUpdate", "BBPreview", "BBMCancel", "StatusBar1", "CBBatchFile",
                              "LBDirPairs", "SBIniEdit", "SBViewLog", "SBClearLog"}) {
       QVERIFY2(ui->widget(name) != nullptr, name);
     }
@@ -59,8 +59,10 @@ class MainWindowTest : public QObject {
              QString("Save the current set of default options to a named .opt file"));
     QCOMPARE(ui->main().action("Contents1")->shortcut(), QKeySequence(Qt::Key_F1));
     QVERIFY(ui->main().action("Exit1")->isEnabled());
-    // The options dialog comes later; its item waits for it.
-    QVERIFY(!ui->main().action("Options1")->isEnabled());
+    for (const char* item : {"Options1", "SaveTemplate1", "LoadTemplate1", "RunDemo1", "RemoveDemo1",
+                             "ViewLog1", "ClearLog1", "EditIni1", "Contents1", "WebSite1", "About1"}) {
+      QVERIFY2(ui->main().action(item)->isEnabled(), item);
+    }
     QVERIFY(!ui->main().windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
   }
 
@@ -133,7 +135,11 @@ class MainWindowTest : public QObject {
       QCOMPARE(ui->widget("DO2")->x(), l.column2_left);
       QCOMPARE(ui->widget("DC2")->y(), l.drive_top);
       QCOMPARE(ui->widget("EDir1")->width(), l.edit_width);
-      QCOMPARE(ui->widget("BBUpdate")->width(), l.update_width);
+      // Update and Preview share the update width, Preview at its right end.
+      const UpdateRow row = SplitUpdateRow(large, ui->widget("BBUpdate")->x(), l.update_width);
+      QCOMPARE(ui->widget("BBUpdate")->width(), row.update_width);
+      QCOMPARE(ui->widget("BBPreview")->geometry().right() + 1 - ui->widget("BBUpdate")->x(), l.update_width);
+      QVERIFY(ui->widget("BBPreview")->x() > ui->widget("BBUpdate")->geometry().right());
       main.resize(100, 100);
       QApplication::processEvents();
       const MinimumSize minimum = MainMinimumSize(large);

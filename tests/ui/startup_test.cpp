@@ -26,7 +26,7 @@ class StartupTest : public QObject {
 
   void windowsAreCreatedInOrderAndTheFirstRunStoresItsWindowState() {
     QVERIFY(ui->Start());
-    const std::vector<QString> expected = {"FMain", "TFVelqoStat", "TFVelqoConf", "TFVelqoRevC",
+    const std::vector<QString> expected = {"FMain", "TFOptionsDlg", "TFVelqoStat", "TFVelqoConf", "TFVelqoRevC",
                                            "TFVelqoDel"};
     QCOMPARE(ui->app().creation_order(), expected);
     TFMain& main = ui->main();

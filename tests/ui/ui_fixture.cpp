@@ -46,11 +46,14 @@ UiSandbox::UiSandbox() : sandbox_(std::make_unique<velqo::testing::Sandbox>()) {
   // The build tree's skins, as the program directory of a build holds them.
   std::filesystem::copy(VELQO_SKINS_DIR, sandbox_->ProgramDir() + "/Skins",
                         std::filesystem::copy_options::recursive);
+  std::filesystem::copy(VELQO_HELP_DIR, sandbox_->ProgramDir() + "/help",
+                        std::filesystem::copy_options::recursive);
 }
 
 UiSandbox::~UiSandbox() {
   app_.reset();
   qApp->setStyleSheet(QString());
+  Prompter::Reset();
 }
 
 void UiSandbox::WriteIni(const std::map<std::string, std::string>& changes) {
@@ -107,6 +110,20 @@ TFMain& UiSandbox::main() { return *app_->main(); }
 
 QWidget* UiSandbox::widget(const char* name) const {
   return app_->main()->findChild<QWidget*>(name);
+}
+
+void WhenModal(const QString& dialog, std::function<void(QWidget*)> act, int tries) {
+  QTimer::singleShot(10, [dialog, act = std::move(act), tries]() mutable {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal->objectName() == dialog) return act(modal);
+    if (tries > 0) WhenModal(dialog, std::move(act), tries - 1);
+  });
+}
+
+void ClickWhenModal(const QString& dialog, const QString& button) {
+  WhenModal(dialog, [button](QWidget* modal) {
+    if (auto* b = modal->findChild<QPushButton*>(button)) b->click();
+  });
 }
 
 void DialogClicker::Start() { QTimer::singleShot(10, this, [this] { Tick(); }); }

@@ -53,6 +53,12 @@ class UiSandbox {
   std::unique_ptr<VelqoApp> app_;
 };
 
+// Once a modal dialog named `dialog` is up, runs `act` on it (polling the
+// event loop; gives up after about ten seconds).
+void WhenModal(const QString& dialog, std::function<void(QWidget*)> act, int tries = 1000);
+// The same, clicking one of its buttons by name.
+void ClickWhenModal(const QString& dialog, const QString& button);
+
 // Clicks the button named `button` in the modal dialog named `dialog` as
 // soon as that dialog is up, once per entry, in order.
 class DialogClicker : public QObject {

@@ -11,6 +11,12 @@ BatchLayout ComputeBatchLayout(bool large_caption, int width, int height) {
   return {width - 24, width - 105, width - 24, height - 77};
 }
 
+UpdateRow SplitUpdateRow(bool large_caption, int left, int width) {
+  const int preview = large_caption ? 116 : 96;
+  const int gap = large_caption ? 8 : 6;
+  return {width - preview - gap, left + width - preview, preview};
+}
+
 DirectoryLayout ComputeDirectoryLayout(bool large_caption, int width, int height) {
   DirectoryLayout l;
   // C++ division truncates toward zero, as the shared width must.

@@ -30,6 +30,15 @@ struct DirectoryLayout {
 };
 DirectoryLayout ComputeDirectoryLayout(bool large_caption, int width, int height);
 
+// The row of the Update button: Update, then the Preview button at its
+// right end, together as wide as the layout's update width.
+struct UpdateRow {
+  int update_width = 0;
+  int preview_left = 0;
+  int preview_width = 0;
+};
+UpdateRow SplitUpdateRow(bool large_caption, int left, int width);
+
 // A title bar this high or higher selects the large set of constants.
 inline constexpr int kLargeCaptionHeight = 23;
 

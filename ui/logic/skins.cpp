@@ -56,3 +56,29 @@ Status ReadSkin(Platform& fs, std::string_view name, std::string* style_sheet) {
 }
 
 }  // namespace velqo::ui
+
+namespace velqo::ui {
+
+std::optional<Rgb> SkinColor(std::string_view sheet) {
+  constexpr std::string_view kKey = "background-color:";
+  for (std::size_t at = sheet.find(kKey); at != std::string_view::npos; at = sheet.find(kKey, at + 1)) {
+    std::size_t i = at + kKey.size();
+    while (i < sheet.size() && sheet[i] == ' ') ++i;
+    if (i + 7 > sheet.size() || sheet[i] != '#') continue;
+    int value = 0;
+    bool hex = true;
+    for (std::size_t k = i + 1; k < i + 7 && hex; ++k) {
+      const char c = sheet[k];
+      const int digit = c >= '0' && c <= '9' ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
+      hex = digit >= 0;
+      value = value * 16 + digit;
+    }
+    if (hex) return Rgb{(value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF};
+  }
+  return std::nullopt;
+}
+
+}  // namespace velqo::ui

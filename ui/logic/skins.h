@@ -1,11 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/platform.h"
 #include "common/status.h"
+#include "ui/logic/appearance.h"
 
 namespace velqo::ui {
 
@@ -24,5 +26,13 @@ std::string SkinPath(Platform& fs, std::string_view name);
 // Reads a skin's style sheet. Fails for "None", a missing or oversized
 // file, or text holding a zero byte.
 Status ReadSkin(Platform& fs, std::string_view name, std::string* style_sheet);
+
+}  // namespace velqo::ui
+
+namespace velqo::ui {
+
+// The colour a skin gives its windows: the first background colour its
+// style sheet names as #rrggbb. Empty when it names none.
+std::optional<Rgb> SkinColor(std::string_view style_sheet);
 
 }  // namespace velqo::ui

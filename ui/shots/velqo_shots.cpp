@@ -14,7 +14,13 @@
 
 #include <unistd.h>
 
+#include <QTabWidget>
+#include <chrono>
+
 #include "ui/get_dir.h"
+#include "ui/help_viewer.h"
+#include "ui/options_dialog.h"
+#include "ui/preview_window.h"
 #include "ui/status_window.h"
 #include "ui/main_window.h"
 #include "ui/prompter.h"
@@ -49,6 +55,17 @@ void SaveModal(const char* name) {
   });
 }
 
+// Saves the next modal dialog on one of its pages, then closes it.
+void SaveModalPage(const char* name, int page) {
+  QTimer::singleShot(300, [name, page] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return SaveModalPage(name, page);
+    if (auto* pages = dialog->findChild<QTabWidget*>("PageControl1")) pages->setCurrentIndex(page);
+    Save(dialog, name);
+    dialog->close();
+  });
+}
+
 std::unique_ptr<VelqoApp> Start(const std::string& ini) {
   Write(g_root + "/prog/WINVELQO.INI", ini);
   velqo::PlatformConfig config;
@@ -74,8 +91,8 @@ const char* kIni =
 
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);
-  if (argc < 2) {
-    std::cerr << "usage: velqo-shots OUTPUT_DIR SKINS_DIR\n";
+  if (argc < 4) {
+    std::cerr << "usage: velqo-shots OUTPUT_DIR SKINS_DIR HELP_DIR\n";
     return 2;
   }
   Prompter::SetNeverBlock(true);  // no box may hold the pictures up
@@ -85,6 +102,7 @@ int main(int argc, char** argv) {
   fs::create_directories(g_root + "/config");
   fs::create_directories(g_root + "/prog");
   fs::copy(argv[2], g_root + "/prog/Skins", fs::copy_options::recursive);
+  fs::copy(argv[3], g_root + "/prog/help", fs::copy_options::recursive);
   for (const char* dir : {"c/projects/site/css", "c/projects/site/img", "c/projects/notes",
                           "c/photos/2023", "d/backup/site/css", "d/backup/old"}) {
     fs::create_directories(g_root + "/" + dir);
@@ -112,6 +130,13 @@ int main(int argc, char** argv) {
     SaveModal("select-directory");
     QString chosen;
     TFGetDir::Pick(app->state(), app->main(), &chosen);
+    SaveModalPage("options-mode", 0);
+    app->main()->Options1Click();
+    SaveModalPage("options-inc-exc", 1);
+    app->main()->Options1Click();
+    app->main()->ShowHelp(47);
+    Save(app->main()->help_viewer(), "help");
+    app->main()->help_viewer()->close();
     app->main()->close();
   }
   {
@@ -122,6 +147,32 @@ int main(int argc, char** argv) {
              "[Batch2]\nDescription=Photos\nDirPair1=c:\\photos!d:\\photos\n";
     auto app = Start(batch);
     Save(app->main(), "main-window-batch");
+    app->main()->close();
+  }
+  {
+    // A CleanUp of the web site's backup: one newer page to copy, two
+    // files that are no longer in the site to delete.
+    Write(g_root + "/c/projects/site/about.html", "<html>about us, revised</html>");
+    Write(g_root + "/c/projects/site/css/site.css", "body { margin: 0 }");
+    Write(g_root + "/d/backup/site/index.html", "<html></html>");
+    Write(g_root + "/d/backup/site/about.html", "<html>about</html>");
+    Write(g_root + "/d/backup/site/css/site.css", "body { margin: 0 }");
+    Write(g_root + "/d/backup/site/old-news.html", "<html>news of last year</html>");
+    Write(g_root + "/d/backup/site/css/draft.css", "p { color: red }");
+    const auto stamp = fs::file_time_type::clock::now();
+    for (const char* file : {"c/projects/site/index.html", "c/projects/site/css/site.css",
+                             "d/backup/site/index.html", "d/backup/site/css/site.css"}) {
+      fs::last_write_time(g_root + "/" + file, stamp - std::chrono::hours(48));
+    }
+    fs::last_write_time(g_root + "/d/backup/site/about.html", stamp - std::chrono::hours(72));
+    std::string cleanup = kIni;
+    cleanup.replace(cleanup.find("CleanUp=0"), 9, "CleanUp=1");
+    cleanup.replace(cleanup.find("Add1To2=1"), 9, "Add1To2=0");
+    cleanup.replace(cleanup.find("EnableLog=0"), 11, "EnableLog=1");
+    auto app = Start(cleanup);
+    app->main()->BBPreviewClick();
+    Save(app->main()->preview_window(), "preview");
+    app->main()->preview_window()->close();
     app->main()->close();
   }
   fs::remove_all(g_root);

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace velqo::cli {
+namespace velqo {
 
 // A text safe to print on a terminal: file names are arbitrary bytes, and a
 // control character in one (an escape sequence, a line break that would
@@ -14,4 +14,4 @@ namespace velqo::cli {
 // unchanged.
 std::string Printable(std::string_view text, bool keep_line_breaks);
 
-}  // namespace velqo::cli
+}  // namespace velqo

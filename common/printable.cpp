@@ -1,6 +1,6 @@
-#include "cli/printable.h"
+#include "common/printable.h"
 
-namespace velqo::cli {
+namespace velqo {
 
 std::string Printable(std::string_view text, bool keep_line_breaks) {
   std::string shown;
@@ -19,4 +19,4 @@ std::string Printable(std::string_view text, bool keep_line_breaks) {
   return shown;
 }
 
-}  // namespace velqo::cli
+}  // namespace velqo
