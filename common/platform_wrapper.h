@@ -30,6 +30,7 @@ class PlatformWrapper : public Platform {
     return target_.CopyFileWithBackup(from, to, backup, backup_failed);
   }
   Status FlushCopies() override { return target_.FlushCopies(); }
+  Status EndOfPair() override { return target_.EndOfPair(); }
   void SetCopyProgress(CopyProgress progress) override {
     target_.SetCopyProgress(std::move(progress));
   }
