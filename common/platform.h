@@ -111,8 +111,13 @@ class Platform {
   // as it would fail; otherwise *needed tells whether a backup would be made.
   virtual Status CheckBackup(std::string_view to, std::string_view backup, bool* needed) = 0;
   // Makes every copy since the last call durable and gives those copies
-  // their real last-write times. Called at the end of each directory pair.
+  // their real last-write times. Called at the end of a run.
   virtual Status FlushCopies() = 0;
+  // The end of a directory pair: what holds for one pair only is
+  // forgotten, and the copies made so far are flushed as FlushCopies does,
+  // or, while they are few, small and recent, left for a later flush (they
+  // keep looking out of date until then, so a crash costs a copy again).
+  virtual Status EndOfPair() { return FlushCopies(); }
   // Observer of long copies (may be empty).
   virtual void SetCopyProgress(CopyProgress progress) = 0;
 

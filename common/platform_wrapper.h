@@ -33,6 +33,7 @@ class PlatformWrapper : public Platform {
     return target_.CheckBackup(to, backup, needed);
   }
   Status FlushCopies() override { return target_.FlushCopies(); }
+  Status EndOfPair() override { return target_.EndOfPair(); }
   void SetCopyProgress(CopyProgress progress) override {
     target_.SetCopyProgress(std::move(progress));
   }

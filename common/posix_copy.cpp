@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -22,6 +24,12 @@ namespace {
 
 // A source that keeps changing while it is copied is tried this often.
 constexpr int kCopyAttempts = 2;
+
+// Bounds on the copies that wait for a flush at the end of a pair.
+constexpr std::size_t kMaxPendingCopies = 4096;
+constexpr std::uint64_t kMaxPendingBytes = 256ull << 20;
+constexpr std::size_t kMaxPendingDirs = 200;
+constexpr std::chrono::seconds kMaxPendingWait{2};
 
 // The temporary file of the copy in progress, for AbortCopyInProgress. Only
 // a fixed buffer and a flag: a signal handler may read them.
@@ -263,6 +271,8 @@ Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& 
   Disarm();
   struct stat done;
   if (staged.pending && fstatat(dir_fd, to.at_name(), &done, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (pending_.empty()) pending_since_ = std::chrono::steady_clock::now();
+    pending_bytes_ += static_cast<std::uint64_t>(done.st_size);
     pending_[InodeKey(done.st_dev, done.st_ino)] =
         PendingCopy{SharedPendingDir(to.dir), to.name, to.host, staged.atime, staged.real_mtime, done.st_mtim};
   }
@@ -276,11 +286,24 @@ DirRef PosixPlatform::SharedPendingDir(const DirRef& dir) {
   return it->second;
 }
 
-Status PosixPlatform::FlushCopies() {
+Status PosixPlatform::EndOfPair() {
   // Backups of one directory pair collide only with one another.
+  unmarked_backups_.clear();
+  // One flush of the whole file system per pair would cost a journal commit
+  // for every directory of a tree; copies wait for one another instead,
+  // within bounds on how many, how large, how many directory handles they
+  // hold, and how long the first has waited.
+  const bool due = pending_.size() >= kMaxPendingCopies || pending_bytes_ >= kMaxPendingBytes ||
+                   pending_dirs_.size() >= kMaxPendingDirs ||
+                   (!pending_.empty() && std::chrono::steady_clock::now() - pending_since_ >= kMaxPendingWait);
+  return due ? FlushCopies() : Status::Ok();
+}
+
+Status PosixPlatform::FlushCopies() {
   unmarked_backups_.clear();
   if (pending_.empty()) {
     pending_dirs_.clear();
+    pending_bytes_ = 0;
     return Status::Ok();
   }
   Status result;
@@ -319,7 +342,10 @@ Status PosixPlatform::FlushCopies() {
     }
     it = pending_.erase(it);
   }
-  if (pending_.empty()) pending_dirs_.clear();
+  if (pending_.empty()) {
+    pending_dirs_.clear();
+    pending_bytes_ = 0;
+  }
   return result;
 }
 

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -37,6 +39,7 @@ class PosixPlatform final : public Platform {
                             bool* backup_failed) override;
   Status CheckBackup(std::string_view to, std::string_view backup, bool* needed) override;
   Status FlushCopies() override;
+  Status EndOfPair() override;
   void SetCopyProgress(CopyProgress progress) override { progress_ = std::move(progress); }
   Status MoveFile(std::string_view from, std::string_view to) override;
   Status DeleteFile(std::string_view path) override;
@@ -162,6 +165,8 @@ class PosixPlatform final : public Platform {
   CopyProgress progress_;
   std::map<InodeKey, PendingCopy> pending_;
   std::map<InodeKey, DirRef> pending_dirs_;  // the directories pending copies are in
+  std::uint64_t pending_bytes_ = 0;          // their sizes together
+  std::chrono::steady_clock::time_point pending_since_;  // when the first of them was made
   std::map<VolumeKey, std::string> volume_names_;
   // Backups made on file systems that cannot mark them, and whose.
   using BackupKey = InodeKey;

@@ -42,7 +42,7 @@ void EndPair(AppState& s, PairContext& pair) {
   pair.lists.list1.Free();
   pair.lists.list2.Free();
   s.host.StatusHide();
-  (void)s.fs.FlushCopies();
+  (void)s.fs.EndOfPair();
 }
 
 void MatchFiles(AppState& s, PairContext& pair) {

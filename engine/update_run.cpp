@@ -77,6 +77,8 @@ UpdateOutcome RunUpdate(AppState& s) {
   PathChecks checks;
   if (Active(s).UseBatchFile == 0) checks = TakeAndCheckPaths(s);
   RunPairSequence(s, checks);
+  // Copies still waiting for a flush get it before the run is over.
+  (void)s.fs.FlushCopies();
   return FinishRun(s);
 }
 

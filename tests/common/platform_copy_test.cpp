@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/copy_test_seam.h"
@@ -80,6 +82,41 @@ TEST_F(PlatformCopyTest, CarriesContentsModeAndTimeWhichBecomesRealOnlyAfterTheF
   EXPECT_EQ(Lstat("D:\\tool.sh").st_mtim.tv_sec, 1600000000);
   EXPECT_EQ(Lstat("D:\\tool.sh").st_mtim.tv_nsec, 123456789);
   EXPECT_EQ(SearchedTime("D:\\tool.sh"), Packed(1600000001));
+}
+
+// The end of a pair flushes only copies that have waited long enough or
+// grown many; until their flush they keep looking out of date on disk, and
+// each later pair's copies join them.
+TEST_F(PlatformCopyTest, CopiesWaitPastTheEndOfTheirPairUntilAFlushIsDue) {
+  for (const char* name : {"C:\\a", "C:\\b"}) {
+    sandbox.WriteFile(name, "data");
+    sandbox.SetMtime(name, 1600000000);
+  }
+  ASSERT_TRUE(fs->CopyFile("C:\\a", "D:\\a").ok());
+  ASSERT_TRUE(fs->EndOfPair().ok());
+  ASSERT_TRUE(fs->CopyFile("C:\\b", "E:\\b").ok());
+  ASSERT_TRUE(fs->EndOfPair().ok());
+  EXPECT_EQ(sandbox.Mtime("D:\\a"), 1600000000 - 60);
+  EXPECT_EQ(SearchedTime("D:\\a"), Packed(1600000000));
+  // Long enough: the next end of a pair flushes both.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  ASSERT_TRUE(fs->EndOfPair().ok());
+  EXPECT_EQ(sandbox.Mtime("D:\\a"), 1600000000);
+  EXPECT_EQ(sandbox.Mtime("E:\\b"), 1600000000);
+  // Many: a pair of more copies than may wait is flushed at its end.
+  for (int i = 0; i < 4100; ++i) {
+    const std::string name = "D:\\many\\f" + std::to_string(i);
+    sandbox.WriteFile(name, "");
+    sandbox.SetMtime(name, 1600000000);
+  }
+  sandbox.MakeDir("E:\\many");
+  for (int i = 0; i < 4100; ++i) {
+    ASSERT_TRUE(fs->CopyFile("D:\\many\\f" + std::to_string(i), "E:\\many\\f" + std::to_string(i)).ok());
+  }
+  EXPECT_EQ(sandbox.Mtime("E:\\many\\f0"), 1600000000 - 60);
+  ASSERT_TRUE(fs->EndOfPair().ok());
+  EXPECT_EQ(sandbox.Mtime("E:\\many\\f0"), 1600000000);
+  EXPECT_EQ(sandbox.Mtime("E:\\many\\f4099"), 1600000000);
 }
 
 TEST_F(PlatformCopyTest, ACopyOfAnUnflushedCopyGetsTheOriginalsTime) {
