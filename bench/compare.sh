@@ -45,10 +45,14 @@ cp "$top/build-bench/cli/velqo-cli" "$work/prog/velqo-cli"
 make_tree=$top/build-bench/bench/make_tree
 export HOME=$work/home XDG_CONFIG_HOME=$work/config VELQO_DRIVES="B=$work"
 velqo=$work/prog/velqo-cli
-ini=$work/prog/WINVELQO.INI
 
-# The first run writes the INI file; the benchmark then sets the options.
+# The first run writes the INI file (in the Windows directory, as the
+# program does not run from its build tree); the benchmark then sets the
+# options.
 "$velqo" </dev/null >/dev/null || true
+ini=$XDG_CONFIG_HOME/velqo/WINVELQO.INI
+[ -f "$ini" ] || ini=$work/prog/WINVELQO.INI
+[ -f "$ini" ] || { echo "compare.sh: velqo-cli wrote no INI file" >&2; exit 1; }
 ini_set() {  # key value
   grep -q "^$1=" "$ini" || { echo "compare.sh: no key $1 in $ini" >&2; exit 1; }
   sed -i "s|^$1=.*|$1=$2|" "$ini"
