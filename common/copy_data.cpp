@@ -47,7 +47,8 @@ void SetCopyChunkSizeForTesting(std::size_t bytes) { g_chunk_size = bytes == 0 ?
 
 void CarryOwner(int fd, const struct stat& source) {
   static const uid_t euid = geteuid();
-  if (euid != 0 || (source.st_uid == euid && source.st_gid == getegid())) return;
+  static const gid_t egid = getegid();
+  if (euid != 0 || (source.st_uid == euid && source.st_gid == egid)) return;
   if (fchown(fd, source.st_uid, source.st_gid) != 0) {
     // A file system without owners (vfat): the copy is still good.
   }

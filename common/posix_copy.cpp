@@ -225,13 +225,8 @@ Status PosixPlatform::Settle(int out, const struct stat& source, const ResolvedP
   fchmod(out, source.st_mode & 0777);
   if (staged->pending) {
     const struct timespec times[2] = {staged->atime, provisional};
-    struct stat carried;
-    // A file system that keeps coarser times: durable now.
-    if (futimens(out, times) != 0 || fstat(out, &carried) != 0 || !SameTime(carried.st_mtim, provisional)) {
-      staged->pending = false;
-    } else {
-      staged->carried = provisional;
-    }
+    staged->pending = futimens(out, times) == 0 && KeepsExactTimes(out, to.dir->st().st_dev, provisional);
+    if (staged->pending) staged->carried = provisional;
   }
   if (!staged->pending) {
     if (fdatasync(out) != 0) return Status::FromErrno(errno, "write " + to.host);
@@ -240,6 +235,17 @@ Status PosixPlatform::Settle(int out, const struct stat& source, const ResolvedP
     staged->carried = staged->real_mtime;
   }
   return Status::Ok();
+}
+
+bool PosixPlatform::KeepsExactTimes(int fd, dev_t dev, const struct timespec& given) {
+  if (exact_times_.count(dev) != 0) return true;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || st.st_dev != dev) return false;
+  // A file system that keeps coarser times cannot hold the mark: its
+  // copies are made durable at once.
+  if (!SameTime(st.st_mtim, given)) return false;
+  exact_times_.insert(st.st_dev);
+  return true;
 }
 
 void PosixPlatform::Unstage(const ResolvedPath& to, const StagedCopy& staged) {

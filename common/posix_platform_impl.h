@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -142,6 +143,9 @@ class PosixPlatform final : public Platform {
   // Owner, mode, time and pending mark of the new data open as out.
   Status Settle(int out, const struct stat& source, const ResolvedPath& to, StagedCopy* staged);
   void Unstage(const ResolvedPath& to, const StagedCopy& staged);
+  // Whether the file system of fd (device dev) keeps a time as given
+  // (asked once per file system: every later answer is yes).
+  bool KeepsExactTimes(int fd, dev_t dev, const struct timespec& given);
 
   // Backups (posix_backup.cpp). Whether the backup name may take the
   // target's old data (*make), is to stay as it is (Ok without make), or
@@ -170,7 +174,8 @@ class PosixPlatform final : public Platform {
   std::map<VolumeKey, std::string> volume_names_;
   // Backups made on file systems that cannot mark them, and whose.
   using BackupKey = InodeKey;
-  std::map<BackupKey, std::string> unmarked_backups_;  // file system names read from the mount table
+  std::map<BackupKey, std::string> unmarked_backups_;
+  std::set<dev_t> exact_times_;  // file systems seen to keep nanoseconds  // file system names read from the mount table
   mode_t umask_ = 022;
 };
 

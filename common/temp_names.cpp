@@ -1,6 +1,7 @@
 #include "common/temp_names.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -71,19 +72,29 @@ struct Owner {
   std::string boot;
 };
 
-// This process as the owner part of its names; read again after a fork.
-const std::string& OwnPart() {
-  static std::mutex mutex;
-  static long pid = -1;
-  static std::string part;
-  std::lock_guard<std::mutex> lock(mutex);
-  const long now = static_cast<long>(getpid());
-  if (now != pid) {
+// This process as the owner part of its names; made again in the child of
+// a fork, which is another process.
+std::mutex own_mutex;
+std::string own_part;
+
+// Held across a fork, so the child never inherits it locked.
+void LockOwnPart() { own_mutex.lock(); }
+void UnlockOwnPart() { own_mutex.unlock(); }
+void ForgetOwnPart() {
+  own_part.clear();
+  own_mutex.unlock();
+}
+
+std::string OwnPart() {
+  static const bool registered = pthread_atfork(LockOwnPart, UnlockOwnPart, ForgetOwnPart) == 0;
+  (void)registered;
+  std::lock_guard<std::mutex> lock(own_mutex);
+  if (own_part.empty()) {
     static const std::string boot = BootTag();
-    part = std::to_string(now) + "." + std::to_string(StartTimeOf(now)) + "." + boot + ".";
-    pid = now;
+    const long pid = static_cast<long>(getpid());
+    own_part = std::to_string(pid) + "." + std::to_string(StartTimeOf(pid)) + "." + boot + ".";
   }
-  return part;
+  return own_part;
 }
 
 bool ParseNumber(std::string_view text, unsigned long long* value) {
