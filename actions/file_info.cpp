@@ -14,7 +14,8 @@ namespace {
 // the entry of that very name counts.
 bool FindEntry(Platform& fs, std::string_view path, FindData* entry) {
   std::unique_ptr<DirSearch> search;
-  if (!fs.FindFirst(path, kMaskAllFiles, &search).ok() || search == nullptr) return false;
+  // Only the date, time and size are shown: the flags need no reading.
+  if (!fs.FindFirst(path, kMaskAllFiles | kSearchWithoutStoredFlags, &search).ok() || search == nullptr) return false;
   const std::string_view name = NamePart(path);
   while (search->Next(entry)) {
     if (EqualsIgnoreCase(entry->name, name)) return true;

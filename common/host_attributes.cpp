@@ -192,7 +192,7 @@ Status AttributeStore::WriteVfat(const std::string& host, const struct stat& st,
 }
 
 Status AttributeStore::Write(const std::string& host, const struct stat& st, std::string_view name,
-                             std::uint32_t attributes) {
+                             std::uint32_t attributes, int dir_fd, const char* at_name) {
   attributes &= kSettable;  // 128 (normal) and the type bits are not settable
   const bool dot = IsDotName(name);
   if (S_ISLNK(st.st_mode)) {
@@ -219,7 +219,9 @@ Status AttributeStore::Write(const std::string& host, const struct stat& st, std
   const std::uint32_t default_flags = DefaultFlags(is_dir);
   if (stored == default_flags) {
     // No stored value at all, so ordinary files need no extended attributes.
-    if (lremovexattr(host.c_str(), kXattrName) != 0 && errno != ENODATA && errno != ENOTSUP) {
+    int rc = at_name != nullptr ? RemoveXattrAt(dir_fd, at_name, kXattrName) : -1;
+    if (at_name == nullptr || (rc != 0 && XattrAtUnavailable(errno))) rc = lremovexattr(host.c_str(), kXattrName);
+    if (rc != 0 && errno != ENODATA && errno != ENOTSUP) {
       return Status::FromErrno(errno, "remove attributes of " + host);
     }
   } else {

@@ -52,7 +52,10 @@ class AttributeStore {
   static std::uint32_t ReadWithoutFlags(const struct stat& st, std::string_view name);
   // Sets read-only, hidden, system and archive (0 or 128: all cleared).
   // Fails when a flag cannot be stored on that entry or file system.
-  Status Write(const std::string& host, const struct stat& st, std::string_view name, std::uint32_t attributes);
+  // dir_fd and at_name, when given, reach the same entry through its
+  // directory's handle, for the calls that can take one.
+  Status Write(const std::string& host, const struct stat& st, std::string_view name, std::uint32_t attributes,
+               int dir_fd = -1, const char* at_name = nullptr);
 
  private:
   class Place;

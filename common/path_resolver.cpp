@@ -97,6 +97,8 @@ Status PathResolver::OpenStart(const WindowsPath& path, const Top* top, Reached*
     // one is needed.
     *start = top->reached;
     start->st_known = false;
+    start->top = top->reached.dir;
+    start->below.clear();
     return Status::Ok();
   }
   const std::string* root = drives_.HostDir(path.drive);
@@ -105,7 +107,7 @@ Status PathResolver::OpenStart(const WindowsPath& path, const Top* top, Reached*
   // A drive's own directory may lie behind links (a home directory elsewhere).
   DirRef dir = OpenDirAt(AT_FDCWD, root->c_str(), true);
   if (!dir) return Status::PathNotFound(missing);
-  *start = Reached{dir, *root, dir->st(), true};
+  *start = Reached{dir, *root, dir->st(), true, nullptr, {}};
   return Status::Ok();
 }
 
@@ -184,6 +186,10 @@ Status PathResolver::Resolve(const WindowsPath& path, ResolvedPath* out) {
       continue;
     }
     child.host = host;
+    if (at.top) {
+      child.top = at.top;
+      child.below = at.below.empty() ? found.name : at.below + "/" + found.name;
+    }
     Remember(keys[i], child);
     at = std::move(child);
   }
@@ -208,7 +214,7 @@ Status PathResolver::Enter(const Reached& dir, const Found& found, bool follow, 
     if (errno == ENOTDIR || errno == ENOENT) return Status::Ok();
     return Status::FromErrno(errno, "open " + JoinHostPath(dir.host, found.name));
   }
-  *child = Reached{opened, std::string(), opened->st(), true};
+  *child = Reached{opened, std::string(), opened->st(), true, nullptr, {}};
   *is_dir = true;
   return Status::Ok();
 }
@@ -220,7 +226,10 @@ bool PathResolver::CachedDirectory(const std::string& key, Reached* at) {
   // way swapped for a link (or a directory moved) shows another identity,
   // and so does the directory's own name swapped for a link to it.
   struct stat now;
-  if (fstatat(AT_FDCWD, it->second.host.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && it->second.dir->SameAs(now)) {
+  const Reached& cached = it->second;
+  const int checked = cached.top ? fstatat(cached.top->fd(), cached.below.c_str(), &now, AT_SYMLINK_NOFOLLOW)
+                                 : fstatat(AT_FDCWD, cached.host.c_str(), &now, AT_SYMLINK_NOFOLLOW);
+  if (checked == 0 && cached.dir->SameAs(now)) {
     *at = it->second;
     at->st = now;
     at->st_known = true;
@@ -363,7 +372,7 @@ Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>
     dir = OpenDirAt(parent.at_fd(), parent.name.c_str(), false);
     if (!dir) return Status::FromErrno(errno, "open " + parent.host);
   }
-  Listing* listing = CurrentListing(Reached{dir, parent.host, dir->st(), false});
+  Listing* listing = CurrentListing(Reached{dir, parent.host, dir->st(), false, nullptr, {}});
   if (listing == nullptr) return Status::FromErrno(errno, "read " + parent.host);
   // The index answers the common case (one name or none) without a scan.
   std::string_view first;
@@ -419,26 +428,34 @@ void PathResolver::PinTops(const std::vector<WindowsPath>& tops) {
     prefixes_.clear();
     if (!r.exists || existing.IsRoot()) continue;
     DirRef dir = r.is_top ? r.dir : OpenDirAt(r.at_fd(), r.name.c_str(), true);
-    if (dir) pinned_.push_back(Top{existing, Reached{dir, r.host, dir->st(), false}});
+    if (dir) pinned_.push_back(Top{existing, Reached{dir, r.host, dir->st(), false, nullptr, {}}});
   }
 }
 
-bool PathResolver::BeginChange(const std::string& dir) {
+namespace {
+
+int StatDirectory(const std::string& dir, int dir_fd, struct stat* st) {
+  return dir_fd >= 0 ? fstat(dir_fd, st) : stat(dir.c_str(), st);
+}
+
+}  // namespace
+
+bool PathResolver::BeginChange(const std::string& dir, int dir_fd) {
   auto it = listings_.find(dir);
   if (it == listings_.end()) return false;
   struct stat st;
-  return stat(dir.c_str(), &st) == 0 && it->second.Matches(st);
+  return StatDirectory(dir, dir_fd, &st) == 0 && it->second.Matches(st);
 }
 
 void PathResolver::EndChange(const std::string& dir, bool was_current, std::string_view added,
-                             std::string_view removed) {
+                             std::string_view removed, int dir_fd) {
   auto it = listings_.find(dir);
   if (it == listings_.end()) return;
   struct stat st;
   DirListing& names = it->second.names;
   // Which of several same-named entries comes first now is only known by
   // reading the directory again.
-  if (!was_current || stat(dir.c_str(), &st) != 0 || (!removed.empty() && !names.Remove(removed)) ||
+  if (!was_current || StatDirectory(dir, dir_fd, &st) != 0 || (!removed.empty() && !names.Remove(removed)) ||
       (!added.empty() && !IsTemporaryName(added) && !names.Add(added))) {
     listings_.erase(it);
     return;

@@ -79,9 +79,11 @@ class PathResolver {
   Status NamesLike(const WindowsPath& path, std::vector<std::string>* names);
 
   // The layer's own changes. BeginChange before changing a directory's
-  // entries, then EndChange with the name added and/or removed.
-  bool BeginChange(const std::string& dir);
-  void EndChange(const std::string& dir, bool was_current, std::string_view added, std::string_view removed);
+  // entries, then EndChange with the name added and/or removed. dir_fd,
+  // when not -1, is the directory's own handle: asked instead of its path.
+  bool BeginChange(const std::string& dir, int dir_fd = -1);
+  void EndChange(const std::string& dir, bool was_current, std::string_view added, std::string_view removed,
+                 int dir_fd = -1);
   // A directory at host path (and everything below it) was removed or renamed.
   void ForgetTree(const std::string& host);
 
@@ -122,6 +124,12 @@ class PathResolver {
     std::string host;
     struct stat st {};
     bool st_known = true;  // st was taken during this resolution
+    // For a directory below a pinned top: the top's handle and the host
+    // path from it, by which the cache checks that the directory is still
+    // the one its path leads to (a resolution would start from that
+    // handle again). Empty otherwise: checked by the whole host path.
+    DirRef top;
+    std::string below;
   };
   struct Top {
     WindowsPath windows;

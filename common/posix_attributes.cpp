@@ -16,7 +16,8 @@ Status PosixPlatform::SetAttributes(std::string_view path, std::uint32_t attribu
   if (!st.ok()) return st;
   if (r.windows.IsRoot()) return Status::AccessDenied("the attributes of a drive root are fixed");
   // Through the directory's handle: no link on the way is followed.
-  return attributes_.Write(r.ProcPath(), r.st, r.name, attributes);
+  if (r.is_top) return attributes_.Write(r.ProcPath(), r.st, r.name, attributes);
+  return attributes_.Write(r.ProcPath(), r.st, r.name, attributes, r.at_fd(), r.at_name());
 }
 
 }  // namespace velqo

@@ -123,7 +123,7 @@ Status PosixPlatform::CopyTo(std::string_view from, std::string_view to, const s
     }
   }
   const std::string dir = HostParentPath(dst.host);
-  const bool listing_current = resolver_.BeginChange(dir);
+  const bool listing_current = resolver_.BeginChange(dir, dst.at_fd());
   bool backup_added = false;
   BeforePlace keep_backup;
   if (make_backup) {
@@ -139,7 +139,7 @@ Status PosixPlatform::CopyTo(std::string_view from, std::string_view to, const s
   std::string_view added;
   if (st.ok() && !dst.exists) added = dst.name;
   if (backup_added) added = bak.name;
-  resolver_.EndChange(dir, listing_current, added, {});
+  resolver_.EndChange(dir, listing_current, added, {}, dst.at_fd());
   return st;
 }
 
@@ -184,17 +184,20 @@ Status PosixPlatform::StageOnce(const ResolvedPath& from, const ResolvedPath& to
     close(in);
     return Status::AccessDenied("not a regular file: " + from.host);
   }
-  // Made through the directory's handle, so the temporary file lands in the
-  // directory that was resolved whatever its names have become since.
-  std::string temp_path = to.dir->ProcPath() + "/" + TemporaryNameTemplate();
-  const int out = mkostemp(temp_path.data(), O_CLOEXEC);
-  if (out < 0) {
-    const int err = errno;
-    close(in);
-    return Status::FromErrno(err, "create a temporary file beside " + to.host);
+  // Made relative to the directory's handle, so the temporary file lands in
+  // the directory that was resolved whatever its names have become since.
+  int out = -1;
+  for (int attempt = 0; out < 0; ++attempt) {
+    staged->temp = FreshTemporaryName();
+    out = openat(to.at_fd(), staged->temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (out < 0 && (errno != EEXIST || attempt > 100)) {
+      const int err = errno;
+      staged->temp.clear();
+      close(in);
+      return Status::FromErrno(err, "create a temporary file beside " + to.host);
+    }
   }
-  staged->temp = temp_path.substr(temp_path.find_last_of('/') + 1);
-  Arm(temp_path);
+  Arm(to.dir->ProcPath() + "/" + staged->temp);
   const bool copied = CopyData(in, out, static_cast<std::uint64_t>(before.st_size), progress_);
   const int copy_error = errno;
   struct stat after;

@@ -105,16 +105,18 @@ Status PosixPlatform::MoveFile(std::string_view from, std::string_view to) {
 int PosixPlatform::ChangeEntry(const ResolvedPath& r, EntryChange kind,
                               const std::function<bool()>& change) {
   const std::string dir = HostParentPath(r.host);
-  const bool current = resolver_.BeginChange(dir);
+  // A top's handle is the top itself, not the directory holding it.
+  const int dir_fd = r.is_top ? -1 : r.at_fd();
+  const bool current = resolver_.BeginChange(dir, dir_fd);
   if (!change()) {
     const int err = errno;  // taken before the resolver can touch errno
     resolver_.EndChange(dir, false, {}, {});
     return err;
   }
   if (kind == EntryChange::kAdds) {
-    resolver_.EndChange(dir, current, r.name, {});
+    resolver_.EndChange(dir, current, r.name, {}, dir_fd);
   } else {
-    resolver_.EndChange(dir, current, {}, r.name);
+    resolver_.EndChange(dir, current, {}, r.name, dir_fd);
   }
   return 0;
 }

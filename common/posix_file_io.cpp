@@ -144,6 +144,12 @@ Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents
     if (!S_ISREG(target.st_mode)) return Status::AccessDenied("not a regular file: " + std::string(path));
     if ((target.st_mode & S_IWUSR) == 0) return Status::AccessDenied("read-only file: " + std::string(path));
   }
+  // Appending to a file that is there changes no directory entry.
+  if (mode == WriteMode::kAppend && exists && !S_ISLNK(r.st.st_mode)) {
+    st = Append(r, contents, access);
+    if (st.ok()) ForgetPending(target);
+    return st;
+  }
   const std::string dir = HostParentPath(r.host);
   const bool current = resolver_.BeginChange(dir);
   if (mode == WriteMode::kReplaceAtomically) {
@@ -164,6 +170,43 @@ Status PosixPlatform::WriteFile(std::string_view path, std::string_view contents
   resolver_.EndChange(dir, current && st.ok(), st.ok() && !r.exists ? r.name : std::string_view(), {});
   if (st.ok() && exists) ForgetPending(target);
   return st;
+}
+
+Status PosixPlatform::Append(const ResolvedPath& r, std::string_view contents, const FileAccess& access) {
+  // The name was looked up moments ago: while it still names the held
+  // file, a line goes straight to it. A file renamed, replaced or removed
+  // meanwhile has another identity (or none), and the name is opened
+  // afresh, as a writer opening it for every line would.
+  if (held_append_.fd < 0 || held_append_.dev != r.st.st_dev || held_append_.ino != r.st.st_ino) {
+    ReleaseAppend();
+    const int flags = O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | NoFollow(access);
+    const int fd = openat(r.at_fd(), r.at_name(), flags);
+    if (fd < 0) return OpenFailure(errno, r.host);
+    struct stat opened;
+    // What was opened is what was looked at, or it is not held.
+    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+      close(fd);
+      return Status::AccessDenied("not a regular file: " + r.host);
+    }
+    held_append_ = HeldAppend{fd, opened.st_dev, opened.st_ino};
+    if (opened.st_dev != r.st.st_dev || opened.st_ino != r.st.st_ino) {
+      const bool ok = WriteAll(fd, contents);
+      const int err = errno;
+      ReleaseAppend();
+      return ok ? Status::Ok() : Status::FromErrno(err, "write " + r.host);
+    }
+  }
+  if (!WriteAll(held_append_.fd, contents)) {
+    const int err = errno;
+    ReleaseAppend();
+    return Status::FromErrno(err, "write " + r.host);
+  }
+  return Status::Ok();
+}
+
+void PosixPlatform::ReleaseAppend() {
+  if (held_append_.fd >= 0) close(held_append_.fd);
+  held_append_ = HeldAppend{};
 }
 
 }  // namespace velqo

@@ -117,6 +117,7 @@ PosixPlatform::~PosixPlatform() {
   // Copies not yet flushed keep their provisional times if this fails,
   // which only makes the next run copy them again.
   FlushCopies();
+  ReleaseAppend();
 }
 
 std::string PosixPlatform::ConfigHome() const {
@@ -217,6 +218,7 @@ Status PosixPlatform::SetCurrentDirectory(std::string_view path) {
 Status PosixPlatform::PinTops(const std::vector<std::string>& tops) {
   // Copies made below the old tops are made durable before their handles go.
   Status flushed = FlushCopies();
+  ReleaseAppend();
   std::vector<WindowsPath> parsed;
   for (const std::string& top : tops) {
     WindowsPath path;

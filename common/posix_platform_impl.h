@@ -160,7 +160,20 @@ class PosixPlatform final : public Platform {
   void ForgetPending(const struct stat& st) { pending_.erase(InodeKey(st.st_dev, st.st_ino)); }
   DirRef SharedPendingDir(const DirRef& dir);
 
+  // The file of the last appends (an update log gets a line at a time),
+  // kept open while its name still leads to it.
+  struct HeldAppend {
+    int fd = -1;
+    dev_t dev = 0;
+    ino_t ino = 0;
+  };
+  // Appends to r (an existing regular file, or a new one) through the held
+  // file when r is it, else opens r and holds it instead.
+  Status Append(const ResolvedPath& r, std::string_view contents, const FileAccess& access);
+  void ReleaseAppend();
+
   PlatformConfig config_;
+  HeldAppend held_append_;
   DriveMap drives_;
   PathResolver resolver_;
   AttributeStore attributes_;

@@ -131,7 +131,8 @@ Status PosixPlatform::FindOne(std::string_view pattern, std::string_view last, s
   Status st = LocateExisting(pattern, &r);
   if (!st.ok()) return st;
   if (r.windows.IsRoot() || last.empty()) return Status::FileNotFound(std::string(pattern));
-  const std::uint32_t attributes = AttributesOf(r);
+  const std::uint32_t attributes =
+      WithoutStoredFlags(mask) ? AttributeStore::ReadWithoutFlags(r.st, r.name) : AttributesOf(r);
   if (IsListable(r.st) && !IsTemporaryName(r.name) && !Excluded(attributes, mask)) {
     const bool dir = S_ISDIR(r.st.st_mode);
     found->push_back(FindData{r.name, attributes, dir ? 0 : static_cast<std::uint64_t>(r.st.st_size), DosTimeOf(r.st)});

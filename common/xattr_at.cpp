@@ -23,6 +23,13 @@ constexpr long kGetXattrAt = 464;
 #else
 constexpr long kGetXattrAt = -1;
 #endif
+#if defined(SYS_removexattrat)
+constexpr long kRemoveXattrAt = SYS_removexattrat;
+#elif (defined(__x86_64__) && !defined(__ILP32__)) || defined(__aarch64__)
+constexpr long kRemoveXattrAt = 466;
+#else
+constexpr long kRemoveXattrAt = -1;
+#endif
 
 // The kernel's struct xattr_args, first version.
 struct XattrArgs {
@@ -47,6 +54,17 @@ ssize_t GetXattrAt(int dir_fd, const char* name, const char* attr, char* value, 
   const long n = syscall(kGetXattrAt, dir_fd, name, AT_SYMLINK_NOFOLLOW, attr, &args, sizeof args);
   if (n < 0 && errno == ENOSYS) missing.store(true, std::memory_order_relaxed);
   return static_cast<ssize_t>(n);
+}
+
+int RemoveXattrAt(int dir_fd, const char* name, const char* attr) {
+  // Both calls came with the same kernel.
+  if (missing.load(std::memory_order_relaxed) || kRemoveXattrAt < 0) {
+    errno = ENOSYS;
+    return -1;
+  }
+  const long rc = syscall(kRemoveXattrAt, dir_fd, name, AT_SYMLINK_NOFOLLOW, attr);
+  if (rc < 0 && errno == ENOSYS) missing.store(true, std::memory_order_relaxed);
+  return static_cast<int>(rc);
 }
 
 bool XattrAtUnavailable(int error) { return error == ENOSYS || error == EPERM; }

@@ -69,5 +69,30 @@ TEST_F(PlatformFileIoTest, NoLinkAccessNeverReadsOrWritesThroughALink) {
   EXPECT_EQ(bytes, "precious");
 }
 
+// Lines of a log go to the file its name leads to at each line, whatever
+// became of the file the lines before went to.
+TEST_F(PlatformFileIoTest, AppendsFollowTheNameNotTheFileWrittenBefore) {
+  const auto append = [&](const std::string& line) {
+    return fs->WriteFile("C:\\LOG.TXT", line, WriteMode::kAppend, NoLink());
+  };
+  ASSERT_TRUE(append("1\n").ok());
+  ASSERT_TRUE(append("2\n").ok());
+  ASSERT_EQ(rename(sandbox.HostPath("C:\\LOG.TXT").c_str(), sandbox.HostPath("C:\\OLD.TXT").c_str()), 0);
+  ASSERT_TRUE(append("3\n").ok());
+  EXPECT_EQ(sandbox.ReadFile("C:\\OLD.TXT"), "1\n2\n");
+  EXPECT_EQ(sandbox.ReadFile("C:\\LOG.TXT"), "3\n");
+  // Replaced by a link after a line went to it: refused, nothing written
+  // through the link.
+  sandbox.WriteFile("E:\\victim", "precious");
+  ASSERT_EQ(unlink(sandbox.HostPath("C:\\LOG.TXT").c_str()), 0);
+  Link("E:\\victim", "C:\\LOG.TXT");
+  EXPECT_EQ(append("4\n").code(), Status::Code::kAccessDenied);
+  EXPECT_EQ(sandbox.ReadFile("E:\\victim"), "precious");
+  // Removed: the next line starts a new file.
+  ASSERT_EQ(unlink(sandbox.HostPath("C:\\LOG.TXT").c_str()), 0);
+  ASSERT_TRUE(append("5\n").ok());
+  EXPECT_EQ(sandbox.ReadFile("C:\\LOG.TXT"), "5\n");
+}
+
 }  // namespace
 }  // namespace velqo
