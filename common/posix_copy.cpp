@@ -26,7 +26,7 @@ namespace {
 constexpr int kCopyAttempts = 2;
 
 // Bounds on the copies that wait for a flush at the end of a pair.
-constexpr std::size_t kMaxPendingCopies = 4096;
+constexpr std::size_t kMaxPendingCopies = 2048;
 constexpr std::uint64_t kMaxPendingBytes = 256ull << 20;
 constexpr std::size_t kMaxPendingDirs = 200;
 constexpr std::chrono::seconds kMaxPendingWait{2};
@@ -47,6 +47,14 @@ void Arm(const std::string& path) {
 }
 
 void Disarm() { g_temp_armed = 0; }
+
+// Where a pending copy is, for a message: the path its directory's handle
+// has now, which is where the copy is too.
+std::string PendingPath(const DirHandle& dir, const std::string& name) {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink(dir.ProcPath().c_str(), buffer, sizeof buffer);
+  return (n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : dir.ProcPath()) + "/" + name;
+}
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -283,7 +291,7 @@ Status PosixPlatform::CopyRegular(const ResolvedPath& from, const ResolvedPath& 
     if (pending_.empty()) pending_since_ = std::chrono::steady_clock::now();
     pending_bytes_ += static_cast<std::uint64_t>(done.st_size);
     pending_[InodeKey(done.st_dev, done.st_ino)] =
-        PendingCopy{SharedPendingDir(to.dir), to.name, to.host, staged.atime, staged.real_mtime, done.st_mtim};
+        PendingCopy{SharedPendingDir(to.dir), to.name, staged.atime, staged.real_mtime, done.st_mtim};
   }
   return Status::Ok();
 }
@@ -326,8 +334,9 @@ Status PosixPlatform::FlushCopies() {
     if (fd >= 0 && syncfs(fd) == 0) {
       synced.insert(key.first);
     } else {
+      const int err = errno;
       failed.insert(key.first);
-      result = Status::FromErrno(errno, "flush the file system of " + copy.host);
+      result = Status::FromErrno(err, "flush the file system of " + PendingPath(*copy.dir, copy.name));
     }
     if (fd >= 0) close(fd);
   }
@@ -346,7 +355,8 @@ Status PosixPlatform::FlushCopies() {
         st.st_mtim.tv_nsec == copy.provisional.tv_nsec) {
       const struct timespec times[2] = {copy.atime, copy.mtime};
       if (utimensat(dir_fd, copy.name.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && result.ok()) {
-        result = Status::FromErrno(errno, "set the time of " + copy.host);
+        const int err = errno;
+        result = Status::FromErrno(err, "set the time of " + PendingPath(*copy.dir, copy.name));
       }
     }
     it = pending_.erase(it);

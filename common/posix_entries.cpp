@@ -96,7 +96,7 @@ Status PosixPlatform::MoveFile(std::string_view from, std::string_view to) {
     resolver_.ForgetTree(src.host);
   } else {
     auto it = pending_.find(InodeKey(src.st.st_dev, src.st.st_ino));
-    if (it != pending_.end()) it->second = PendingCopy{dst.dir, new_name, target, it->second.atime,
+    if (it != pending_.end()) it->second = PendingCopy{dst.dir, new_name, it->second.atime,
                                                        it->second.mtime, it->second.provisional};
   }
   return Status::Ok();

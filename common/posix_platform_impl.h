@@ -74,8 +74,7 @@ class PosixPlatform final : public Platform {
   // flush that makes its data durable before it gets its real time.
   struct PendingCopy {
     DirRef dir;        // the directory holding it, reached through handles
-    std::string name;  // its name there
-    std::string host;  // for messages
+    std::string name;  // its name there (messages ask the handle for the rest)
     struct timespec atime {};
     struct timespec mtime {};        // the real time, given at the flush
     struct timespec provisional {};  // what the file carries until then

@@ -30,8 +30,8 @@ std::string EntryPrefix(std::string_view dir) { return ChildPath(dir, ""); }
 }  // namespace
 
 DirWalk::DirWalk(AppState& s, std::string_view top) : list_(s, kDirListSlots) {
+  // The storage comes zero-filled: every entry is empty until stored.
   ok_ = list_.Valid();
-  for (int i = 0; ok_ && i < kDirCapacity; ++i) ok_ = list_.Store(i, "");
   if (ok_) ok_ = Append(top);
 }
 

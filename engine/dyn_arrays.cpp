@@ -1,5 +1,6 @@
 #include "engine/dyn_arrays.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -16,8 +17,9 @@ DynArrayStorage::DynArrayStorage(AppState& s, std::int64_t count, const Kind& ki
   if (count >= 0 && count <= max_count) {
     const auto bytes = static_cast<std::size_t>(count) * kind.element_size;
     // Zero-filled although callers fill what they read: a reader that slips
-    // then sees empty texts, never stale heap contents.
-    storage_.reset(new (std::nothrow) unsigned char[bytes == 0 ? 1 : bytes]());
+    // then sees empty texts, never stale heap contents. calloc gives a large
+    // block as fresh zero pages, so only the elements used take memory.
+    storage_.reset(static_cast<unsigned char*>(std::calloc(bytes == 0 ? 1 : bytes, 1)));
   }
   if (storage_ == nullptr) {
     Fail(std::string("Insufficient Memory Available For This Update - ") + kind.tag);
@@ -28,6 +30,8 @@ DynArrayStorage::DynArrayStorage(AppState& s, std::int64_t count, const Kind& ki
 }
 
 DynArrayStorage::~DynArrayStorage() = default;
+
+void DynArrayStorage::Free::operator()(unsigned char* p) const { std::free(p); }
 
 void DynArrayStorage::Fail(std::string_view message) {
   s_.host.MessageBox(message, "", Icon::kNone, Buttons::kOk);

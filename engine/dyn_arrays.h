@@ -50,7 +50,10 @@ class DynArrayStorage {
   Kind kind_;
   int count_ = 0;
   std::int32_t size_bytes_ = 0;
-  std::unique_ptr<unsigned char[]> storage_;
+  struct Free {
+    void operator()(unsigned char* p) const;
+  };
+  std::unique_ptr<unsigned char[], Free> storage_;
 };
 
 // Zero-terminated texts of at most 256 characters in 257-character elements.
