@@ -226,7 +226,11 @@ Status AttributeStore::Write(const std::string& host, const struct stat& st, std
     }
   } else {
     const std::string text = std::to_string(stored);
-    if (lsetxattr(host.c_str(), kXattrName, text.data(), text.size(), 0) != 0) {
+    int rc = at_name != nullptr ? SetXattrAt(dir_fd, at_name, kXattrName, text.data(), text.size()) : -1;
+    if (at_name == nullptr || (rc != 0 && XattrAtUnavailable(errno))) {
+      rc = lsetxattr(host.c_str(), kXattrName, text.data(), text.size(), 0);
+    }
+    if (rc != 0) {
       if (errno == ENOTSUP) {
         return Status::NotSupported("the file system cannot store hidden, system or archive flags: " + host);
       }

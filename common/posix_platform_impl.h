@@ -105,8 +105,19 @@ class PosixPlatform final : public Platform {
   Status HostToWindows(std::string_view host, std::string* windows) const;
   std::string HostToWindowsOrEmpty(std::string_view host) const;
   std::string ConfigHome() const;
-  // An O_PATH handle of the entry path names, for the volume's values.
-  Status OpenVolumeEntry(std::string_view path, int* fd, std::string* shown);
+  // A handle of the entry a path names, for the volume's values: a
+  // directory the resolver holds open, else one opened for the question.
+  struct VolumeEntry {
+    DirRef held;
+    int fd = -1;
+    bool owned = false;
+    std::string shown;
+    VolumeEntry() = default;
+    VolumeEntry(const VolumeEntry&) = delete;
+    VolumeEntry& operator=(const VolumeEntry&) = delete;
+    ~VolumeEntry();
+  };
+  Status OpenVolumeEntry(std::string_view path, VolumeEntry* entry);
 
   Status FindOne(std::string_view pattern, std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
   Status FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,

@@ -63,30 +63,44 @@ std::string MountTableType(dev_t dev) {
 
 }  // namespace
 
-Status PosixPlatform::OpenVolumeEntry(std::string_view path, int* fd, std::string* shown) {
+PosixPlatform::VolumeEntry::~VolumeEntry() {
+  if (owned && fd >= 0) close(fd);
+}
+
+Status PosixPlatform::OpenVolumeEntry(std::string_view path, VolumeEntry* entry) {
+  // The directories of a pair are asked about again and again, and the
+  // resolver holds them open already.
+  WindowsPath parsed;
+  struct stat dir_st;
+  if (ParseWindowsPath(path, current_dir_, &parsed).ok()) {
+    if (DirRef held = resolver_.CachedDirectoryOf(parsed, &entry->shown, &dir_st)) {
+      entry->fd = held->fd();
+      entry->held = std::move(held);
+      return Status::Ok();
+    }
+  }
   ResolvedPath r;
   Status st = LocateExisting(path, &r);
   if (!st.ok()) return st;
   // The file system holding the entry itself, reached through its
   // directory's handle: a tree may span mount points, and a link below a
   // top is the link's own file system, never where it points.
-  *fd = openat(r.at_fd(), r.at_name(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-  if (*fd < 0) return Status::FromErrno(errno, "volume of " + r.host);
-  *shown = r.host;
+  entry->fd = openat(r.at_fd(), r.at_name(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (entry->fd < 0) return Status::FromErrno(errno, "volume of " + r.host);
+  entry->owned = true;
+  entry->shown = r.host;
   return Status::Ok();
 }
 
 Status PosixPlatform::VolumeFileSystemName(std::string_view path, std::string* name) {
-  int fd = -1;
-  std::string host;
-  Status st = OpenVolumeEntry(path, &fd, &host);
+  VolumeEntry entry;
+  Status st = OpenVolumeEntry(path, &entry);
   if (!st.ok()) return st;
   struct statfs sfs;
   struct stat dev_st;
-  const bool read = fstatfs(fd, &sfs) == 0 && fstat(fd, &dev_st) == 0;
-  const int err = errno;
-  close(fd);
-  if (!read) return Status::FromErrno(err, "volume of " + host);
+  if (fstatfs(entry.fd, &sfs) != 0 || fstat(entry.fd, &dev_st) != 0) {
+    return Status::FromErrno(errno, "volume of " + entry.shown);
+  }
   const long magic = static_cast<long>(sfs.f_type);
   for (const KnownFileSystem& known : kKnown) {
     if (known.magic == magic) {
@@ -112,15 +126,11 @@ Status PosixPlatform::VolumeFileSystemName(std::string_view path, std::string* n
 }
 
 Status PosixPlatform::DiskSpace(std::string_view path, std::uint64_t* total, std::uint64_t* free) {
-  int fd = -1;
-  std::string host;
-  Status st = OpenVolumeEntry(path, &fd, &host);
+  VolumeEntry entry;
+  Status st = OpenVolumeEntry(path, &entry);
   if (!st.ok()) return st;
   struct statvfs vfs;
-  const bool read = fstatvfs(fd, &vfs) == 0;
-  const int err = errno;
-  close(fd);
-  if (!read) return Status::FromErrno(err, "space of " + host);
+  if (fstatvfs(entry.fd, &vfs) != 0) return Status::FromErrno(errno, "space of " + entry.shown);
   const std::uint64_t unit = vfs.f_frsize != 0 ? vfs.f_frsize : vfs.f_bsize;
   *total = static_cast<std::uint64_t>(vfs.f_blocks) * unit;
   *free = static_cast<std::uint64_t>(vfs.f_bavail) * unit;

@@ -23,6 +23,13 @@ constexpr long kGetXattrAt = 464;
 #else
 constexpr long kGetXattrAt = -1;
 #endif
+#if defined(SYS_setxattrat)
+constexpr long kSetXattrAt = SYS_setxattrat;
+#elif (defined(__x86_64__) && !defined(__ILP32__)) || defined(__aarch64__)
+constexpr long kSetXattrAt = 463;
+#else
+constexpr long kSetXattrAt = -1;
+#endif
 #if defined(SYS_removexattrat)
 constexpr long kRemoveXattrAt = SYS_removexattrat;
 #elif (defined(__x86_64__) && !defined(__ILP32__)) || defined(__aarch64__)
@@ -56,8 +63,19 @@ ssize_t GetXattrAt(int dir_fd, const char* name, const char* attr, char* value, 
   return static_cast<ssize_t>(n);
 }
 
+int SetXattrAt(int dir_fd, const char* name, const char* attr, const char* value, std::size_t size) {
+  // All three calls came with the same kernel.
+  if (missing.load(std::memory_order_relaxed) || kSetXattrAt < 0) {
+    errno = ENOSYS;
+    return -1;
+  }
+  XattrArgs args{reinterpret_cast<std::uintptr_t>(value), static_cast<std::uint32_t>(size), 0};
+  const long rc = syscall(kSetXattrAt, dir_fd, name, AT_SYMLINK_NOFOLLOW, attr, &args, sizeof args);
+  if (rc < 0 && errno == ENOSYS) missing.store(true, std::memory_order_relaxed);
+  return static_cast<int>(rc);
+}
+
 int RemoveXattrAt(int dir_fd, const char* name, const char* attr) {
-  // Both calls came with the same kernel.
   if (missing.load(std::memory_order_relaxed) || kRemoveXattrAt < 0) {
     errno = ENOSYS;
     return -1;

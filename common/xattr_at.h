@@ -14,6 +14,11 @@ namespace velqo {
 // then asks by full path.
 ssize_t GetXattrAt(int dir_fd, const char* name, const char* attr, char* value, std::size_t size);
 
+// Sets extended attribute attr of the entry name of the directory open as
+// dir_fd to size bytes of value, never following a link in name; what
+// lsetxattr returns. ENOSYS (or EPERM) as for GetXattrAt.
+int SetXattrAt(int dir_fd, const char* name, const char* attr, const char* value, std::size_t size);
+
 // Removes extended attribute attr of the entry name of the directory open
 // as dir_fd, never following a link in name; what lremovexattr returns.
 // ENOSYS (or EPERM) as for GetXattrAt: the caller then asks by full path.
