@@ -57,9 +57,9 @@ ini_set() {  # ini key value
 }
 
 printf '| build | first copy | replace all, no backups | replace all, backups |\n|---|---|---|---|\n'
-for spec in "$@"; do
-  name=${spec%%=*}
-  bin=${spec#*=}
+for entry in "$@"; do
+  name=${entry%%=*}
+  bin=${entry#*=}
   prog=$work/$name/prog
   rm -rf "$work/$name"
   mkdir -p "$prog" "$work/$name/home" "$work/$name/config"

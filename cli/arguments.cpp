@@ -74,55 +74,55 @@ class Parser {
   void TakeLong(std::string_view text) {
     const std::size_t eq = text.find('=');
     const std::string_view name = text.substr(0, eq);
-    const OptionSpec* spec = FindLongOption(name);
-    if (spec == nullptr) {
+    const CliOption* option = FindLongOption(name);
+    if (option == nullptr) {
       line_.error = "unrecognized option \"--" + std::string(name) + "\"";
       return;
     }
-    if (spec->value.empty()) {
+    if (option->value.empty()) {
       if (eq != std::string_view::npos) {
         line_.error = "option \"--" + std::string(name) + "\" takes no value";
         return;
       }
-      Apply(*spec, "--" + std::string(name), {});
+      Apply(*option, "--" + std::string(name), {});
       return;
     }
     if (eq != std::string_view::npos) {
-      Apply(*spec, "--" + std::string(name), text.substr(eq + 1));
+      Apply(*option, "--" + std::string(name), text.substr(eq + 1));
     } else {
-      TakeValueFromNext(*spec, "--" + std::string(name));
+      TakeValueFromNext(*option, "--" + std::string(name));
     }
   }
 
   void TakeShorts(std::string_view group) {
     for (std::size_t i = 0; i < group.size() && line_.error.empty(); ++i) {
-      const OptionSpec* spec = FindShortOption(group[i]);
+      const CliOption* option = FindShortOption(group[i]);
       const std::string shown = "-" + std::string(1, group[i]);
-      if (spec == nullptr) {
+      if (option == nullptr) {
         line_.error = "unrecognized option \"" + shown + "\"";
         return;
       }
-      if (spec->value.empty()) {
-        Apply(*spec, shown, {});
+      if (option->value.empty()) {
+        Apply(*option, shown, {});
       } else if (i + 1 < group.size()) {
-        Apply(*spec, shown, group.substr(i + 1));
+        Apply(*option, shown, group.substr(i + 1));
         return;
       } else {
-        TakeValueFromNext(*spec, shown);
+        TakeValueFromNext(*option, shown);
       }
     }
   }
 
-  void TakeValueFromNext(const OptionSpec& spec, const std::string& shown) {
+  void TakeValueFromNext(const CliOption& option, const std::string& shown) {
     if (next_ >= args_.size()) {
-      line_.error = "option \"" + shown + "\" needs a value (" + std::string(spec.value) + ")";
+      line_.error = "option \"" + shown + "\" needs a value (" + std::string(option.value) + ")";
       return;
     }
-    Apply(spec, shown, args_[next_++]);
+    Apply(option, shown, args_[next_++]);
   }
 
-  void Apply(const OptionSpec& spec, const std::string& shown, std::string_view value) {
-    const std::string refused = spec.take(line_, value);
+  void Apply(const CliOption& option, const std::string& shown, std::string_view value) {
+    const std::string refused = option.take(line_, value);
     if (!refused.empty()) line_.error = shown + ": " + refused;
   }
 

@@ -64,7 +64,7 @@ std::string AddToList(std::optional<bool>* include, std::string* list, bool want
 constexpr std::string_view kExtForms = "--include-ext or --exclude-ext";
 constexpr std::string_view kNameForms = "--include-name or --exclude-name";
 
-constexpr std::array<OptionSpec, 42> kOptions = {{
+constexpr std::array<CliOption, 42> kOptions = {{
     {"recursive", 'r', {},
      [](CommandLine& l, std::string_view) { return SetDirectoryMode(l, DirectoryMode::kRecursive); }},
     {"no-recursive", 0, {},
@@ -256,17 +256,17 @@ constexpr std::array<OptionSpec, 42> kOptions = {{
 
 }  // namespace
 
-std::span<const OptionSpec> Options() { return kOptions; }
+std::span<const CliOption> Options() { return kOptions; }
 
-const OptionSpec* FindLongOption(std::string_view name) {
-  for (const OptionSpec& o : kOptions) {
+const CliOption* FindLongOption(std::string_view name) {
+  for (const CliOption& o : kOptions) {
     if (o.name == name) return &o;
   }
   return nullptr;
 }
 
-const OptionSpec* FindShortOption(char c) {
-  for (const OptionSpec& o : kOptions) {
+const CliOption* FindShortOption(char c) {
+  for (const CliOption& o : kOptions) {
     if (o.short_name != 0 && o.short_name == c) return &o;
   }
   return nullptr;

@@ -9,7 +9,7 @@
 namespace velqo::cli {
 
 // One GNU-style option of velqo-cli.
-struct OptionSpec {
+struct CliOption {
   std::string_view name;   // the long name, without "--"
   char short_name;         // 0 when there is none
   std::string_view value;  // the value's name in the help text; empty: takes none
@@ -17,8 +17,8 @@ struct OptionSpec {
   std::string (*take)(CommandLine& line, std::string_view value);
 };
 
-std::span<const OptionSpec> Options();
-const OptionSpec* FindLongOption(std::string_view name);
-const OptionSpec* FindShortOption(char c);
+std::span<const CliOption> Options();
+const CliOption* FindLongOption(std::string_view name);
+const CliOption* FindShortOption(char c);
 
 }  // namespace velqo::cli

@@ -195,7 +195,7 @@ TEST(CommandLineTest, EveryOptionIsDocumentedInTheHelpAndTheManPage) {
     man.erase(at, 1);
   }
   ASSERT_FALSE(man.empty());
-  for (const OptionSpec& o : Options()) {
+  for (const CliOption& o : Options()) {
     const std::string name = "--" + std::string(o.name);
     EXPECT_NE(help.find(name), std::string::npos) << name << " is not in --help";
     EXPECT_NE(man.find(name), std::string::npos) << name << " is not in the man page";

@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,16 +24,6 @@ class CopySafetyTest : public ::testing::Test {
   CopySafetyTest() : fs(NewPosixPlatform(sandbox.Config())) {}
   ~CopySafetyTest() override { SetCopyChunkHookForTesting(nullptr); }
 
-  std::vector<std::string> HostNames(const std::string& windows_dir) {
-    std::vector<std::string> names;
-    DIR* d = opendir(sandbox.HostPath(windows_dir).c_str());
-    while (const dirent* e = d ? readdir(d) : nullptr) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    if (d) closedir(d);
-    return names;
-  }
 
   Sandbox sandbox;
   std::unique_ptr<Platform> fs;
@@ -59,7 +48,7 @@ TEST_F(CopySafetyTest, ASourceChangingMidCopyIsReadAgainOnceThenRefusedWithTheOl
   EXPECT_FALSE(fs->CopyFile("C:\\log.txt", "D:\\log.txt").ok());
   EXPECT_EQ(n, 2);
   EXPECT_EQ(sandbox.ReadFile("D:\\log.txt"), "second state, longer");
-  EXPECT_EQ(HostNames("D:\\"), std::vector<std::string>{"log.txt"});
+  EXPECT_EQ(sandbox.HostNames("D:\\"), std::vector<std::string>{"log.txt"});
 }
 
 TEST_F(CopySafetyTest, OwnerAndGroupGoWithTheCopyAndTheBackupWhenPrivileged) {

@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,17 +33,6 @@ class PlatformCopyTest : public ::testing::Test {
     struct stat st {};
     EXPECT_EQ(lstat(sandbox.HostPath(windows).c_str(), &st), 0) << windows;
     return st;
-  }
-  // Host names in a directory, the layer's own temporary files included.
-  std::vector<std::string> HostNames(const std::string& windows_dir) {
-    std::vector<std::string> names;
-    DIR* d = opendir(sandbox.HostPath(windows_dir).c_str());
-    while (const dirent* e = d ? readdir(d) : nullptr) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    if (d) closedir(d);
-    return names;
   }
   std::uint32_t SearchedTime(const std::string& path) {
     std::unique_ptr<DirSearch> search;
@@ -144,14 +132,14 @@ TEST_F(PlatformCopyTest, AFailureMidwayLeavesTheOldTargetAndNoTemporaryFile) {
     EXPECT_TRUE(fs->FindFirst("D:\\*.*", kMaskEverything, &search).ok());
     FindData entry;
     while (search->Next(&entry)) seen_mid_copy.push_back(entry.name);
-    EXPECT_EQ(HostNames("D:\\").size(), 2u);  // the temporary file is there
+    EXPECT_EQ(sandbox.HostNames("D:\\").size(), 2u);  // the temporary file is there
     return ENOSPC;
   });
   const Status st = fs->CopyFile("C:\\big", "D:\\big");
   EXPECT_EQ(st.code(), Status::Code::kNoSpace);
   EXPECT_EQ(seen_mid_copy, std::vector<std::string>{"big"});
   EXPECT_EQ(sandbox.ReadFile("D:\\big"), "the old target");
-  EXPECT_EQ(HostNames("D:\\"), std::vector<std::string>{"big"});
+  EXPECT_EQ(sandbox.HostNames("D:\\"), std::vector<std::string>{"big"});
 }
 
 TEST_F(PlatformCopyTest, AbortFromASignalHandlerRemovesTheTemporaryFile) {
@@ -159,13 +147,13 @@ TEST_F(PlatformCopyTest, AbortFromASignalHandlerRemovesTheTemporaryFile) {
   SetCopyChunkSizeForTesting(4096);
   SetCopyChunkHookForTesting([&](std::uint64_t done, std::uint64_t) {
     if (done == 0) return 0;
-    EXPECT_EQ(HostNames("D:\\").size(), 1u);
+    EXPECT_EQ(sandbox.HostNames("D:\\").size(), 1u);
     AbortCopyInProgress();
-    EXPECT_TRUE(HostNames("D:\\").empty());
+    EXPECT_TRUE(sandbox.HostNames("D:\\").empty());
     return EINTR;
   });
   EXPECT_FALSE(fs->CopyFile("C:\\big", "D:\\big").ok());
-  EXPECT_TRUE(HostNames("D:\\").empty());
+  EXPECT_TRUE(sandbox.HostNames("D:\\").empty());
   AbortCopyInProgress();  // nothing armed: harmless
 }
 

@@ -19,16 +19,6 @@ class HeldFlush : public PlatformWrapper {
   bool flush = true;
 };
 
-std::time_t Utc(int year, int month, int day, int hour, int minute, int second) {
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  return timegm(&tm);
-}
 
 // Central European time with its clock changes, whatever the machine's zone.
 class InterruptedRunTest : public EngineTest {
@@ -94,17 +84,17 @@ TEST_F(InterruptedRunTest, CopiesLeftUnflushedAreCopiedAgainAtEveryDateAndNeverB
   const Case cases[] = {
       // The second 02:00:30 of the autumn change, where a minute earlier
       // reads as 02:59:30.
-      {"autumn.txt", Utc(2024, 10, 27, 1, 0, 30), Utc(2024, 10, 20, 1, 0, 0), true},
+      {"autumn.txt", UtcEpoch(2024, 10, 27, 1, 0, 30), UtcEpoch(2024, 10, 20, 1, 0, 0), true},
       // Just after the skipped spring hour.
-      {"spring.txt", Utc(2024, 3, 31, 1, 0, 30), Utc(2024, 3, 20, 1, 0, 0), true},
+      {"spring.txt", UtcEpoch(2024, 3, 31, 1, 0, 30), UtcEpoch(2024, 3, 20, 1, 0, 0), true},
       // Beyond 2107 every time packs as the last one.
-      {"late.txt", Utc(2150, 1, 1, 0, 0, 0), Utc(2107, 6, 1, 0, 0, 0), true},
-      {"lastsecond.txt", Utc(2107, 12, 31, 22, 59, 59), Utc(2107, 6, 1, 0, 0, 0), true},
+      {"late.txt", UtcEpoch(2150, 1, 1, 0, 0, 0), UtcEpoch(2107, 6, 1, 0, 0, 0), true},
+      {"lastsecond.txt", UtcEpoch(2107, 12, 31, 22, 59, 59), UtcEpoch(2107, 6, 1, 0, 0, 0), true},
       // Before 1980 every time packs as the first one: nothing reads older.
-      {"early.txt", Utc(1975, 6, 1, 12, 0, 0), 0, false},
-      {"first.txt", Utc(1979, 12, 31, 23, 0, 1), 0, false},
+      {"early.txt", UtcEpoch(1975, 6, 1, 12, 0, 0), 0, false},
+      {"first.txt", UtcEpoch(1979, 12, 31, 23, 0, 1), 0, false},
       // Four seconds after the first packed time: that time reads older.
-      {"fourth.txt", Utc(1979, 12, 31, 23, 0, 3), 0, true},
+      {"fourth.txt", UtcEpoch(1979, 12, 31, 23, 0, 3), 0, true},
   };
   for (const Case& c : cases) {
     File(std::string("C:\\A\\") + c.name, std::string("new ") + c.name, c.when);

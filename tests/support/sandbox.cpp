@@ -1,5 +1,6 @@
 #include "tests/support/sandbox.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -14,7 +15,9 @@ namespace fsys = std::filesystem;
 
 namespace velqo::testing {
 
-std::time_t LocalEpoch(int year, int month, int day, int hour, int minute, int second) {
+namespace {
+
+std::tm Civil(int year, int month, int day, int hour, int minute, int second) {
   std::tm tm{};
   tm.tm_year = year - 1900;
   tm.tm_mon = month - 1;
@@ -23,7 +26,19 @@ std::time_t LocalEpoch(int year, int month, int day, int hour, int minute, int s
   tm.tm_min = minute;
   tm.tm_sec = second;
   tm.tm_isdst = -1;
+  return tm;
+}
+
+}  // namespace
+
+std::time_t LocalEpoch(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm = Civil(year, month, day, hour, minute, second);
   return std::mktime(&tm);
+}
+
+std::time_t UtcEpoch(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm = Civil(year, month, day, hour, minute, second);
+  return timegm(&tm);
 }
 
 Sandbox::Sandbox() {
@@ -90,6 +105,17 @@ std::string Sandbox::ReadFile(std::string_view windows) const {
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+std::vector<std::string> Sandbox::HostNames(std::string_view windows_dir) const {
+  std::vector<std::string> names;
+  DIR* d = opendir(HostPath(windows_dir).c_str());
+  while (const dirent* e = d ? readdir(d) : nullptr) {
+    const std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  if (d) closedir(d);
+  return names;
 }
 
 bool Sandbox::Exists(std::string_view windows) const {

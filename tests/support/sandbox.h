@@ -5,6 +5,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "common/posix_platform.h"
@@ -16,6 +17,8 @@ namespace velqo::testing {
 // A local date and time as seconds since the epoch (mktime with the
 // daylight-saving rule of that date), for file times in tests.
 std::time_t LocalEpoch(int year, int month, int day, int hour, int minute, int second);
+// The same moment read as UTC.
+std::time_t UtcEpoch(int year, int month, int day, int hour, int minute, int second);
 
 // A fresh temporary directory holding three drives (C:, D:, E:, mapped
 // through VELQO_DRIVES), a Windows directory (XDG_CONFIG_HOME/velqo) and a
@@ -46,6 +49,9 @@ class Sandbox {
   void WriteFile(std::string_view windows, std::string_view contents) const;
   std::string ReadFile(std::string_view windows) const;
   bool Exists(std::string_view windows) const;
+  // Host names in a directory, in directory order, the platform's own
+  // temporary files included.
+  std::vector<std::string> HostNames(std::string_view windows_dir) const;
   void MakeDir(std::string_view windows) const;
   // Sets the last-write time (seconds since the epoch).
   void SetMtime(std::string_view windows, std::time_t when) const;
