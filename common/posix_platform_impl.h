@@ -84,6 +84,14 @@ class PosixPlatform final : public Platform {
   using VolumeKey = std::tuple<dev_t, long, int, int>;
 
   Status Locate(std::string_view path, ResolvedPath* out) { return resolver_.Resolve(path, current_dir_, out); }
+  // The handle of the directory path names when the resolver holds it open
+  // and path still leads to it (host path and a stat taken now in *host and
+  // *st); nullptr otherwise.
+  DirRef CachedDirectory(std::string_view path, std::string* host, struct stat* st) {
+    WindowsPath parsed;
+    if (!ParseWindowsPath(path, current_dir_, &parsed).ok()) return nullptr;
+    return resolver_.CachedDirectoryOf(parsed, host, st);
+  }
   // Locate, failing with kFileNotFound / kPathNotFound when the entry is missing.
   Status LocateExisting(std::string_view path, ResolvedPath* out);
   enum class EntryChange { kAdds, kRemoves };

@@ -164,13 +164,10 @@ Status PosixPlatform::FindInDirectory(std::string_view dir_part, std::string_vie
   if (!wants_dots) {
     // A directory a lookup has just entered (is there an option file in
     // it?) is searched through the handle that lookup opened.
-    WindowsPath parsed;
     std::string host;
     struct stat dir_st;
-    if (ParseWindowsPath(dir_text, current_dir_, &parsed).ok()) {
-      if (const DirRef cached = resolver_.CachedDirectoryOf(parsed, &host, &dir_st)) {
-        return SearchOpenDirectory(*cached, host, dir_st, dir_text, last, mask, found, unusable);
-      }
+    if (const DirRef cached = CachedDirectory(dir_text, &host, &dir_st)) {
+      return SearchOpenDirectory(*cached, host, dir_st, dir_text, last, mask, found, unusable);
     }
   }
   ResolvedPath dir;

@@ -70,14 +70,11 @@ PosixPlatform::VolumeEntry::~VolumeEntry() {
 Status PosixPlatform::OpenVolumeEntry(std::string_view path, VolumeEntry* entry) {
   // The directories of a pair are asked about again and again, and the
   // resolver holds them open already.
-  WindowsPath parsed;
   struct stat dir_st;
-  if (ParseWindowsPath(path, current_dir_, &parsed).ok()) {
-    if (DirRef held = resolver_.CachedDirectoryOf(parsed, &entry->shown, &dir_st)) {
-      entry->fd = held->fd();
-      entry->held = std::move(held);
-      return Status::Ok();
-    }
+  if (DirRef held = CachedDirectory(path, &entry->shown, &dir_st)) {
+    entry->fd = held->fd();
+    entry->held = std::move(held);
+    return Status::Ok();
   }
   ResolvedPath r;
   Status st = LocateExisting(path, &r);
