@@ -4,7 +4,7 @@
 
 #include "actions/copy_backup.h"
 #include "actions/log_format.h"
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo {
 

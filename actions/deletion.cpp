@@ -4,8 +4,8 @@
 
 #include "actions/log_format.h"
 #include "actions/update_log.h"
-#include "common/platform_ops.h"
-#include "common/tostring.h"
+#include "common/platform/platform_ops.h"
+#include "common/text/tostring.h"
 
 namespace velqo {
 

@@ -1,7 +1,7 @@
 #include "actions/directories.h"
 
 #include "actions/update_log.h"
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/platform.h"
+#include "common/platform/platform.h"
 
 namespace velqo {
 

@@ -4,7 +4,7 @@
 
 #include "actions/directories.h"
 #include "actions/log_format.h"
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "config/file_problem.h"
 
 namespace velqo {

@@ -14,8 +14,8 @@
 #include <memory>
 #include <string>
 
-#include "common/posix_platform.h"
-#include "common/quiet_host.h"
+#include "common/posix/posix_platform.h"
+#include "common/host/quiet_host.h"
 #include "config/app_state.h"
 #include "engine/update_run.h"
 

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "cli/option_table.h"
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo::cli {
 

@@ -8,7 +8,7 @@
 
 #include "cli/option_overrides.h"
 #include "cli/verbosity.h"
-#include "common/platform.h"
+#include "common/platform/platform.h"
 
 namespace velqo::cli {
 

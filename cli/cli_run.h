@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/posix_platform.h"
-#include "common/run_flags.h"
+#include "common/posix/posix_platform.h"
+#include "common/host/run_flags.h"
 #include "engine/update_run.h"
 
 namespace velqo::cli {

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "cli/progress.h"
-#include "common/platform_wrapper.h"
+#include "common/platform/platform_wrapper.h"
 
 namespace velqo::cli {
 

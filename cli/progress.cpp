@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "common/plan_text.h"
-#include "common/printable.h"
+#include "common/preview/plan_text.h"
+#include "common/text/printable.h"
 
 namespace velqo::cli {
 

@@ -5,7 +5,7 @@
 
 #include <csignal>
 
-#include "common/posix_platform.h"
+#include "common/posix/posix_platform.h"
 
 namespace velqo::cli {
 

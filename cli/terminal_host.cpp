@@ -1,8 +1,8 @@
 #include "cli/terminal_host.h"
 
-#include "common/printable.h"
-#include "common/platform_ops.h"
-#include "common/preview_answer.h"
+#include "common/text/printable.h"
+#include "common/platform/platform_ops.h"
+#include "common/preview/preview_answer.h"
 
 namespace velqo::cli {
 

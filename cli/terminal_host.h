@@ -10,7 +10,7 @@
 
 #include "cli/progress.h"
 #include "cli/verbosity.h"
-#include "common/quiet_host.h"
+#include "common/host/quiet_host.h"
 
 namespace velqo::cli {
 

@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "common/fixed_text.h"
-#include "common/host.h"
-#include "common/platform.h"
-#include "common/profile.h"
-#include "common/run_flags.h"
+#include "common/text/fixed_text.h"
+#include "common/host/host.h"
+#include "common/platform/platform.h"
+#include "common/profile/profile.h"
+#include "common/host/run_flags.h"
 #include "config/option_set.h"
 
 namespace velqo {

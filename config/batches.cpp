@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "config/config_texts.h"
 #include "config/ini_locate.h"
 #include "config/typed_path.h"

@@ -1,6 +1,6 @@
 #include "config/file_problem.h"
 
-#include "common/attributes.h"
+#include "common/platform/attributes.h"
 
 namespace velqo {
 

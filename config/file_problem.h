@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/platform.h"
-#include "common/status.h"
+#include "common/platform/platform.h"
+#include "common/text/status.h"
 
 namespace velqo {
 

@@ -1,6 +1,6 @@
 #include "config/ini_locate.h"
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "config/config_texts.h"
 #include "config/ini_load.h"
 #include "config/ini_locate.h"

@@ -1,6 +1,6 @@
 #include "config/intl.h"
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "config/profile_section.h"
 
 namespace velqo {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "common/fixed_text.h"
+#include "common/text/fixed_text.h"
 
 namespace velqo {
 

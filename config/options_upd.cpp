@@ -1,6 +1,6 @@
 #include "config/options_upd.h"
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "config/config_texts.h"
 #include "config/file_problem.h"
 #include "config/ini_writers.h"

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <utility>
 
-#include "common/host.h"
-#include "common/profile.h"
+#include "common/host/host.h"
+#include "common/profile/profile.h"
 #include "config/config_texts.h"
 
 namespace velqo {

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "config/config_texts.h"
 
 namespace velqo {

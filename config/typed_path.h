@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/platform.h"
+#include "common/platform/platform.h"
 
 namespace velqo {
 

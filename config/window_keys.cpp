@@ -1,6 +1,6 @@
 #include "config/window_keys.h"
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "config/config_texts.h"
 #include "config/ini_locate.h"
 

@@ -3,7 +3,7 @@
 #include "actions/copy_backup.h"
 #include "actions/dialogs.h"
 #include "actions/update_log.h"
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "engine/pair_context.h"
 #include "engine/skipped_paths.h"
 

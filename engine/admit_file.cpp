@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "actions/deletion.h"
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "engine/file_lists.h"
 
 namespace velqo {

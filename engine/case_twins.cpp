@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo {
 

@@ -5,7 +5,7 @@
 
 #include "actions/directories.h"
 #include "actions/update_log.h"
-#include "common/tostring.h"
+#include "common/text/tostring.h"
 
 namespace velqo {
 

@@ -5,7 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "engine/case_twins.h"
 #include "engine/skipped_paths.h"
 

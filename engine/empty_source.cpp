@@ -4,7 +4,7 @@
 #include <string>
 
 #include "actions/update_log.h"
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "actions/directories.h"
-#include "common/platform_ops.h"
-#include "common/tostring.h"
+#include "common/platform/platform_ops.h"
+#include "common/text/tostring.h"
 #include "engine/case_twins.h"
 #include "engine/skipped_paths.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "common/platform.h"
+#include "common/platform/platform.h"
 #include "config/app_state.h"
 #include "engine/dyn_arrays.h"
 

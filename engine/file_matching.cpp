@@ -4,9 +4,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "common/dos_time.h"
-#include "common/platform_ops.h"
-#include "common/tostring.h"
+#include "common/time/dos_time.h"
+#include "common/platform/platform_ops.h"
+#include "common/text/tostring.h"
 #include "engine/pair_context.h"
 
 namespace velqo {

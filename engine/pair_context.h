@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "common/provisional_time.h"
+#include "common/time/provisional_time.h"
 #include "config/app_state.h"
 #include "engine/file_lists.h"
 

@@ -1,8 +1,8 @@
 #include "engine/preview_run.h"
 
-#include "common/preview_answer.h"
-#include "common/preview_platform.h"
-#include "common/quiet_host.h"
+#include "common/preview/preview_answer.h"
+#include "common/preview/preview_platform.h"
+#include "common/host/quiet_host.h"
 
 namespace velqo {
 

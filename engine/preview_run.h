@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/file_change.h"
+#include "common/platform/file_change.h"
 #include "config/app_state.h"
 #include "engine/update_run.h"
 

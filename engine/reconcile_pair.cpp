@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/tostring.h"
+#include "common/text/tostring.h"
 #include "config/options_upd.h"
 #include "engine/pair_context.h"
 

@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "common/tostring.h"
+#include "common/text/tostring.h"
 #include "engine/empty_source.h"
 #include "engine/reconcile_pair.h"
 #include "engine/run_internal.h"

@@ -1,5 +1,5 @@
 #include "actions/update_log.h"
-#include "common/tostring.h"
+#include "common/text/tostring.h"
 #include "engine/run_internal.h"
 
 namespace velqo {

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "engine/run_internal.h"
 
 namespace velqo {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/fixed_text.h"
+#include "common/text/fixed_text.h"
 #include "config/app_state.h"
 
 namespace velqo {

@@ -1,8 +1,8 @@
 #include <string>
 
 #include "actions/update_log.h"
-#include "common/platform_ops.h"
-#include "common/tostring.h"
+#include "common/platform/platform_ops.h"
+#include "common/text/tostring.h"
 #include "engine/pair_context.h"
 
 namespace velqo {

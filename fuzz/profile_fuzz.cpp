@@ -25,9 +25,9 @@
 #include <utility>
 #include <vector>
 
-#include "common/platform_ops.h"
-#include "common/posix_platform.h"
-#include "common/profile.h"
+#include "common/platform/platform_ops.h"
+#include "common/posix/posix_platform.h"
+#include "common/profile/profile.h"
 
 namespace {
 

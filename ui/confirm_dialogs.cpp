@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/host.h"
+#include "common/host/host.h"
 #include "ui/file_panel.h"
 
 namespace velqo::ui {

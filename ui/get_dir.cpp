@@ -7,7 +7,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "ui/file_panel.h"
 #include "ui/logic/drives.h"
 #include "ui/tarquel_dir.h"

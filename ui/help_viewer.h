@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "common/platform.h"
+#include "common/platform/platform.h"
 
 class QTextBrowser;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/host.h"
+#include "common/host/host.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/host.h"
+#include "common/host/host.h"
 
 namespace velqo::ui {
 

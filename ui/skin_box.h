@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <string_view>
 
-#include "common/platform.h"
+#include "common/platform/platform.h"
 
 namespace velqo::ui {
 

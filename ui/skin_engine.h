@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "common/platform.h"
+#include "common/platform/platform.h"
 
 namespace velqo::ui {
 

@@ -3,7 +3,7 @@
 #include <QTreeWidget>
 #include <vector>
 
-#include "common/platform.h"
+#include "common/platform/platform.h"
 #include "ui/logic/dir_tree_model.h"
 
 namespace velqo::ui {

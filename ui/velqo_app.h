@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/posix_platform.h"
+#include "common/posix/posix_platform.h"
 #include "config/app_state.h"
 #include "ui/qt_host.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/platform_wrapper.h"
+#include "common/platform/platform_wrapper.h"
 #include "tests/support/sandbox.h"
 
 namespace velqo::testing {

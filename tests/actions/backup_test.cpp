@@ -7,9 +7,9 @@
 
 #include "actions/copy_backup.h"
 #include "actions/update_log.h"
-#include "common/copy_test_seam.h"
+#include "common/posix/copy_test_seam.h"
 #include "tests/actions/actions_fixture.h"
-#include "tests/common/xattr_probe.h"
+#include "tests/common/posix/xattr_probe.h"
 
 namespace velqo::testing {
 namespace {

@@ -1,5 +1,5 @@
 #include "cli/progress.h"
-#include "common/plan_text.h"
+#include "common/preview/plan_text.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "common/run_flags.h"
+#include "common/host/run_flags.h"
 
 namespace velqo::cli {
 namespace {

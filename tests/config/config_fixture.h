@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/profile.h"
+#include "common/profile/profile.h"
 #include "config/startup.h"
 #include "tests/support/sandbox.h"
 

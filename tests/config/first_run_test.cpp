@@ -1,6 +1,6 @@
 #include <map>
 
-#include "common/platform_wrapper.h"
+#include "common/platform/platform_wrapper.h"
 #include "config/option_keys.h"
 #include "tests/config/config_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "common/platform_wrapper.h"
+#include "common/platform/platform_wrapper.h"
 #include "config/config_texts.h"
 #include "config/ini_writers.h"
 #include "tests/config/config_fixture.h"

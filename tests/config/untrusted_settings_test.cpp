@@ -4,7 +4,7 @@
 
 #include <unistd.h>
 
-#include "common/platform_wrapper.h"
+#include "common/platform/platform_wrapper.h"
 #include "config/ini_load.h"
 #include "config/ini_writers.h"
 #include "config/options_upd.h"

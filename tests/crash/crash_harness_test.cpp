@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "actions/copy_backup.h"
-#include "common/path_resolver.h"
-#include "common/quiet_host.h"
+#include "common/posix/path_resolver.h"
+#include "common/host/quiet_host.h"
 #include "config/app_state.h"
 #include "engine/update_run.h"
 #include "tests/support/sandbox.h"

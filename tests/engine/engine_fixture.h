@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/platform_ops.h"
-#include "common/platform_wrapper.h"
+#include "common/platform/platform_ops.h"
+#include "common/platform/platform_wrapper.h"
 #include "engine/update_run.h"
 #include "tests/support/sandbox.h"
 

@@ -4,7 +4,7 @@
 
 #include "config/option_tables.h"
 #include "engine/file_lists.h"
-#include "tests/common/xattr_probe.h"
+#include "tests/common/posix/xattr_probe.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace velqo::testing {

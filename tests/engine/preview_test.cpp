@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/change_observer.h"
-#include "common/preview_platform.h"
+#include "common/host/change_observer.h"
+#include "common/preview/preview_platform.h"
 #include "engine/preview_run.h"
 #include "tests/engine/engine_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 #include <string_view>
 
-#include "common/posix_platform.h"
+#include "common/posix/posix_platform.h"
 #include "config/app_state.h"
 #include "tests/support/scripted_host.h"
 

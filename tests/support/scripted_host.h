@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/host.h"
+#include "common/host/host.h"
 
 namespace velqo::testing {
 

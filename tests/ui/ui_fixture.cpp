@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/profile.h"
+#include "common/profile/profile.h"
 #include "ui/main_window.h"
 #include "ui/prompter.h"
 

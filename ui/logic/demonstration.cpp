@@ -1,7 +1,7 @@
 #include "ui/logic/demonstration.h"
 
 #include "actions/directories.h"
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo::ui {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo::ui {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/platform.h"
-#include "common/status.h"
+#include "common/platform/platform.h"
+#include "common/text/status.h"
 
 namespace velqo::ui {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/platform.h"
+#include "common/platform/platform.h"
 
 namespace velqo::ui {
 

@@ -1,6 +1,6 @@
 #include "ui/logic/help_topics.h"
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo::ui {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "common/attributes.h"
-#include "common/platform_ops.h"
+#include "common/platform/attributes.h"
+#include "common/platform/platform_ops.h"
 #include "config/config_texts.h"
 #include "config/options_upd.h"
 #include "config/typed_path.h"

@@ -1,7 +1,7 @@
 #include "ui/logic/preview_texts.h"
 
-#include "common/plan_text.h"
-#include "common/printable.h"
+#include "common/preview/plan_text.h"
+#include "common/text/printable.h"
 
 namespace velqo::ui {
 

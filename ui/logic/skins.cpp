@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "common/attributes.h"
-#include "common/platform_ops.h"
+#include "common/platform/attributes.h"
+#include "common/platform/platform_ops.h"
 
 namespace velqo::ui {
 

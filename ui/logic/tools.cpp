@@ -1,7 +1,7 @@
 #include "ui/logic/tools.h"
 
-#include "common/attributes.h"
-#include "common/platform_ops.h"
+#include "common/platform/attributes.h"
+#include "common/platform/platform_ops.h"
 #include "config/config_texts.h"
 #include "config/ini_load.h"
 #include "config/ini_locate.h"

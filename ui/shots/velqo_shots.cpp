@@ -87,6 +87,90 @@ const char* kIni =
     "CleanUp=0\nConfirmEveryFile=1\nCreateBackup=1\nCreateNewDir=1\nSelectSeparate=0\nUseDir1=0\n"
     "UseDir1And=1\nUseSubOnly=0\nUseBatchFile=0\nIgnoreOptUpd=1\nEnableLog=0\nShowHints=1\nLogFilePath=c:\\\n";
 
+// The sample trees the pictures show, below g_root.
+void MakeSampleTrees(const char* skins_dir, const char* help_dir) {
+  fs::create_directories(g_root + "/config");
+  fs::create_directories(g_root + "/prog");
+  fs::copy(skins_dir, g_root + "/prog/Skins", fs::copy_options::recursive);
+  fs::copy(help_dir, g_root + "/prog/help", fs::copy_options::recursive);
+  for (const char* dir : {"c/projects/site/css", "c/projects/site/img", "c/projects/notes",
+                          "c/photos/2023", "d/backup/site/css", "d/backup/old"}) {
+    fs::create_directories(g_root + "/" + dir);
+  }
+  Write(g_root + "/c/projects/site/index.html", "<html></html>");
+}
+
+// The main window, the three confirmation dialogs, the status window, the
+// Select Directory dialog, two pages of the options dialog and the help.
+void ShootSinglePairWindows() {
+  auto app = Start(kIni);
+  Save(app->main(), "main-window");
+  QtHost& host = app->host();
+  SaveModal("confirm-copy");
+  host.ConfirmCopy("c:\\projects\\site\\index.html", "d:\\backup\\site\\index.html",
+                   "12/09/26   16:58:26        2310 Bytes", "11/02/26   09:12:40        2102 Bytes");
+  SaveModal("confirm-cleanup");
+  host.ConfirmOlderCopy("c:\\projects\\site\\style.css", "d:\\backup\\site\\style.css",
+                        "10/01/26   08:00:00         880 Bytes", "12/09/26   10:30:12         912 Bytes");
+  SaveModal("confirm-delete");
+  host.ConfirmDelete("d:\\backup\\site\\old.html", "03/05/25   14:20:00        1720 Bytes");
+  host.StatusSetMode("Is Being Copied To:");
+  host.StatusSetFiles("c:\\projects\\site\\img\\logo.png", "12/09/26   16:58:26       40960 Bytes",
+                      "d:\\backup\\site\\img\\logo.png", "12/09/26   16:58:26       40960 Bytes");
+  host.StatusShow();
+  Save(app->stat(), "status");
+  host.StatusHide();
+  SaveModal("select-directory");
+  QString chosen;
+  TFGetDir::Pick(app->state(), app->main(), &chosen);
+  SaveModalPage("options-mode", 0);
+  app->main()->Options1Click();
+  SaveModalPage("options-inc-exc", 1);
+  app->main()->Options1Click();
+  app->main()->ShowHelp(47);
+  Save(app->main()->help_viewer(), "help");
+  app->main()->help_viewer()->close();
+  app->main()->close();
+}
+
+void ShootBatchLayout() {
+  std::string batch = kIni;
+  batch.replace(batch.find("UseBatchFile=0"), 14, "UseBatchFile=1");
+  batch += "[Batch1]\nDescription=Web site and notes\n"
+           "DirPair1=c:\\projects\\site!d:\\backup\\site\nDirPair2=c:\\projects\\notes!d:\\backup\\notes\n"
+           "[Batch2]\nDescription=Photos\nDirPair1=c:\\photos!d:\\photos\n";
+  auto app = Start(batch);
+  Save(app->main(), "main-window-batch");
+  app->main()->close();
+}
+
+// A CleanUp of the web site's backup: one newer page to copy, two files
+// that are no longer in the site to delete.
+void ShootCleanUpPreview() {
+  Write(g_root + "/c/projects/site/about.html", "<html>about us, revised</html>");
+  Write(g_root + "/c/projects/site/css/site.css", "body { margin: 0 }");
+  Write(g_root + "/d/backup/site/index.html", "<html></html>");
+  Write(g_root + "/d/backup/site/about.html", "<html>about</html>");
+  Write(g_root + "/d/backup/site/css/site.css", "body { margin: 0 }");
+  Write(g_root + "/d/backup/site/old-news.html", "<html>news of last year</html>");
+  Write(g_root + "/d/backup/site/css/draft.css", "p { color: red }");
+  const auto stamp = fs::file_time_type::clock::now();
+  for (const char* file : {"c/projects/site/index.html", "c/projects/site/css/site.css",
+                           "d/backup/site/index.html", "d/backup/site/css/site.css"}) {
+    fs::last_write_time(g_root + "/" + file, stamp - std::chrono::hours(48));
+  }
+  fs::last_write_time(g_root + "/d/backup/site/about.html", stamp - std::chrono::hours(72));
+  std::string cleanup = kIni;
+  cleanup.replace(cleanup.find("CleanUp=0"), 9, "CleanUp=1");
+  cleanup.replace(cleanup.find("Add1To2=1"), 9, "Add1To2=0");
+  cleanup.replace(cleanup.find("EnableLog=0"), 11, "EnableLog=1");
+  auto app = Start(cleanup);
+  app->main()->BBPreviewClick();
+  Save(app->main()->preview_window(), "preview");
+  app->main()->preview_window()->close();
+  app->main()->close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,82 +183,10 @@ int main(int argc, char** argv) {
   g_out = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(g_out);
   g_root = QDir::tempPath().toStdString() + "/velqo-shots-" + std::to_string(::getpid());
-  fs::create_directories(g_root + "/config");
-  fs::create_directories(g_root + "/prog");
-  fs::copy(argv[2], g_root + "/prog/Skins", fs::copy_options::recursive);
-  fs::copy(argv[3], g_root + "/prog/help", fs::copy_options::recursive);
-  for (const char* dir : {"c/projects/site/css", "c/projects/site/img", "c/projects/notes",
-                          "c/photos/2023", "d/backup/site/css", "d/backup/old"}) {
-    fs::create_directories(g_root + "/" + dir);
-  }
-  Write(g_root + "/c/projects/site/index.html", "<html></html>");
-
-  {
-    auto app = Start(kIni);
-    Save(app->main(), "main-window");
-    QtHost& host = app->host();
-    SaveModal("confirm-copy");
-    host.ConfirmCopy("c:\\projects\\site\\index.html", "d:\\backup\\site\\index.html",
-                     "12/09/26   16:58:26        2310 Bytes", "11/02/26   09:12:40        2102 Bytes");
-    SaveModal("confirm-cleanup");
-    host.ConfirmOlderCopy("c:\\projects\\site\\style.css", "d:\\backup\\site\\style.css",
-                          "10/01/26   08:00:00         880 Bytes", "12/09/26   10:30:12         912 Bytes");
-    SaveModal("confirm-delete");
-    host.ConfirmDelete("d:\\backup\\site\\old.html", "03/05/25   14:20:00        1720 Bytes");
-    host.StatusSetMode("Is Being Copied To:");
-    host.StatusSetFiles("c:\\projects\\site\\img\\logo.png", "12/09/26   16:58:26       40960 Bytes",
-                        "d:\\backup\\site\\img\\logo.png", "12/09/26   16:58:26       40960 Bytes");
-    host.StatusShow();
-    Save(app->stat(), "status");
-    host.StatusHide();
-    SaveModal("select-directory");
-    QString chosen;
-    TFGetDir::Pick(app->state(), app->main(), &chosen);
-    SaveModalPage("options-mode", 0);
-    app->main()->Options1Click();
-    SaveModalPage("options-inc-exc", 1);
-    app->main()->Options1Click();
-    app->main()->ShowHelp(47);
-    Save(app->main()->help_viewer(), "help");
-    app->main()->help_viewer()->close();
-    app->main()->close();
-  }
-  {
-    std::string batch = kIni;
-    batch.replace(batch.find("UseBatchFile=0"), 14, "UseBatchFile=1");
-    batch += "[Batch1]\nDescription=Web site and notes\n"
-             "DirPair1=c:\\projects\\site!d:\\backup\\site\nDirPair2=c:\\projects\\notes!d:\\backup\\notes\n"
-             "[Batch2]\nDescription=Photos\nDirPair1=c:\\photos!d:\\photos\n";
-    auto app = Start(batch);
-    Save(app->main(), "main-window-batch");
-    app->main()->close();
-  }
-  {
-    // A CleanUp of the web site's backup: one newer page to copy, two
-    // files that are no longer in the site to delete.
-    Write(g_root + "/c/projects/site/about.html", "<html>about us, revised</html>");
-    Write(g_root + "/c/projects/site/css/site.css", "body { margin: 0 }");
-    Write(g_root + "/d/backup/site/index.html", "<html></html>");
-    Write(g_root + "/d/backup/site/about.html", "<html>about</html>");
-    Write(g_root + "/d/backup/site/css/site.css", "body { margin: 0 }");
-    Write(g_root + "/d/backup/site/old-news.html", "<html>news of last year</html>");
-    Write(g_root + "/d/backup/site/css/draft.css", "p { color: red }");
-    const auto stamp = fs::file_time_type::clock::now();
-    for (const char* file : {"c/projects/site/index.html", "c/projects/site/css/site.css",
-                             "d/backup/site/index.html", "d/backup/site/css/site.css"}) {
-      fs::last_write_time(g_root + "/" + file, stamp - std::chrono::hours(48));
-    }
-    fs::last_write_time(g_root + "/d/backup/site/about.html", stamp - std::chrono::hours(72));
-    std::string cleanup = kIni;
-    cleanup.replace(cleanup.find("CleanUp=0"), 9, "CleanUp=1");
-    cleanup.replace(cleanup.find("Add1To2=1"), 9, "Add1To2=0");
-    cleanup.replace(cleanup.find("EnableLog=0"), 11, "EnableLog=1");
-    auto app = Start(cleanup);
-    app->main()->BBPreviewClick();
-    Save(app->main()->preview_window(), "preview");
-    app->main()->preview_window()->close();
-    app->main()->close();
-  }
+  MakeSampleTrees(argv[2], argv[3]);
+  ShootSinglePairWindows();
+  ShootBatchLayout();
+  ShootCleanUpPreview();
   fs::remove_all(g_root);
   return 0;
 }

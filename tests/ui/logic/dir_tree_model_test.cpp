@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/platform_ops.h"
+#include "common/platform/platform_ops.h"
 #include "tests/support/sandbox.h"
 
 namespace velqo::ui {

@@ -1,0 +1,68 @@
+#include "common/host/change_observer.h"
+
+#include "common/platform/platform_ops.h"
+
+namespace velqo {
+
+std::uint64_t ChangeObserver::SizeOf(std::string_view path) {
+  std::unique_ptr<DirSearch> search;
+  if (!PlatformWrapper::FindFirst(path, kMaskEverything, &search).ok() || !search) return 0;
+  FindData entry;
+  return search->Next(&entry) ? entry.size : 0;
+}
+
+Status ChangeObserver::Report(FileChange change, Status status) {
+  if (observer_) observer_(change, status);
+  return status;
+}
+
+Status ChangeObserver::CopyFile(std::string_view from, std::string_view to) {
+  FileChange change = MakeChange(FileChange::Kind::kCopy, std::string(from), std::string(to));
+  if (details_) {
+    change.bytes = SizeOf(from);
+    change.replaces = EntryExists(target(), to);
+  }
+  return Report(std::move(change), PlatformWrapper::CopyFile(from, to));
+}
+
+Status ChangeObserver::CopyFileWithBackup(std::string_view from, std::string_view to, std::string_view backup,
+                                          bool* backup_failed) {
+  // Only a file gets a backup; a missing target or a link does not.
+  std::uint32_t attributes = 0;
+  const bool backed_up = target().GetAttributes(to, &attributes).ok() &&
+                         (attributes & (kAttrDirectory | kAttrReparsePoint)) == 0;
+  FileChange keep = MakeChange(FileChange::Kind::kBackup, std::string(to), std::string(backup));
+  keep.replaces = backed_up && EntryExists(target(), backup);
+  FileChange copy = MakeChange(FileChange::Kind::kCopy, std::string(from), std::string(to));
+  if (details_) {
+    copy.bytes = SizeOf(from);
+    copy.replaces = backed_up || EntryExists(target(), to);
+  }
+  const Status status = PlatformWrapper::CopyFileWithBackup(from, to, backup, backup_failed);
+  if (backed_up && (status.ok() || *backup_failed)) Report(std::move(keep), status);
+  if (*backup_failed) return status;
+  return Report(std::move(copy), status);
+}
+
+Status ChangeObserver::MoveFile(std::string_view from, std::string_view to) {
+  return Report(MakeChange(FileChange::Kind::kRename, std::string(from), std::string(to)),
+                PlatformWrapper::MoveFile(from, to));
+}
+
+Status ChangeObserver::DeleteFile(std::string_view path) {
+  FileChange change = MakeChange(FileChange::Kind::kDelete, std::string(path));
+  if (details_) change.bytes = SizeOf(path);
+  return Report(std::move(change), PlatformWrapper::DeleteFile(path));
+}
+
+Status ChangeObserver::CreateDirectory(std::string_view path) {
+  return Report(MakeChange(FileChange::Kind::kCreateDirectory, std::string(path)),
+                PlatformWrapper::CreateDirectory(path));
+}
+
+Status ChangeObserver::RemoveDirectory(std::string_view path) {
+  return Report(MakeChange(FileChange::Kind::kRemoveDirectory, std::string(path)),
+                PlatformWrapper::RemoveDirectory(path));
+}
+
+}  // namespace velqo
