@@ -38,12 +38,13 @@ std::string CopyWarning(std::string_view source, std::string_view target) {
   return text;
 }
 
-// A warning of the copy, unless JFDI; Cancel stops the rest of the pair but
-// not this file.
+// A warning of the copy, unless JFDI. Cancel terminates the update, as the
+// warning says: not this file, but every file and pair after it.
 void Warn(AppState& s, const std::string& text) {
   if (s.opt.ActiveOptions.JFDI != 0) return;
   if (s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOkCancel) == Answer::kCancel) {
     s.flags.PairStopped = 1;
+    s.flags.CancelRequested = 1;
   }
 }
 

@@ -215,6 +215,8 @@ class PassRunner {
     report.reported_error = host.reported_errors() > errors_before;
     report.unanswered = host.unanswered() > unanswered_before;
     report.failed_change = failed_changes_ > 0;
+    report.answered_by_end_of_input = host.answered_by_end_of_input();
+    if (report.answered_by_end_of_input > 0) NoteUnanswered(host, report.answered_by_end_of_input);
     PassResult result{ExitStatusOf(s.flags, outcome, report), 0};
     if (preview != nullptr) {
       result.deletions = Summarize(preview->changes()).all.deletions;
@@ -223,6 +225,11 @@ class PassRunner {
       }
     }
     return result;
+  }
+
+  static void NoteUnanswered(TerminalHost& host, int count) {
+    host.Note("velqo-cli: " + std::to_string(count) +
+              (count == 1 ? " question was" : " questions were") + " answered by end of input");
   }
 
   // A failed change is printed with the file system's reason, beside the

@@ -18,7 +18,7 @@ enum ExitStatus : int {
   kExitNoStart = 1,    // usage error, or could not start: Windows directory, stored paths
   kExitError = 2,      // an error was logged or reported, a question went unanswered,
                        // or the run would have deleted more than --max-delete allows
-  kExitCancelled = 3,  // cancelled: "Update Cancelled", Ctrl-C, a Cancel UpDate answer
+  kExitCancelled = 3,  // cancelled: "Update Cancelled", Ctrl-C, a typed Cancel UpDate
 };
 
 inline constexpr const char* kProductTitle = "ProVelqo v5.00";
@@ -50,9 +50,13 @@ struct RunReport {
   // A copy, rename, deletion or directory change failed, reported or not
   // (an unattended run without a log shows no box).
   bool failed_change = false;
-  // A question took its safest answer for want of one (end of input): the
-  // run did less than an answer might have let it.
+  // A question took its safe answer for want of one (end of input, or an
+  // interrupt while asking): the run did less than an answer might have let it.
   bool unanswered = false;
+  // Of those, questions answered because standard input had ended. Nobody
+  // chose to cancel, so such a run is an error even when the answer taken
+  // was Cancel: a cron job with no terminal is never taken for complete.
+  int answered_by_end_of_input = 0;
 };
 
 // The exit status of a finished run.

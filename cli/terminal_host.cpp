@@ -1,5 +1,6 @@
 #include "cli/terminal_host.h"
 
+#include "common/host/safe_answers.h"
 #include "common/text/printable.h"
 #include "common/platform/platform_ops.h"
 #include "common/preview/preview_answer.h"
@@ -78,20 +79,6 @@ std::vector<Choice> MessageChoices(Buttons buttons) {
       return {yes, no, cancel};
   }
   return {ok};
-}
-
-// Cancel where offered, else No, else OK.
-int SafestMessageAnswer(Buttons buttons) {
-  switch (buttons) {
-    case Buttons::kOkCancel:
-    case Buttons::kYesNoCancel:
-      return static_cast<int>(Answer::kCancel);
-    case Buttons::kYesNo:
-      return static_cast<int>(Answer::kNo);
-    case Buttons::kOk:
-      break;
-  }
-  return static_cast<int>(Answer::kOk);
 }
 
 bool ReportsFailure(std::string_view caption, Icon icon) {
@@ -173,25 +160,27 @@ bool TerminalHost::TakeInterrupt() {
 }
 
 int TerminalHost::Ask(const std::vector<Choice>& choices, int safest, bool counts) {
-  bool unanswered = false;
-  const int answer = AskUntilAnswered(choices, safest, &unanswered);
-  if (counts && unanswered) ++unanswered_;
+  Unanswered why = Unanswered::kNo;
+  const int answer = AskUntilAnswered(choices, safest, &why);
+  if (counts && why != Unanswered::kNo) ++unanswered_;
+  if (counts && why == Unanswered::kEndOfInput) ++answered_by_end_of_input_;
   return answer;
 }
 
 int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safest,
-                                   bool* unanswered) {
+                                   Unanswered* why) {
   const std::string prompt = Prompt(choices);
   const Choice* fallback = FindChoice(choices, safest);
   const std::string safest_name = fallback != nullptr ? fallback->caption : "";
-  *unanswered = true;
   for (;;) {
     ClearProgress();
     if (TakeInterrupt()) {
+      *why = Unanswered::kInterrupted;
       out_ << prompt << safest_name << " (interrupted)\n" << std::flush;
       return safest;
     }
     if (input_ended_) {
+      *why = Unanswered::kEndOfInput;
       out_ << prompt << safest_name << " (end of input)\n" << std::flush;
       return safest;
     }
@@ -204,10 +193,12 @@ int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safes
         out_ << '\n' << std::flush;
         TakeInterrupt();
         in_.clear();
+        *why = Unanswered::kInterrupted;
         out_ << prompt << safest_name << " (interrupted)\n" << std::flush;
         return safest;
       }
       input_ended_ = true;
+      *why = Unanswered::kEndOfInput;
       out_ << safest_name << " (end of input)\n" << std::flush;
       return safest;
     }
@@ -218,7 +209,6 @@ int TerminalHost::AskUntilAnswered(const std::vector<Choice>& choices, int safes
     }
     if (answer) {
       out_ << std::flush;
-      *unanswered = false;
       return *answer;
     }
     out_ << "Please answer " << Alternatives(choices) << ".\n" << std::flush;
@@ -249,7 +239,8 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
   if (Quiet() && !failure && buttons == Buttons::kOk) return Answer::kOk;
   PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption, Printable(text, true));
   if (buttons == Buttons::kOk) return Answer::kOk;
-  return static_cast<Answer>(Ask(MessageChoices(buttons), SafestMessageAnswer(buttons), true));
+  return static_cast<Answer>(
+      Ask(MessageChoices(buttons), static_cast<int>(SafeAnswer(caption, buttons)), true));
 }
 
 void TerminalHost::UnattendedNotice(std::string_view text) {
@@ -284,7 +275,7 @@ int TerminalHost::Confirm(std::string_view caption, std::string_view text,
                           const std::vector<Choice>& choices) {
   if (options_.preview) return mrOk;
   PrintBlock(out_, caption, text);
-  return Ask(choices, mrCancelUpdate, true);
+  return Ask(choices, kSafeConfirmAnswer, true);
 }
 
 int TerminalHost::ConfirmCopy(std::string_view path1, std::string_view path2,

@@ -47,8 +47,8 @@ struct TerminalHostOptions {
 
 // The host interface on a terminal. Every box prints one block,
 // "[Caption] text"; a question then prints its answers and reads one line.
-// After end of input every question takes its safest answer (Cancel where
-// offered, else No, else OK) and says so. Windows-only parts (trees,
+// After end of input every question takes its safe answer (the one that
+// changes the least on disk, common/host/safe_answers.h) and says so. Windows-only parts (trees,
 // cursor, buttons, file dialogs) do nothing.
 class TerminalHost : public QuietHost {
  public:
@@ -86,6 +86,8 @@ class TerminalHost : public QuietHost {
   // Questions that took their safest answer for want of one (end of input,
   // an interrupt): the run did less than an answer might have let it.
   int unanswered() const { return unanswered_; }
+  // Of those, the ones answered for want of input rather than by Ctrl-C.
+  int answered_by_end_of_input() const { return answered_by_end_of_input_; }
   bool end_requested() const { return end_requested_; }
   bool input_ended() const { return input_ended_; }
 
@@ -94,7 +96,8 @@ class TerminalHost : public QuietHost {
   void PrintBlock(std::ostream& stream, std::string_view caption, std::string_view text);
   // Prompts until a choice is named; safest when input has ended.
   int Ask(const std::vector<Choice>& choices, int safest, bool counts);
-  int AskUntilAnswered(const std::vector<Choice>& choices, int safest, bool* unanswered);
+  enum class Unanswered { kNo, kEndOfInput, kInterrupted };
+  int AskUntilAnswered(const std::vector<Choice>& choices, int safest, Unanswered* why);
   int Confirm(std::string_view caption, std::string_view text, const std::vector<Choice>& choices);
   Answer PrintPreviewAnswer(std::string_view text, std::string_view caption, Icon icon,
                             Buttons buttons, bool failure);
@@ -113,6 +116,7 @@ class TerminalHost : public QuietHost {
   bool end_requested_ = false;
   int reported_errors_ = 0;
   int unanswered_ = 0;
+  int answered_by_end_of_input_ = 0;
 };
 
 }  // namespace velqo::cli

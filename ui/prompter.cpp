@@ -5,6 +5,8 @@
 #include <QFontDialog>
 #include <QMessageBox>
 
+#include "common/host/safe_answers.h"
+
 namespace velqo::ui {
 
 namespace {
@@ -55,7 +57,7 @@ QMessageBox::StandardButtons ToQtButtons(Buttons buttons) {
   return QMessageBox::Ok;
 }
 
-Answer FromQt(int button, Buttons buttons) {
+Answer FromQt(int button, const QString& caption, Buttons buttons) {
   switch (button) {
     case QMessageBox::Ok:
       return Answer::kOk;
@@ -67,9 +69,7 @@ Answer FromQt(int button, Buttons buttons) {
       break;
   }
   // Closed from the frame: the answer that does least.
-  return buttons == Buttons::kYesNo ? Answer::kNo
-         : buttons == Buttons::kOk  ? Answer::kOk
-                                    : Answer::kCancel;
+  return SafeAnswer(caption.toStdString(), buttons);
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ Answer Prompter::Message(QWidget* parent, const QString& text, const QString& ca
   if (buttons == Buttons::kYesNo && caption == QLatin1String("Caution!")) {
     box.setDefaultButton(QMessageBox::No);
   }
-  return FromQt(box.exec(), buttons);
+  return FromQt(box.exec(), caption, buttons);
 }
 
 QString Prompter::FileDialog(QWidget* parent, bool save, const QString& title,

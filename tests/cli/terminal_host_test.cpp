@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/host/run_flags.h"
+#include "common/host/safe_answers.h"
 
 namespace velqo::cli {
 namespace {
@@ -98,6 +99,33 @@ TEST_F(TerminalHostTest, EndOfInputGivesEveryFurtherQuestionItsSafestAnswer) {
   EXPECT_NE(text.find("(Yes/No/Cancel) Cancel (end of input)\n"), std::string::npos);
   EXPECT_NE(text.find("(Yes/No) No (end of input)\n"), std::string::npos);
   EXPECT_NE(text.find("(OK/Cancel) Cancel (end of input)\n"), std::string::npos);
+}
+
+TEST_F(TerminalHostTest, EachKnownQuestionTakesItsOwnSafeAnswerAtEndOfInput) {
+  for (const SafeAnswerRule& rule : SafeAnswerRules()) {
+    out.str("");
+    TerminalHost& h = Host("");
+    EXPECT_EQ(h.MessageBox("question", rule.caption, Icon::kQuestion, rule.buttons), rule.answer)
+        << rule.caption;
+    EXPECT_EQ(h.answered_by_end_of_input(), 1) << rule.caption;
+  }
+  // The size-drop question's Yes bypasses the pair: the answer printed is Yes.
+  out.str("");
+  TerminalHost& h = Host("");
+  h.MessageBox("Bypass?", "Warning", Icon::kWarning, Buttons::kYesNo);
+  EXPECT_NE(out.str().find("(Yes/No) Yes (end of input)\n"), std::string::npos) << out.str();
+  // Other boxes with a known caption but other buttons keep the general rule.
+  EXPECT_EQ(h.MessageBox("q", "Warning", Icon::kWarning, Buttons::kOkCancel), Answer::kCancel);
+}
+
+TEST_F(TerminalHostTest, AnInterruptedQuestionIsNotCountedAsAnsweredByEndOfInput) {
+  TerminalHostOptions options;
+  int interrupts = 1;
+  options.interrupts = [&interrupts] { return interrupts; };
+  TerminalHost& h = Host("yes\n", options);
+  EXPECT_EQ(h.MessageBox("q", "Warning", Icon::kWarning, Buttons::kYesNo), Answer::kYes);
+  EXPECT_EQ(h.unanswered(), 1);
+  EXPECT_EQ(h.answered_by_end_of_input(), 0);
 }
 
 TEST_F(TerminalHostTest, CountsTheQuestionsLeftUnanswered) {
