@@ -1,6 +1,10 @@
 #include "cli/cli_run.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <memory>
 #include <optional>
@@ -9,6 +13,7 @@
 
 #include "cli/arguments.h"
 #include "cli/copy_watch.h"
+#include "cli/host_paths.h"
 #include "common/preview/plan_text.h"
 #include "common/text/printable.h"
 #include "cli/progress.h"
@@ -64,9 +69,37 @@ bool ConvertOne(Platform& fs, std::string_view typed, std::string_view what, Cli
   return false;
 }
 
+// Why a directory of the command line cannot be worked on, or nothing.
+// Dir 2 may be missing (the run offers to create it); Dir 1 may not.
+std::string Unusable(Platform& fs, const std::string& windows, bool must_exist) {
+  std::string host;
+  if (!fs.ToHostPath(windows, &host).ok()) return {};  // the run reports it
+  struct stat st {};
+  if (stat(host.c_str(), &st) != 0) {
+    return errno == ENOENT && !must_exist ? std::string() : std::strerror(errno);
+  }
+  if (!S_ISDIR(st.st_mode)) return "it is not a directory";
+  if (must_exist && access(host.c_str(), R_OK | X_OK) != 0) return std::strerror(errno);
+  return {};
+}
+
+bool CheckOne(Platform& fs, std::string_view typed, std::string_view what, const std::string& windows,
+              bool must_exist, CliIo& io) {
+  const std::string why = Unusable(fs, windows, must_exist);
+  if (why.empty()) return true;
+  io.err << "velqo-cli: cannot use " << what << " \"" << Printable(typed, false) << "\": " << why
+         << "; nothing was changed\n";
+  return false;
+}
+
 bool ConvertPaths(Platform& fs, const CommandLine& line, CliIo& io, RunPaths* paths) {
   if (line.paths.size() == 2 && (!ConvertOne(fs, line.paths[0], "Dir 1", io, &paths->dir1) ||
                                  !ConvertOne(fs, line.paths[1], "Dir 2", io, &paths->dir2))) {
+    return false;
+  }
+  if (line.paths.size() == 2 &&
+      (!CheckOne(fs, line.paths[0], "Dir 1", paths->dir1, true, io) ||
+       !CheckOne(fs, line.paths[1], "Dir 2", paths->dir2, false, io))) {
     return false;
   }
   return !line.log_dir || ConvertOne(fs, *line.log_dir, "the log directory", io, &paths->log_dir);
@@ -164,7 +197,10 @@ class PassRunner {
     if (pass_ != Pass::kUpdate) base = &preview.emplace(*posix);
 
     const bool verbose = line_.verbosity == Verbosity::kVerbose && pass_ == Pass::kUpdate;
+    const HostPaths paths_out(*posix);
+    paths_ = &paths_out;
     ProgressDisplay progress(io_.err, io_.progress && pass_ == Pass::kUpdate, io_.width);
+    progress.SetPathForm([&paths_out](std::string_view p) { return paths_out.Path(p); });
     TerminalHost host(io_.in, io_.out, HostOptions(&progress));
     ChangeObserver observer(
         *base, [&](const FileChange& c, const Status& st) { Observe(host, c, st, verbose); },
@@ -192,6 +228,7 @@ class PassRunner {
     options.verbosity = line_.verbosity;
     options.preview = pass_ != Pass::kUpdate;
     options.allow_empty_source = line_.allow_empty_source;
+    options.paths = paths_;
     return options;
   }
 
@@ -201,9 +238,9 @@ class PassRunner {
                     PreviewPlatform* preview) {
     if (!StartConfiguration(s, ConfigArguments(args_, line_))) return {kExitNoStart, 0};
     ApplyRunOptions(s, line_, paths);
-    // Boxes and answers of the start-up (a missing INI key, the
-    // international settings) do not decide how the run went.
-    const int errors_before = host.reported_errors();
+    // Answers of the start-up (the international settings) do not decide
+    // how the run went; its failures (a settings file refused or not
+    // written) do, since the run then worked on settings nobody chose.
     const int unanswered_before = host.unanswered();
     if (!PrepareRun(s, host, paths)) return {kExitNoStart, 0};
     if (preview != nullptr) preview->ForgetChanges();
@@ -212,19 +249,27 @@ class PassRunner {
     watching_ = false;
 
     RunReport report;
-    report.reported_error = host.reported_errors() > errors_before;
+    report.reported_error = host.reported_errors() > 0;
     report.unanswered = host.unanswered() > unanswered_before;
     report.failed_change = failed_changes_ > 0;
     report.answered_by_end_of_input = host.answered_by_end_of_input();
     if (report.answered_by_end_of_input > 0) NoteUnanswered(host, report.answered_by_end_of_input);
     PassResult result{ExitStatusOf(s.flags, outcome, report), 0};
+    if (result.status == kExitError && pass_ == Pass::kUpdate) NoteLog(s, host);
     if (preview != nullptr) {
       result.deletions = Summarize(preview->changes()).all.deletions;
       if (pass_ == Pass::kPreview && line_.verbosity != Verbosity::kQuiet) {
-        io_.out << PlanText(preview->changes()) << std::flush;
+        PrintPlan(preview->changes());
       }
     }
     return result;
+  }
+
+  // A failed run names its log, so that a cron mail says where to look.
+  void NoteLog(const AppState& s, TerminalHost& host) const {
+    const std::string& log = s.places.LastLogFileWritten;
+    if (log.empty()) return;
+    host.Note("velqo-cli: the log of this update is " + paths_->Path(log));
   }
 
   static void NoteUnanswered(TerminalHost& host, int count) {
@@ -240,9 +285,9 @@ class PassRunner {
     if (!watching_) return;
     if (!st.ok()) {
       ++failed_changes_;
-      host.Note("velqo-cli: cannot " + AttemptText(c) + ": " + st.ToString());
+      host.Note("velqo-cli: cannot " + AttemptText(paths_->Change(c)) + ": " + st.ToString());
     } else if (verbose) {
-      io_.out << ChangeLine(c) << '\n' << std::flush;
+      io_.out << ChangeLine(paths_->Change(c)) << '\n' << std::flush;
     }
   }
 
@@ -251,8 +296,36 @@ class PassRunner {
   const PlatformConfig& config_;
   CliIo& io_;
   Pass pass_;
+  // The plan in host paths; the totals keep their drive letters.
+  // Directories the plan makes exist only in it: a path below one takes
+  // the spelling the plan gave it, as the real run will.
+  void PrintPlan(const std::vector<FileChange>& changes) {
+    std::vector<std::string> made;
+    for (FileChange c : changes) {
+      c.path = SpelledBelow(made, c.path);
+      c.target = SpelledBelow(made, c.target);
+      if (c.kind == FileChange::Kind::kCreateDirectory) made.push_back(c.path);
+      io_.out << PlanLine(paths_->Change(c)) << '\n';
+    }
+    for (const std::string& line : SummaryLines(changes)) io_.out << line << '\n';
+    io_.out << std::flush;
+  }
+
+  static std::string SpelledBelow(const std::vector<std::string>& made, const std::string& path) {
+    const std::string* best = nullptr;
+    for (const std::string& dir : made) {
+      if (path.size() > dir.size() && path[dir.size()] == '\\' &&
+          EqualsIgnoreCase(std::string_view(path).substr(0, dir.size()), dir) &&
+          (best == nullptr || dir.size() > best->size())) {
+        best = &dir;
+      }
+    }
+    return best == nullptr ? path : *best + path.substr(best->size());
+  }
+
   bool watching_ = false;
   int failed_changes_ = 0;
+  const HostPaths* paths_ = nullptr;
 };
 
 // --max-delete: a silent preview first. The exit status when the update

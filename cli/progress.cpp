@@ -77,7 +77,8 @@ void ProgressDisplay::SetWalkPosition(int position) {
 }
 
 void ProgressDisplay::SetCurrentFile(std::string_view path) {
-  if (enabled_) file_ = Printable(path, false);
+  // Converted only where the line is drawn: a redirected run pays nothing.
+  if (enabled_) file_ = Printable(form_ ? form_(path) : std::string(path), false);
 }
 
 void ProgressDisplay::OnCopyProgress(std::uint64_t done, std::uint64_t total) {

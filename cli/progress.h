@@ -27,6 +27,8 @@ class ProgressDisplay {
   void SetWalkPosition(int position);
   // The file the next copy progress belongs to.
   void SetCurrentFile(std::string_view path);
+  // How a file's path is shown (the host's form); as given when unset.
+  void SetPathForm(std::function<std::string(std::string_view)> form) { form_ = std::move(form); }
   void OnCopyProgress(std::uint64_t done, std::uint64_t total);
   // Erases the line drawn, if any.
   void Clear();
@@ -45,6 +47,7 @@ class ProgressDisplay {
   int walk_max_ = 0;
   int walk_pos_ = 0;
   std::string file_;
+  std::function<std::string(std::string_view)> form_;
   bool copying_ = false;
   std::uint64_t copy_done_ = 0;
   std::uint64_t copy_total_ = 0;

@@ -126,6 +126,14 @@ std::optional<int> MatchAnswer(std::string_view line, const std::vector<Choice>&
 TerminalHost::TerminalHost(std::istream& in, std::ostream& out, TerminalHostOptions options)
     : in_(in), out_(out), options_(std::move(options)) {}
 
+std::string TerminalHost::HostText(std::string_view text) const {
+  return options_.paths != nullptr ? options_.paths->Text(text) : std::string(text);
+}
+
+std::string TerminalHost::HostPath(std::string_view path) const {
+  return options_.paths != nullptr ? options_.paths->Path(path) : std::string(path);
+}
+
 void TerminalHost::ClearProgress() {
   if (options_.progress != nullptr) options_.progress->Clear();
 }
@@ -142,7 +150,7 @@ void TerminalHost::PrintBlock(std::ostream& stream, std::string_view caption,
 void TerminalHost::Note(std::string_view line) {
   ClearProgress();
   out_ << std::flush;
-  ErrorStream() << Printable(line, false) << '\n' << std::flush;
+  ErrorStream() << Printable(HostText(line), false) << '\n' << std::flush;
 }
 
 bool TerminalHost::InterruptPending() const {
@@ -219,7 +227,8 @@ Answer TerminalHost::PrintPreviewAnswer(std::string_view text, std::string_view 
                                         Buttons buttons, bool failure) {
   const Answer answer = PreviewAnswer(caption, buttons, options_.allow_empty_source);
   if (!Quiet() || failure) {
-    PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption, Printable(text, true));
+    PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption,
+               Printable(HostText(text), true));
     const Choice* named = FindChoice(MessageChoices(buttons), static_cast<int>(answer));
     out_ << Prompt(MessageChoices(buttons)) << (named != nullptr ? named->caption : "")
          << " (preview)\n"
@@ -237,7 +246,8 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
   }
   // Quiet keeps the failures and the questions that must be answered.
   if (Quiet() && !failure && buttons == Buttons::kOk) return Answer::kOk;
-  PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption, Printable(text, true));
+  PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption,
+             Printable(HostText(text), true));
   if (buttons == Buttons::kOk) return Answer::kOk;
   return static_cast<Answer>(
       Ask(MessageChoices(buttons), static_cast<int>(SafeAnswer(caption, buttons)), true));
@@ -246,11 +256,11 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
 void TerminalHost::UnattendedNotice(std::string_view text) {
   ClearProgress();
   ++reported_errors_;
-  ErrorStream() << "velqo-cli: " << Printable(text, true) << '\n' << std::flush;
+  ErrorStream() << "velqo-cli: " << Printable(HostText(text), true) << '\n' << std::flush;
 }
 
 void TerminalHost::DebugBox(std::string_view text, std::string_view caption) {
-  PrintBlock(out_, caption, Printable(text, true));
+  PrintBlock(out_, caption, Printable(HostText(text), true));
 }
 
 void TerminalHost::PumpEvents() { TakeInterrupt(); }
@@ -260,7 +270,7 @@ void TerminalHost::SetStatusText(std::string_view text) {
   // "Update Completed" of an update that did not happen.
   if (Quiet() || (options_.preview && options_.verbosity != Verbosity::kVerbose)) return;
   ClearProgress();
-  out_ << Printable(text, false) << '\n' << std::flush;
+  out_ << Printable(HostText(text), false) << '\n' << std::flush;
 }
 
 void TerminalHost::SetProgressMax(int maximum) {
@@ -281,21 +291,23 @@ int TerminalHost::Confirm(std::string_view caption, std::string_view text,
 int TerminalHost::ConfirmCopy(std::string_view path1, std::string_view path2,
                               std::string_view data1, std::string_view data2) {
   return Confirm("Velqo Confirmation",
-                 FileLine(path1, data1) + "\nWill Be Copied To:\n" + FileLine(path2, data2),
+                 FileLine(HostPath(path1), data1) + "\nWill Be Copied To:\n" +
+                     FileLine(HostPath(path2), data2),
                  ConfirmChoices(mrOkToAll, "Cancel UpDate", true));
 }
 
 int TerminalHost::ConfirmOlderCopy(std::string_view path1, std::string_view path2,
                                    std::string_view data1, std::string_view data2) {
   return Confirm("Velqo CleanUp Confirmation",
-                 FileLine(path1, data1) + "\nIs Older Than File:\n" + FileLine(path2, data2) +
+                 FileLine(HostPath(path1), data1) + "\nIs Older Than File:\n" +
+                     FileLine(HostPath(path2), data2) +
                      "\nBut Will Be Used To Replace It - ARE YOU SURE?",
                  ConfirmChoices(mrOkToAll, "Cancel CleanUp", false));
 }
 
 int TerminalHost::ConfirmDelete(std::string_view path, std::string_view data) {
   return Confirm("Velqo Delete Confirmation",
-                 FileLine(path, data) + "\nWill Be DELETED - Are You Sure??",
+                 FileLine(HostPath(path), data) + "\nWill Be DELETED - Are You Sure??",
                  ConfirmChoices(mrOkToAllDelete, "Cancel CleanUp", false));
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/host_paths.h"
 #include "cli/progress.h"
 #include "cli/verbosity.h"
 #include "common/host/quiet_host.h"
@@ -43,6 +44,9 @@ struct TerminalHostOptions {
   // the copy; the empty-source question is answered No unless allowed).
   bool preview = false;
   bool allow_empty_source = false;
+  // Turns the program's Windows paths into host paths in everything
+  // printed; null prints them as the program names them.
+  const HostPaths* paths = nullptr;
 };
 
 // The host interface on a terminal. Every box prints one block,
@@ -105,6 +109,8 @@ class TerminalHost : public QuietHost {
   bool TakeInterrupt();
   bool InterruptPending() const;
   void ClearProgress();
+  std::string HostText(std::string_view text) const;
+  std::string HostPath(std::string_view path) const;
   bool Quiet() const { return options_.verbosity == Verbosity::kQuiet; }
   std::ostream& ErrorStream() { return options_.errors != nullptr ? *options_.errors : out_; }
 

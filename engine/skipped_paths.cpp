@@ -18,29 +18,31 @@ void LogFailure(AppState& s, std::string_view notice, std::string_view path) {
   s.flags.ErrorLogged = 1;
 }
 
+// A box, or under JFDI a notice without one, so that an unattended run
+// still names what it left out where its caller can see it.
 void ShowUnlessJfdi(AppState& s, const std::string& text) {
-  if (s.opt.ActiveOptions.JFDI != 1) s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
+  if (s.opt.ActiveOptions.JFDI != 1) {
+    s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
+  } else {
+    s.host.UnattendedNotice(text);
+  }
 }
 
 }  // namespace
 
 void ReportPathTooLong(AppState& s, std::string_view path) {
-  if (s.opt.ActiveOptions.JFDI != 1) {
-    std::string text = "The Path ";
-    text += path;
-    text += " Is Longer Than 256 Characters - It Was Left Out Of This Update.";
-    s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
-  }
+  std::string text = "The Path ";
+  text += path;
+  text += " Is Longer Than 256 Characters - It Was Left Out Of This Update.";
+  ShowUnlessJfdi(s, text);
   LogFailure(s, "!!! Path Longer Than 256 Characters - Left Out Of This Update: !!!", path);
 }
 
 void ReportUnreadableDirectory(AppState& s, std::string_view dir) {
-  if (s.opt.ActiveOptions.JFDI != 1) {
-    std::string text = "The Directory ";
-    text += dir;
-    text += " Cannot Be Read - This Directory Pair Will Not Be Updated.";
-    s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
-  }
+  std::string text = "The Directory ";
+  text += dir;
+  text += " Cannot Be Read - This Directory Pair Will Not Be Updated.";
+  ShowUnlessJfdi(s, text);
   LogFailure(s, "!!! Could Not Read The Following Directory - Its Pair Was NOT Updated !!!", dir);
 }
 

@@ -52,7 +52,10 @@ TEST_F(CliEndToEnd, UnderJCopiesATreeGivenAsHostPathsWithoutAskingAndWritesTheLo
   EXPECT_EQ(sandbox.Mtime("D:\\dst\\sub\\deep.txt"), 1700000100);
   EXPECT_EQ(r.out.find("[Velqo Confirmation]"), std::string::npos);
   EXPECT_EQ(r.out.find("Do You Wish To Create"), std::string::npos);
-  EXPECT_NE(r.out.find("Updating Directory C:\\src\\sub\n"), std::string::npos);
+  // Everything printed names host paths, whichever form was typed.
+  EXPECT_NE(r.out.find("Updating Directory " + sandbox.HostPath("C:\\src\\sub") + "\n"),
+            std::string::npos)
+      << r.out;
   EXPECT_EQ(LastLine(r.out), "Update Completed");
   EXPECT_NE(r.err.find("ignoring \"/junk\": it is not a switch"), std::string::npos);
   // No progress drawing when standard error is not a terminal.
@@ -95,7 +98,7 @@ TEST_F(CliEndToEnd, AnswersOnStandardInputDriveTheConfirmations) {
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
   // The files are asked in directory order: the second one was passed over.
   std::vector<std::string> asked;
-  const std::string tag = "[Velqo Confirmation] C:\\src\\";
+  const std::string tag = "[Velqo Confirmation] " + sandbox.HostPath("C:\\src") + "/";
   for (std::size_t at = r.out.find(tag); at != std::string::npos; at = r.out.find(tag, at + 1)) {
     asked.push_back(r.out.substr(at + tag.size(), 5));
   }
@@ -134,14 +137,28 @@ TEST_F(CliEndToEnd, EndOfInputCancelsSafely) {
   EXPECT_FALSE(sandbox.Exists("D:\\new"));
 }
 
-TEST_F(CliEndToEnd, ARunThatReportsAnErrorExitsWithTwo) {
+TEST_F(CliEndToEnd, AnUnusableDirectoryIsNamedWithTheReasonAndNothingStarts) {
   FirstRunThenAddToDir2();
   MakeSource();
-  const ChildResult r = Run({"/J", "C:\\nothing-here", "D:\\dst"});
-  EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
-  EXPECT_NE(r.err.find("[Error] Directory Path 1 is invalid - please respecify\n"),
-            std::string::npos);
-  EXPECT_EQ(r.out.find("[Error]"), std::string::npos);
+  const std::string ini = Ini();
+  const ChildResult missing = Run({"/J", "C:\\nothing-here", "D:\\dst"});
+  EXPECT_EQ(missing.exit_status, 1) << missing.out << missing.err;
+  EXPECT_NE(missing.err.find("velqo-cli: cannot use Dir 1 \"C:\\nothing-here\": No such file or "
+                             "directory; nothing was changed\n"),
+            std::string::npos)
+      << missing.err;
+  EXPECT_EQ(missing.out.find("Update"), std::string::npos) << missing.out;
+
+  // A file where a directory should be, on either side.
+  const std::string file = sandbox.HostPath("C:\\src\\a.txt");
+  const ChildResult not_dir1 = Run({"/J", file, "D:\\dst"});
+  EXPECT_EQ(not_dir1.exit_status, 1);
+  EXPECT_NE(not_dir1.err.find(file + "\": it is not a directory"), std::string::npos) << not_dir1.err;
+  const ChildResult not_dir2 = Run({"/J", "C:\\src", file});
+  EXPECT_EQ(not_dir2.exit_status, 1);
+  EXPECT_NE(not_dir2.err.find("cannot use Dir 2"), std::string::npos) << not_dir2.err;
+  EXPECT_EQ(Ini(), ini);
+  EXPECT_EQ(sandbox.ReadFile("C:\\src\\a.txt"), "data of a.txt");
 }
 
 TEST_F(CliEndToEnd, StoredPathsThatNoLongerExistStopTheRunBeforeItStarts) {
@@ -151,9 +168,10 @@ TEST_F(CliEndToEnd, StoredPathsThatNoLongerExistStopTheRunBeforeItStarts) {
   const ChildResult r = Run({});
   EXPECT_EQ(r.exit_status, 1) << r.out << r.err;
   EXPECT_NE(r.err.find("[ProVelqo] One Or Both Of The Stored Directory Paths Are No Longer "
-                       "Valid. The Invalid Path(s) Have Been Set To C:\\ And Any AutoStart "
-                       "Operation Aborted.\n"),
-            std::string::npos);
+                       "Valid. The Invalid Path(s) Have Been Set To " +
+                       sandbox.HostPath("C:\\") + " And Any AutoStart Operation Aborted.\n"),
+            std::string::npos)
+      << r.err;
   EXPECT_EQ(r.out.find("Updating Directory"), std::string::npos);
   EXPECT_EQ(IniValue("Path2"), "D:\\gone");
 
@@ -273,7 +291,8 @@ TEST_F(CliEndToEnd, ShowsProgressOnlyWhenStandardErrorIsATerminal) {
   const ChildResult r = child.Finish();
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
   EXPECT_NE(r.err.find("Directories  1/2"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("Copying C:\\src\\sub\\big.bin"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Copying " + sandbox.HostPath("C:\\src\\sub\\big.bin")), std::string::npos)
+      << r.err;
   EXPECT_NE(r.err.find(" of 24.0 MiB"), std::string::npos) << r.err;
   EXPECT_EQ(LastLine(r.out), "Update Completed");
 }
@@ -318,7 +337,8 @@ TEST_F(CliEndToEnd, APreviewListsWhatTheRunThenDoesAndChangesNothing) {
   const ChildResult planned = Run(preview_args);
   ASSERT_EQ(planned.exit_status, 0) << planned.out << planned.err;
   EXPECT_EQ(Snapshot(sandbox.root()), before) << "the preview changed the disk, INI or log";
-  EXPECT_NE(planned.out.find("D:\\data\\stray.txt will be deleted\n"), std::string::npos)
+  EXPECT_NE(planned.out.find(sandbox.HostPath("D:\\data\\stray.txt") + " will be deleted\n"),
+            std::string::npos)
       << planned.out;
   EXPECT_NE(planned.out.find("Preview: 2 copies (13 B), 2 deletions (20 B), 2 new directories, "
                              "2 directories removed. Nothing has been changed.\n  D: "),
@@ -378,19 +398,39 @@ TEST_F(CliEndToEnd, FailuresReachStandardErrorWithTheReasonEvenUnattendedWithout
   const ChildResult r = Run({"-q", "-j", "--add", "C:\\src", "D:\\dst"});
   EXPECT_EQ(r.exit_status, 2);
   EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("velqo-cli: cannot copy C:\\src\\b.txt to D:\\dst\\b.txt: "),
+  EXPECT_NE(r.err.find("velqo-cli: cannot copy " + sandbox.HostPath("C:\\src\\b.txt") + " to " +
+                       sandbox.HostPath("D:\\dst\\b.txt") + ": "),
             std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("[Error] An Error Occurred On This Update - Check Log File\n"),
             std::string::npos)
       << r.err;
   EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
+  // The last line says where the log of the failure is.
+  EXPECT_NE(r.err.find("velqo-cli: the log of this update is " + sandbox.ProgramDir() + "/LOG/"),
+            std::string::npos)
+      << r.err;
 
   // No log, no box: the reason and the exit status still tell.
   const ChildResult unlogged = Run({"-q", "-j", "--no-log", "--add", "C:\\src", "D:\\dst"});
   EXPECT_EQ(unlogged.exit_status, 2);
-  EXPECT_NE(unlogged.err.find("velqo-cli: cannot copy C:\\src\\b.txt"), std::string::npos);
+  EXPECT_NE(unlogged.err.find("velqo-cli: cannot copy " + sandbox.HostPath("C:\\src\\b.txt")),
+            std::string::npos);
   EXPECT_EQ(unlogged.err.find("[Error]"), std::string::npos);
+  EXPECT_EQ(unlogged.err.find("the log of this update"), std::string::npos);
+}
+
+TEST_F(CliEndToEnd, ARefusedSettingsFileMakesTheRunAnError) {
+  FirstRunThenAddToDir2();
+  MakeSource();
+  SetIni({{"ConfirmEveryFile", "0"}});
+  // Beyond the size the program reads: refused, and left as it is.
+  ASSERT_EQ(truncate(IniPath().c_str(), 17 << 20), 0);
+  const ChildResult r = Run({"-j", "--add", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
+  EXPECT_NE(r.err.find("The Settings File " + IniPath() + " Cannot Be Used"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(fsys::file_size(IniPath()), 17u << 20);
 }
 
 TEST_F(CliEndToEnd, MaxDeleteStopsBeforeChangingAnything) {
