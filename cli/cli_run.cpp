@@ -253,6 +253,7 @@ class PassRunner {
     report.unanswered = host.unanswered() > unanswered_before;
     report.failed_change = failed_changes_ > 0;
     report.answered_by_end_of_input = host.answered_by_end_of_input();
+    report.cancel_typed = host.cancel_typed();
     if (report.answered_by_end_of_input > 0) NoteUnanswered(host, report.answered_by_end_of_input);
     PassResult result{ExitStatusOf(s.flags, outcome, report), 0};
     if (result.status == kExitError && pass_ == Pass::kUpdate) NoteLog(s, host);

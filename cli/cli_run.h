@@ -57,6 +57,8 @@ struct RunReport {
   // chose to cancel, so such a run is an error even when the answer taken
   // was Cancel: a cron job with no terminal is never taken for complete.
   int answered_by_end_of_input = 0;
+  // The user answered Cancel to a question whose Cancel stops the run.
+  bool cancel_typed = false;
 };
 
 // The exit status of a finished run.

@@ -6,7 +6,7 @@ int ExitStatusOf(const RunFlags& flags, UpdateOutcome outcome, const RunReport& 
   // An answer nobody gave is never a cancel: the run stopped for want of
   // input. Otherwise a cancel wins: the errors it cut short are expected.
   if (report.answered_by_end_of_input > 0) return kExitError;
-  if (flags.CancelRequested != 0) return kExitCancelled;
+  if (flags.CancelRequested != 0 || report.cancel_typed) return kExitCancelled;
   // A run that refused its directories reports "No Update Necessary", yet
   // nothing was done: scripts must not read that as success. Nor a run
   // that left questions unanswered.

@@ -167,9 +167,10 @@ bool TerminalHost::TakeInterrupt() {
   return true;
 }
 
-int TerminalHost::Ask(const std::vector<Choice>& choices, int safest, bool counts) {
+int TerminalHost::Ask(const std::vector<Choice>& choices, int safest, bool counts, bool* typed) {
   Unanswered why = Unanswered::kNo;
   const int answer = AskUntilAnswered(choices, safest, &why);
+  if (typed != nullptr) *typed = why == Unanswered::kNo;
   if (counts && why != Unanswered::kNo) ++unanswered_;
   if (counts && why == Unanswered::kEndOfInput) ++answered_by_end_of_input_;
   return answer;
@@ -249,8 +250,11 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
   PrintBlock(OnErrorStream(icon) ? ErrorStream() : out_, caption,
              Printable(HostText(text), true));
   if (buttons == Buttons::kOk) return Answer::kOk;
-  return static_cast<Answer>(
-      Ask(MessageChoices(buttons), static_cast<int>(SafeAnswer(caption, buttons)), true));
+  bool typed = false;
+  const auto answer = static_cast<Answer>(
+      Ask(MessageChoices(buttons), static_cast<int>(SafeAnswer(caption, buttons)), true, &typed));
+  if (typed && answer == Answer::kCancel && CancelStopsTheRun(caption)) cancel_typed_ = true;
+  return answer;
 }
 
 void TerminalHost::UnattendedNotice(std::string_view text) {
@@ -285,7 +289,10 @@ int TerminalHost::Confirm(std::string_view caption, std::string_view text,
                           const std::vector<Choice>& choices) {
   if (options_.preview) return mrOk;
   PrintBlock(out_, caption, text);
-  return Ask(choices, kSafeConfirmAnswer, true);
+  bool typed = false;
+  const int answer = Ask(choices, kSafeConfirmAnswer, true, &typed);
+  if (typed && answer == mrCancelUpdate) cancel_typed_ = true;
+  return answer;
 }
 
 int TerminalHost::ConfirmCopy(std::string_view path1, std::string_view path2,

@@ -93,13 +93,15 @@ class TerminalHost : public QuietHost {
   // Of those, the ones answered for want of input rather than by Ctrl-C.
   int answered_by_end_of_input() const { return answered_by_end_of_input_; }
   bool end_requested() const { return end_requested_; }
+  // A Cancel that stops the run was typed (not taken for want of input).
+  bool cancel_typed() const { return cancel_typed_; }
   bool input_ended() const { return input_ended_; }
 
  private:
   // Prints "[caption] text"; the text is printable already.
   void PrintBlock(std::ostream& stream, std::string_view caption, std::string_view text);
   // Prompts until a choice is named; safest when input has ended.
-  int Ask(const std::vector<Choice>& choices, int safest, bool counts);
+  int Ask(const std::vector<Choice>& choices, int safest, bool counts, bool* typed = nullptr);
   enum class Unanswered { kNo, kEndOfInput, kInterrupted };
   int AskUntilAnswered(const std::vector<Choice>& choices, int safest, Unanswered* why);
   int Confirm(std::string_view caption, std::string_view text, const std::vector<Choice>& choices);
@@ -123,6 +125,7 @@ class TerminalHost : public QuietHost {
   int reported_errors_ = 0;
   int unanswered_ = 0;
   int answered_by_end_of_input_ = 0;
+  bool cancel_typed_ = false;
 };
 
 }  // namespace velqo::cli

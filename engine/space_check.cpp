@@ -75,18 +75,21 @@ bool Short(AppState& s, std::string_view path, std::int64_t need) {
 }
 
 void ReportShort(AppState& s, char letter, std::string_view other) {
+  TOstring text(500);
+  text.Append("The ");
+  text.Append(std::string_view(&letter, 1));
+  text.Append(" Drive Has Insufficient Space For The File Operations Related To The ");
+  text.Append(other);
+  text.Append(" Directory.  This Directory Will Not Be Updated.");
   if (s.opt.ActiveOptions.JFDI != 1) {
-    TOstring text(500);
-    text.Append("The ");
-    text.Append(std::string_view(&letter, 1));
-    text.Append(" Drive Has Insufficient Space For The File Operations Related To The ");
-    text.Append(other);
-    text.Append(" Directory.  This Directory Will Not Be Updated.  Press OK To Continue With Other");
-    text.Append(" Directories Or Cancel To End This Update.");
+    text.Append("  Press OK To Continue With Other Directories Or Cancel To End This Update.");
     if (s.host.MessageBox(text.View(), "Insufficient Disk Space", Icon::kWarning,
                           Buttons::kOkCancel) == Answer::kCancel) {
       s.flags.EndRunRequested = 1;
     }
+  } else {
+    // Unattended, the refusal is still said: nobody cancelled this pair.
+    s.host.UnattendedNotice(text.View());
   }
   if (s.opt.ActiveOptions.EnableLog != 1) return;
   TOstring line(100);

@@ -46,6 +46,11 @@ Answer FallbackAnswer(Buttons buttons) {
 
 std::span<const SafeAnswerRule> SafeAnswerRules() { return kRules; }
 
+bool CancelStopsTheRun(std::string_view caption) {
+  return caption != "Deleting Old File" && caption != "Replace Existing .OPT File?" &&
+         caption != "Save As Template File?";
+}
+
 Answer SafeAnswer(std::string_view caption, Buttons buttons) {
   for (const SafeAnswerRule& rule : kRules) {
     if (rule.caption == caption && rule.buttons == buttons) return rule.answer;

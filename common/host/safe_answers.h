@@ -26,6 +26,11 @@ std::span<const SafeAnswerRule> SafeAnswerRules();
 // buttons, else Cancel where offered, else No, else OK.
 Answer SafeAnswer(std::string_view caption, Buttons buttons);
 
+// Whether Cancel in a box of this caption stops the update. It does
+// everywhere but where Cancel only declines one thing: the purge of an old
+// file ("Cancel To Prevent Deletion") and the template questions.
+bool CancelStopsTheRun(std::string_view caption);
+
 // The three confirmation dialogs (copy, older copy, delete) stop the
 // update: nothing more is copied or deleted.
 inline constexpr int kSafeConfirmAnswer = mrCancelUpdate;

@@ -451,17 +451,21 @@ TEST_F(CliEndToEnd, MaxDeleteStopsBeforeChangingAnything) {
   EXPECT_EQ(DirEntries("D:\\dst"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
 }
 
-TEST_F(CliEndToEnd, DecliningADirectoryCreationIsNotACancelledRun) {
+TEST_F(CliEndToEnd, CancelToADirectoryCreationStopsTheRunNoToItSkipsThePair) {
   ASSERT_EQ(Run({}).exit_status, 0);
   MakeSource();
   sandbox.WriteFile("C:\\src\\sub\\deep.txt", "deep");
-  const ChildResult r =
-      Run({"-r", "--add", "--no-confirm", "--no-create-dirs", "C:\\src", "D:\\dst"}, "cancel\n");
-  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  const std::vector<std::string> args = {"-r", "--add", "--no-confirm", "--no-create-dirs",
+                                         "C:\\src", "D:\\dst"};
+  const ChildResult declined = Run(args, "no\n");
+  EXPECT_EQ(declined.exit_status, 0) << declined.out << declined.err;
+  EXPECT_FALSE(sandbox.Exists("D:\\dst\\sub"));
+  EXPECT_EQ(LastLine(declined.out), "Update Completed");
+  const ChildResult r = Run(args, "cancel\n");
+  EXPECT_EQ(r.exit_status, 3) << r.out << r.err;
   EXPECT_NE(r.out.find("Do You Wish To Create This Directory?"), std::string::npos) << r.out;
   EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
   EXPECT_FALSE(sandbox.Exists("D:\\dst\\sub"));
-  EXPECT_EQ(LastLine(r.out), "Update Completed");
 }
 
 TEST_F(CliEndToEnd, StructureModeTakesDir1sPathOnDir2sDrive) {

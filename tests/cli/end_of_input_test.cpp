@@ -140,7 +140,13 @@ TEST_F(EndOfInput, ACopyErrorEndsTheUpdate) {
   ExpectAnswered(r, "(OK/Cancel) Cancel");
   // The first failure's question is the only one: the next pair was not tried.
   EXPECT_EQ(Count(r.err, "Cannot Execute Copy Of"), 1) << r.out << r.err;
-  EXPECT_EQ(r.out.find("Updating Directory C:\\src\\sub"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Updating Directory " + sandbox.HostPath("C:\\src\\sub")), std::string::npos)
+      << r.out;
+  // Typed, the same Cancel is the user's: the run was cancelled.
+  const ChildResult typed =
+      Run({"--add", "-r", sandbox.HostPath("C:\\src"), sandbox.HostPath("D:\\dst")}, "cancel\n");
+  EXPECT_EQ(typed.exit_status, 3) << typed.out << typed.err;
+  EXPECT_EQ(Count(typed.err, "Cannot Execute Copy Of"), 1) << typed.err;
 }
 
 TEST_F(EndOfInput, AMirrorOfAnEmptySourceDeletesNothing) {

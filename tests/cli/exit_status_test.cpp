@@ -32,12 +32,17 @@ TEST(ExitStatusTest, UnseenFailuresAndUnansweredQuestionsAreErrorsNotCancels) {
   report = RunReport();
   report.unanswered = true;
   EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCompleted, report), kExitError);
-  // A Cancel typed to a purge or a directory question leaves the run as it
-  // ended: no cancel, no error.
+  // A walk ended early by itself (no typed Cancel) is no cancel; a typed
+  // Cancel that ended it is.
   report = RunReport();
   flags.EndRunRequested = 1;
   flags.PairStopped = 1;
   EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCompleted, report), kExitDone);
+  report.cancel_typed = true;
+  EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCompleted, report), kExitCancelled);
+  // Cancel taken for want of input is an error, not a cancel.
+  report.answered_by_end_of_input = 1;
+  EXPECT_EQ(ExitStatusOf(flags, UpdateOutcome::kCompleted, report), kExitError);
 }
 
 }  // namespace

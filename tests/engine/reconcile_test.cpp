@@ -114,6 +114,17 @@ TEST_F(SpaceTest, FreeSpaceMustExceedTheNeedByTwoPercent) {
             "!!! The D Drive Has Insufficient Space For The File Operations From The   !!!");
   EXPECT_EQ(log[log.size() - 3], "C:\\A Directory");
   EXPECT_TRUE(state->flags.ErrorLogged);
+
+  // Unattended, no box: the refusal is said all the same.
+  host.boxes.clear();
+  opt().JFDI = 1;
+  Run();
+  EXPECT_FALSE(sandbox.Exists("D:\\B\\two.txt"));
+  for (const ShownBox& shown : host.Messages()) EXPECT_NE(shown.caption, "Insufficient Disk Space");
+  ASSERT_EQ(host.notices.size(), 1u);
+  EXPECT_EQ(host.notices[0],
+            "The D Drive Has Insufficient Space For The File Operations Related To The C:\\A "
+            "Directory.  This Directory Will Not Be Updated.");
 }
 
 TEST_F(SpaceTest, AReplacedFileNeedsRoomForItsNewCopyBesideTheOldOneOnTheDirectorysFileSystem) {
