@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -14,6 +15,8 @@
 #include "cli/arguments.h"
 #include "cli/copy_watch.h"
 #include "cli/host_paths.h"
+#include "cli/itemize.h"
+#include "cli/run_stats.h"
 #include "common/preview/plan_text.h"
 #include "common/text/printable.h"
 #include "cli/progress.h"
@@ -244,9 +247,12 @@ class PassRunner {
     const int unanswered_before = host.unanswered();
     if (!PrepareRun(s, host, paths)) return {kExitNoStart, 0};
     if (preview != nullptr) preview->ForgetChanges();
+    tops_ = RunTops{host.Dir1Text(), host.Dir2Text()};
+    const auto started = std::chrono::steady_clock::now();
     watching_ = true;
     const UpdateOutcome outcome = RunUpdate(s);
     watching_ = false;
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
 
     RunReport report;
     report.reported_error = host.reported_errors() > 0;
@@ -257,6 +263,7 @@ class PassRunner {
     if (report.answered_by_end_of_input > 0) NoteUnanswered(host, report.answered_by_end_of_input);
     PassResult result{ExitStatusOf(s.flags, outcome, report), 0};
     if (result.status == kExitError && pass_ == Pass::kUpdate) NoteLog(s, host);
+    if (line_.stats && pass_ == Pass::kUpdate) PrintStats(host, elapsed);
     if (preview != nullptr) {
       result.deletions = Summarize(preview->changes()).all.deletions;
       if (pass_ == Pass::kPreview && line_.verbosity != Verbosity::kQuiet) {
@@ -273,6 +280,13 @@ class PassRunner {
     host.Note("velqo-cli: the log of this update is " + paths_->Path(log));
   }
 
+  void PrintStats(const TerminalHost& host, std::chrono::duration<double> elapsed) {
+    stats_.errors_reported = host.reported_errors();
+    stats_.skipped_by_answer = host.skipped_by_answer();
+    stats_.answered_by_end_of_input = host.answered_by_end_of_input();
+    io_.out << StatsText(stats_, elapsed) << std::flush;
+  }
+
   static void NoteUnanswered(TerminalHost& host, int count) {
     host.Note("velqo-cli: " + std::to_string(count) +
               (count == 1 ? " question was" : " questions were") + " answered by end of input");
@@ -284,11 +298,12 @@ class PassRunner {
   // probe of the program directory may fail by design.
   void Observe(TerminalHost& host, const FileChange& c, const Status& st, bool verbose) {
     if (!watching_) return;
+    stats_.Count(c, st.ok());
     if (!st.ok()) {
       ++failed_changes_;
       host.Note("velqo-cli: cannot " + AttemptText(paths_->Change(c)) + ": " + st.ToString());
     } else if (verbose) {
-      io_.out << ChangeLine(paths_->Change(c)) << '\n' << std::flush;
+      io_.out << ItemizeLine(c, tops_, *paths_) << '\n' << std::flush;
     }
   }
 
@@ -306,7 +321,10 @@ class PassRunner {
       c.path = SpelledBelow(made, c.path);
       c.target = SpelledBelow(made, c.target);
       if (c.kind == FileChange::Kind::kCreateDirectory) made.push_back(c.path);
-      io_.out << PlanLine(paths_->Change(c)) << '\n';
+      // -v: the lines the update itself prints with -v.
+      io_.out << (line_.verbosity == Verbosity::kVerbose ? ItemizeLine(c, tops_, *paths_)
+                                                          : PlanLine(paths_->Change(c)))
+              << '\n';
     }
     for (const std::string& line : SummaryLines(changes)) io_.out << line << '\n';
     io_.out << std::flush;
@@ -327,6 +345,8 @@ class PassRunner {
   bool watching_ = false;
   int failed_changes_ = 0;
   const HostPaths* paths_ = nullptr;
+  RunTops tops_;
+  RunStats stats_;
 };
 
 // --max-delete: a silent preview first. The exit status when the update

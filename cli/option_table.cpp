@@ -64,7 +64,7 @@ std::string AddToList(std::optional<bool>* include, std::string* list, bool want
 constexpr std::string_view kExtForms = "--include-ext or --exclude-ext";
 constexpr std::string_view kNameForms = "--include-name or --exclude-name";
 
-constexpr std::array<CliOption, 42> kOptions = {{
+constexpr std::array<CliOption, 44> kOptions = {{
     {"recursive", 'r', {},
      [](CommandLine& l, std::string_view) { return SetDirectoryMode(l, DirectoryMode::kRecursive); }},
     {"no-recursive", 0, {},
@@ -240,6 +240,16 @@ constexpr std::array<CliOption, 42> kOptions = {{
     {"verbose", 'v', {},
      [](CommandLine& l, std::string_view) {
        l.verbosity = Verbosity::kVerbose;
+       return std::string();
+     }},
+    {"itemize-changes", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.verbosity = Verbosity::kVerbose;
+       return std::string();
+     }},
+    {"stats", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.stats = true;
        return std::string();
      }},
     {"help", 'h', {},

@@ -254,6 +254,9 @@ Answer TerminalHost::MessageBox(std::string_view text, std::string_view caption,
   const auto answer = static_cast<Answer>(
       Ask(MessageChoices(buttons), static_cast<int>(SafeAnswer(caption, buttons)), true, &typed));
   if (typed && answer == Answer::kCancel && CancelStopsTheRun(caption)) cancel_typed_ = true;
+  if (caption == "Warning" && buttons == Buttons::kYesNo && answer == Answer::kYes) {
+    ++skipped_by_answer_;  // the size-drop pair bypassed
+  }
   return answer;
 }
 
@@ -292,6 +295,7 @@ int TerminalHost::Confirm(std::string_view caption, std::string_view text,
   bool typed = false;
   const int answer = Ask(choices, kSafeConfirmAnswer, true, &typed);
   if (typed && answer == mrCancelUpdate) cancel_typed_ = true;
+  if (answer == mrNextFile || answer == mrNextDirectory) ++skipped_by_answer_;
   return answer;
 }
 

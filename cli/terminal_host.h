@@ -95,6 +95,8 @@ class TerminalHost : public QuietHost {
   bool end_requested() const { return end_requested_; }
   // A Cancel that stops the run was typed (not taken for want of input).
   bool cancel_typed() const { return cancel_typed_; }
+  // Files passed over by an answer: Next File, Next Directory, a bypassed pair.
+  int skipped_by_answer() const { return skipped_by_answer_; }
   bool input_ended() const { return input_ended_; }
 
  private:
@@ -126,6 +128,7 @@ class TerminalHost : public QuietHost {
   int unanswered_ = 0;
   int answered_by_end_of_input_ = 0;
   bool cancel_typed_ = false;
+  int skipped_by_answer_ = 0;
 };
 
 }  // namespace velqo::cli

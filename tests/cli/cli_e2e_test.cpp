@@ -348,11 +348,20 @@ TEST_F(CliEndToEnd, APreviewListsWhatTheRunThenDoesAndChangesNothing) {
 
   std::vector<std::string> run_args = {"-v"};
   run_args.insert(run_args.end(), mirror.begin(), mirror.end());
+  std::vector<std::string> itemized_args = {"-n", "-v"};
+  itemized_args.insert(itemized_args.end(), mirror.begin(), mirror.end());
+  const ChildResult itemized = Run(itemized_args);
+  ASSERT_EQ(itemized.exit_status, 0) << itemized.out << itemized.err;
   const ChildResult done = Run(run_args);
   ASSERT_EQ(done.exit_status, 0) << done.out << done.err;
-  const std::vector<std::string> plan = LinesWith(planned.out, " will be ", " will be ", " was ");
-  EXPECT_EQ(LinesWith(done.out, " was "), plan);
-  EXPECT_EQ(plan.size(), 8u);
+  // The preview's itemized plan is what the update then does, line by line.
+  const std::vector<std::string> plan = LinesWith(itemized.out, " > ");
+  EXPECT_EQ(LinesWith(done.out, " > "), plan);
+  EXPECT_EQ(plan, (std::vector<std::string>{"delete > old/inner/x.txt", "rmdir > old/inner",
+                                            "rmdir > old", "update > keep.txt",
+                                            "delete > stray.txt", "mkdir > Photos",
+                                            "mkdir > Photos/Holiday", "copy > Photos/Holiday/p1.jpg"}));
+  EXPECT_EQ(LinesWith(planned.out, " will be ").size(), 8u);
   EXPECT_FALSE(sandbox.Exists("D:\\data\\old"));
   // The replica's new directories are spelled as the source's are.
   EXPECT_EQ(sandbox.ReadFile("D:\\data\\Photos\\Holiday\\p1.jpg"), "p1");
