@@ -37,9 +37,14 @@ std::string LogLine(std::string_view text) {
 // so a run that passes midnight goes on in the next day's file.
 std::string LogFileNameAt(const AppState& s, const LocalTime& now) {
   const OptionSet& o = s.opt.ActiveOptions;
+  if (!s.log.FixedFile.empty()) return s.log.FixedFile;
   std::string name = o.LogFilePath.str();
   if (name.empty() || name.back() != '\\') name += '\\';
   if (o.AutoGenerateFile != 1) return name + "LOG.TXT";
+  if (s.log.IsoDateNames) {
+    return name + FourDigits(now.year) + "-" + TwoDigits(now.month) + "-" + TwoDigits(now.day) +
+           ".log";
+  }
   IntlSettings digits_only = s.intl;
   digits_only.date_sep.clear();
   return name + OrderedDate(digits_only, FourDigits(now.year), TwoDigits(now.month),

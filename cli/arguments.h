@@ -23,7 +23,8 @@ struct CommandLine {
   bool stats = false;               // --stats: a summary at the end
   Verbosity verbosity = Verbosity::kNormal;
   std::optional<long long> max_delete;
-  std::optional<std::string> log_dir;  // as typed
+  std::optional<std::string> log_dir;   // as typed
+  std::optional<std::string> log_file;  // as typed
   OptionOverrides overrides;
   std::vector<std::string> switches;  // the slash switches, as typed, in order
   std::vector<std::string> paths;     // none or two, as typed

@@ -61,6 +61,7 @@ struct RunPaths {
   std::string dir1;
   std::string dir2;
   std::string log_dir;
+  std::string log_file;
 };
 
 bool ConvertOne(Platform& fs, std::string_view typed, std::string_view what, CliIo& io,
@@ -105,6 +106,10 @@ bool ConvertPaths(Platform& fs, const CommandLine& line, CliIo& io, RunPaths* pa
        !CheckOne(fs, line.paths[1], "Dir 2", paths->dir2, false, io))) {
     return false;
   }
+  if (line.log_file &&
+      !ConvertOne(fs, *line.log_file, "the log file", io, &paths->log_file)) {
+    return false;
+  }
   return !line.log_dir || ConvertOne(fs, *line.log_dir, "the log directory", io, &paths->log_dir);
 }
 
@@ -128,10 +133,38 @@ std::vector<std::string> ConfigArguments(const std::vector<std::string>& args,
 // The command line's options as the options dialog's "this session only"
 // applies its choices: to the active and the session set, never to the
 // defaults that the INI file holds.
-void ApplyRunOptions(AppState& s, const CommandLine& line, const RunPaths& paths) {
+// The console program keeps its logs where Linux keeps state
+// ($XDG_STATE_HOME/velqo), by ISO date, unless told otherwise; the windowed
+// program keeps its own place. The directory is made (mode 0700) only by
+// an update that will write the log.
+void PlaceLog(AppState& s, const RunPaths& paths, bool may_create) {
+  s.log.IsoDateNames = true;
+  if (!paths.log_file.empty()) {
+    s.log.FixedFile = paths.log_file;
+    return;
+  }
+  if (!paths.log_dir.empty()) return;
+  const std::string state = s.fs.ShellFolder("State");
+  std::string host;
+  if (state.empty() || !s.fs.ToHostPath(ChildPath(state, "velqo"), &host).ok()) return;
+  OptionSet& o = s.opt.SessionOptions;
+  if (may_create && (o.EnableLog == 1 || o.JFDI == 1)) (void)MakePrivateDirectories(host);
+  // A preview makes nothing: without the directory its plan would list
+  // making it, which no update shows, so it keeps the stored place.
+  if (!may_create && !DirectoryExists(s.fs, ChildPath(state, "velqo"))) return;
+  (void)o.LogFilePath.Assign(ChildPath(state, "velqo"));
+}
+
+std::string ParentOf(const std::string& windows) {
+  const std::size_t cut = windows.rfind('\\');
+  return cut == std::string::npos ? windows : windows.substr(0, cut < 3 ? 3 : cut);
+}
+
+void ApplyRunOptions(AppState& s, const CommandLine& line, const RunPaths& paths, bool may_create) {
   OptionOverrides overrides = line.overrides;
-  overrides.log_directory = paths.log_dir;
+  overrides.log_directory = paths.log_file.empty() ? paths.log_dir : ParentOf(paths.log_file);
   ApplyOverrides(overrides, &s.opt.SessionOptions);
+  PlaceLog(s, paths, may_create);
   s.opt.ActiveOptions = s.opt.SessionOptions;
   RebuildTables(s, s.opt.ActiveOptions);
   s.sw.AllowEmptySource = line.allow_empty_source ? 1 : 0;
@@ -240,7 +273,7 @@ class PassRunner {
   PassResult Update(AppState& s, TerminalHost& host, const RunPaths& paths,
                     PreviewPlatform* preview) {
     if (!StartConfiguration(s, ConfigArguments(args_, line_))) return {kExitNoStart, 0};
-    ApplyRunOptions(s, line_, paths);
+    ApplyRunOptions(s, line_, paths, pass_ == Pass::kUpdate);
     // Answers of the start-up (the international settings) do not decide
     // how the run went; its failures (a settings file refused or not
     // written) do, since the run then worked on settings nobody chose.

@@ -64,7 +64,7 @@ std::string AddToList(std::optional<bool>* include, std::string* list, bool want
 constexpr std::string_view kExtForms = "--include-ext or --exclude-ext";
 constexpr std::string_view kNameForms = "--include-name or --exclude-name";
 
-constexpr std::array<CliOption, 44> kOptions = {{
+constexpr std::array<CliOption, 45> kOptions = {{
     {"recursive", 'r', {},
      [](CommandLine& l, std::string_view) { return SetDirectoryMode(l, DirectoryMode::kRecursive); }},
     {"no-recursive", 0, {},
@@ -183,6 +183,12 @@ constexpr std::array<CliOption, 44> kOptions = {{
      [](CommandLine& l, std::string_view v) {
        if (v.empty()) return std::string("DIR is empty");
        l.log_dir = std::string(v);
+       return std::string();
+     }},
+    {"log-file", 0, "FILE",
+     [](CommandLine& l, std::string_view v) {
+       if (v.empty()) return std::string("FILE is empty");
+       l.log_file = std::string(v);
        return std::string();
      }},
     {"brief", 0, {},

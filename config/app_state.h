@@ -73,6 +73,11 @@ struct LogState {
   bool TruncatePending = false;
   // A log that cannot be written has been reported in this run.
   bool FailureReported = false;
+  // The console program's naming: one file named for the run (Windows
+  // form; empty: a generated name), and generated names by ISO date
+  // ("2026-12-10.log") instead of the regional order.
+  std::string FixedFile;
+  bool IsoDateNames = false;
 };
 
 // All program-wide state, from start to exit. One object, passed explicitly,

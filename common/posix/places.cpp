@@ -42,17 +42,24 @@ std::string UserDir(const std::string& dirs_file, std::string_view key, const st
 
 }  // namespace
 
+Status MakePrivateDirectories(const std::string& host) {
+  if (host.empty() || host[0] != '/') return Status::InvalidArgument("not an absolute path: " + host);
+  if (IsDirectory(host)) return Status::Ok();
+  for (std::size_t cut = host.find('/', 1);; cut = host.find('/', cut + 1)) {
+    const std::string part = host.substr(0, cut);
+    if (!IsDirectory(part) && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      return Status::FromErrno(errno, "create " + part);
+    }
+    if (cut == std::string::npos) break;
+  }
+  return IsDirectory(host) ? Status::Ok() : Status::PathNotFound(host + " is not a directory");
+}
+
 Status PosixPlatform::WindowsDirectory(std::string* path) {
   const std::string config = ConfigHome();
   if (config.empty() || config[0] != '/') return Status::PathNotFound("no configuration directory ($HOME is not set)");
   const std::string dir = JoinHostPath(config, "velqo");
-  if (!IsDirectory(dir)) {
-    if (!IsDirectory(config) && mkdir(config.c_str(), 0700) != 0 && errno != EEXIST) {
-      return Status::FromErrno(errno, "create " + config);
-    }
-    if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return Status::FromErrno(errno, "create " + dir);
-    if (!IsDirectory(dir)) return Status::PathNotFound(dir);
-  }
+  if (Status made = MakePrivateDirectories(dir); !made.ok()) return made;
   return HostToWindows(NormalizeHostPath(dir), path);
 }
 
@@ -98,6 +105,8 @@ std::string PosixPlatform::ShellFolder(std::string_view name) {
     host = xdg(config_.xdg_data_home, ".local/share");
   } else if (EqualsIgnoreCase(name, "Cache")) {
     host = xdg(config_.xdg_cache_home, ".cache");
+  } else if (EqualsIgnoreCase(name, "State")) {
+    host = xdg(config_.xdg_state_home, ".local/state");
   } else if (name == "19") {
     std::string windows;
     return WindowsDirectory(&windows).ok() ? windows : std::string();

@@ -71,6 +71,7 @@ PlatformConfig PlatformConfig::FromEnvironment() {
   c.xdg_config_home = EnvOrEmpty("XDG_CONFIG_HOME");
   c.xdg_data_home = EnvOrEmpty("XDG_DATA_HOME");
   c.xdg_cache_home = EnvOrEmpty("XDG_CACHE_HOME");
+  c.xdg_state_home = EnvOrEmpty("XDG_STATE_HOME");
   c.tmpdir = EnvOrEmpty("TMPDIR");
   c.velqo_drives = EnvOrEmpty("VELQO_DRIVES");
   c.visual = EnvOrEmpty("VISUAL");

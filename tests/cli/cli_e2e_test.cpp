@@ -64,9 +64,7 @@ TEST_F(CliEndToEnd, UnderJCopiesATreeGivenAsHostPathsWithoutAskingAndWritesTheLo
   // The log, forced on by /J, is where LastLogFile says; the stored paths
   // are untouched, as velqo-cli never saves the window's state.
   std::vector<std::string> logs;
-  for (const auto& e : fsys::directory_iterator(sandbox.ProgramDir() + "/LOG")) {
-    logs.push_back(e.path().string());
-  }
+  for (const auto& e : fsys::directory_iterator(LogDir())) logs.push_back(e.path().string());
   ASSERT_EQ(logs.size(), 1u);
   const std::string log = ReadText(logs[0]);
   EXPECT_NE(log.find("deep.txt"), std::string::npos);
@@ -84,7 +82,7 @@ TEST_F(CliEndToEnd, BriefSwitchLeavesTheCopiesOutOfTheLog) {
   const ChildResult r = Run({"/J", "/B", "C:\\src", "D:\\dst"});
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
   EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
-  const std::string log_path = sandbox.ProgramDir() + "/LOG";
+  const std::string log_path = LogDir();
   ASSERT_FALSE(fsys::is_empty(log_path));
   for (const auto& e : fsys::directory_iterator(log_path)) {
     EXPECT_EQ(ReadText(e.path().string()).find("a.txt"), std::string::npos);
@@ -302,9 +300,8 @@ TEST_F(CliEndToEnd, UnderJALogThatCannotBeWrittenIsSaidOnStandardErrorAndFailsTh
   SetIni({{"EnableLog", "1"}, {"AutoGenerateFile", "0"}, {"ConfirmEveryFile", "0"}});
   MakeSource();
   sandbox.WriteFile("E:\\victim", "precious");
-  ASSERT_EQ(symlink(sandbox.HostPath("E:\\victim").c_str(),
-                    (sandbox.ProgramDir() + "/LOG/LOG.TXT").c_str()),
-            0);
+  fsys::create_directories(LogDir());
+  ASSERT_EQ(symlink(sandbox.HostPath("E:\\victim").c_str(), (LogDir() + "/LOG.TXT").c_str()), 0);
   const ChildResult r = Run({"/J", "C:\\src", "D:\\dst"});
   EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
   EXPECT_EQ(Count(r.err, "(It Is A Symbolic Link). This Update Goes On Without A Complete Log."), 1)
@@ -416,7 +413,7 @@ TEST_F(CliEndToEnd, FailuresReachStandardErrorWithTheReasonEvenUnattendedWithout
       << r.err;
   EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
   // The last line says where the log of the failure is.
-  EXPECT_NE(r.err.find("velqo-cli: the log of this update is " + sandbox.ProgramDir() + "/LOG/"),
+  EXPECT_NE(r.err.find("velqo-cli: the log of this update is " + LogDir() + "/"),
             std::string::npos)
       << r.err;
 

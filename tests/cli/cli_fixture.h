@@ -87,7 +87,8 @@ class CliEndToEnd : public ::testing::Test {
     const velqo::PlatformConfig c = sandbox.Config();
     return {"HOME=" + c.home,          "XDG_CONFIG_HOME=" + config_home_,
             "VELQO_DRIVES=" + drives_, "PATH=/usr/bin:/bin",
-            "TMPDIR=" + sandbox.root(), "LC_ALL=C"};
+            "TMPDIR=" + sandbox.root(), "LC_ALL=C",
+            "XDG_STATE_HOME=" + sandbox.root() + "/state"};
   }
 
   ChildResult Run(const std::vector<std::string>& args, const std::string& input = "") {
@@ -95,6 +96,8 @@ class CliEndToEnd : public ::testing::Test {
   }
 
   std::string IniPath() const { return sandbox.ProgramDir() + "/WINVELQO.INI"; }
+  // Where the console program keeps its logs unless told otherwise.
+  std::string LogDir() const { return sandbox.root() + "/state/velqo"; }
   std::string Ini() const { return ReadText(IniPath()); }
 
   // The value of a key of the program section as written ("" when missing).

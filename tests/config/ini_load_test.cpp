@@ -3,6 +3,10 @@
 #include "config/ini_writers.h"
 #include "tests/config/config_fixture.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 namespace velqo::testing {
 namespace {
 
@@ -118,6 +122,19 @@ TEST_F(IniLoadTest, ALogDirectoryThatCannotBeMadeSwitchesLoggingOffForTheSession
   EXPECT_TRUE(host.ShownContaining("Store The Log Files - Q:\\logs Does Not Exist"));
   EXPECT_EQ(Defaults().EnableLog, 0);
   EXPECT_EQ(Value("EnableLog"), "1");
+}
+
+TEST_F(IniLoadTest, ALogDirectoryThatIsALinkIsSaidToBeOneAndLoggingGoesOff) {
+  sandbox.MakeDir("C:\\real-logs");
+  ASSERT_EQ(symlink(sandbox.HostPath("C:\\real-logs").c_str(),
+                    sandbox.HostPath("C:\\linked-logs").c_str()),
+            0);
+  WriteHost(ProgIni(), FullIni({{"LogFilePath", "C:\\linked-logs"}, {"EnableLog", "1"}}));
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(host.ShownContaining("Store The Log Files - C:\\linked-logs Is Not A Directory"));
+  EXPECT_FALSE(host.ShownContaining("Does Not Exist"));
+  EXPECT_EQ(Defaults().EnableLog, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(sandbox.HostPath("C:\\real-logs")));
 }
 
 TEST_F(IniLoadTest, IntlSettingsComeFromWinIniOrTheTestDialog) {

@@ -77,6 +77,7 @@ PlatformConfig Sandbox::ConfigFor(const std::string& root) {
   c.xdg_config_home = root + "/config";
   c.xdg_data_home = root + "/data";
   c.xdg_cache_home = root + "/cache";
+  c.xdg_state_home = root + "/state";
   c.tmpdir = root;
   c.velqo_drives = "C=" + root + "/c;D=" + root + "/d;E=" + root + "/e";
   c.program_path = root + "/prog/velqo";
