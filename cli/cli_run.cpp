@@ -48,6 +48,8 @@ enum class Pass {
 struct PassResult {
   int status = kExitDone;
   int deletions = 0;
+  int copies = 0;
+  std::uint64_t copied_bytes = 0;
 };
 
 bool IsHostDirectory(const std::string& path) {
@@ -237,10 +239,15 @@ class PassRunner {
     paths_ = &paths_out;
     ProgressDisplay progress(io_.err, io_.progress && pass_ == Pass::kUpdate, io_.width);
     progress.SetPathForm([&paths_out](std::string_view p) { return paths_out.Path(p); });
+    if (totals_ && progress.enabled()) progress.SetTotals(totals_->first, totals_->second);
+    progress_ = &progress;
     TerminalHost host(io_.in, io_.out, HostOptions(&progress));
+    // Sizes and replacements are looked up (a query per change) only where
+    // something shows them: -v, --stats, the progress line's bytes.
+    const bool details = verbose || line_.stats || (totals_ && progress.enabled());
     ChangeObserver observer(
         *base, [&](const FileChange& c, const Status& st) { Observe(host, c, st, verbose); },
-        verbose);
+        details);
     CopyWatch fs(observer, progress);
     if (progress.enabled()) {
       fs.SetCopyProgress([&progress](std::uint64_t done, std::uint64_t total) {
@@ -298,7 +305,10 @@ class PassRunner {
     if (result.status == kExitError && pass_ == Pass::kUpdate) NoteLog(s, host);
     if (line_.stats && pass_ == Pass::kUpdate) PrintStats(host, elapsed);
     if (preview != nullptr) {
-      result.deletions = Summarize(preview->changes()).all.deletions;
+      const ChangeSummary summary = Summarize(preview->changes());
+      result.deletions = summary.all.deletions;
+      result.copies = summary.all.copies;
+      result.copied_bytes = summary.all.copied_bytes;
       if (pass_ == Pass::kPreview && line_.verbosity != Verbosity::kQuiet) {
         PrintPlan(preview->changes());
       }
@@ -332,6 +342,7 @@ class PassRunner {
   void Observe(TerminalHost& host, const FileChange& c, const Status& st, bool verbose) {
     if (!watching_) return;
     stats_.Count(c, st.ok());
+    if (c.kind == FileChange::Kind::kCopy && progress_ != nullptr) progress_->OnFileDone(c.bytes);
     if (!st.ok()) {
       ++failed_changes_;
       host.Note("velqo-cli: cannot " + AttemptText(paths_->Change(c)) + ": " + st.ToString());
@@ -380,21 +391,29 @@ class PassRunner {
   const HostPaths* paths_ = nullptr;
   RunTops tops_;
   RunStats stats_;
+  ProgressDisplay* progress_ = nullptr;
+
+ public:
+  // The copies and bytes a silent preview counted, for the progress line.
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> totals_;
 };
 
-// --max-delete: a silent preview first. The exit status when the update
-// must not run (it would delete more files than allowed, or Ctrl-C came
-// meanwhile), else nothing.
-std::optional<int> CheckDeleteLimit(const std::vector<std::string>& args,
-                                    const CommandLine& line, const PlatformConfig& config,
-                                    CliIo& io) {
+// A silent preview of the update: what --max-delete checks and what the
+// progress line counts down. Questions take the preview's answers.
+PassResult CountChanges(const std::vector<std::string>& args, const CommandLine& line,
+                        const PlatformConfig& config, CliIo& io) {
   std::istringstream no_answers;
   std::ostream nowhere(nullptr);
   CliIo silent(no_answers, nowhere, nowhere);
   silent.cwd = io.cwd;
   silent.interrupts = io.interrupts;
-  const PassResult counted = PassRunner(args, line, config, silent, Pass::kCountDeletions).Run();
-  if (io.interrupts && io.interrupts() > 0) return kExitCancelled;
+  return PassRunner(args, line, config, silent, Pass::kCountDeletions).Run();
+}
+
+// --max-delete: the exit status when the update must not run (it would
+// delete more files than allowed, or Ctrl-C came meanwhile), else nothing.
+std::optional<int> CheckDeleteLimit(const PassResult& counted, const CommandLine& line,
+                                    CliIo& io) {
   if (counted.deletions <= *line.max_delete) return std::nullopt;
   io.err << "velqo-cli: the update would delete " << counted.deletions << " files, more than "
          << "--max-delete=" << *line.max_delete << " allows; nothing was changed (-n lists them)\n";
@@ -429,10 +448,20 @@ int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, C
     }
     return planned.status;
   }
+  // On a terminal the progress line shows the run's totals: a silent
+  // preview counts them first (the price of a second scan, paid only there).
+  const bool show_totals = io.progress && line.verbosity != Verbosity::kQuiet;
+  std::optional<PassResult> counted;
+  if (line.max_delete || show_totals) counted = CountChanges(args, line, config, io);
+  if (counted && io.interrupts && io.interrupts() > 0) return kExitCancelled;
   if (line.max_delete) {
-    if (const std::optional<int> stop = CheckDeleteLimit(args, line, config, io)) return *stop;
+    if (const std::optional<int> stop = CheckDeleteLimit(*counted, line, io)) return *stop;
   }
-  return PassRunner(args, line, config, io, Pass::kUpdate).Run().status;
+  PassRunner update(args, line, config, io, Pass::kUpdate);
+  if (show_totals && counted && counted->status != kExitNoStart) {
+    update.totals_ = std::pair<std::uint64_t, std::uint64_t>(counted->copies, counted->copied_bytes);
+  }
+  return update.Run().status;
 }
 
 }  // namespace velqo::cli

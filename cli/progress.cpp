@@ -61,6 +61,47 @@ std::string CopyLine(std::string_view path, std::uint64_t done, std::uint64_t to
   return head + shown + tail;
 }
 
+namespace {
+
+std::string Clock(double seconds) {
+  const auto total = static_cast<std::uint64_t>(seconds + 0.5);
+  char text[32];
+  if (total >= 3600) {
+    std::snprintf(text, sizeof text, "%llu:%02llu:%02llu",
+                  static_cast<unsigned long long>(total / 3600),
+                  static_cast<unsigned long long>(total / 60 % 60),
+                  static_cast<unsigned long long>(total % 60));
+  } else {
+    std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(total / 60),
+                  static_cast<unsigned long long>(total % 60));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string RunLine(const RunProgress& p, std::string_view path, int width) {
+  width = std::max(width, kMinWidth);
+  const std::uint64_t done = std::min(p.bytes_done, p.bytes_total);
+  std::string head = "Files " + std::to_string(std::min(p.files_done, p.files_total)) + "/" +
+                     std::to_string(p.files_total) + "  " + FormatBytes(done) + " of " +
+                     FormatBytes(p.bytes_total);
+  if (p.seconds >= 1.0 && done > 0) {
+    const double rate = static_cast<double>(done) / p.seconds;
+    head += "  " + FormatBytes(static_cast<std::uint64_t>(rate)) + "/s  " +
+            Clock(static_cast<double>(p.bytes_total - done) / rate) + " left";
+  }
+  if (path.empty()) return Fit(head, width - 1);
+  head += "  ";
+  const int room = width - 1 - static_cast<int>(head.size());
+  if (room < 8) return Fit(head, width - 1);
+  std::string shown(path);
+  if (static_cast<int>(shown.size()) > room) {
+    shown = "..." + shown.substr(shown.size() - static_cast<std::size_t>(room - 3));
+  }
+  return head + shown;
+}
+
 ProgressDisplay::ProgressDisplay(std::ostream& err, bool enabled, int width,
                                  std::chrono::milliseconds interval, Clock clock)
     : err_(err), enabled_(enabled), width_(width), interval_(interval), clock_(std::move(clock)) {}
@@ -83,10 +124,26 @@ void ProgressDisplay::SetCurrentFile(std::string_view path) {
 
 void ProgressDisplay::OnCopyProgress(std::uint64_t done, std::uint64_t total) {
   copying_ = done < total;
+  current_bytes_ = done;
   copy_done_ = done;
   copy_total_ = total;
   // The end of a copy is drawn at once so the walk line comes back.
   Draw(!copying_);
+}
+
+void ProgressDisplay::SetTotals(std::uint64_t files, std::uint64_t bytes) {
+  totals_known_ = true;
+  files_total_ = files;
+  bytes_total_ = bytes;
+  started_ = clock_();
+}
+
+void ProgressDisplay::OnFileDone(std::uint64_t bytes) {
+  ++files_done_;
+  bytes_done_ += bytes;
+  current_bytes_ = 0;
+  copying_ = false;
+  Draw(false);
 }
 
 void ProgressDisplay::Clear() {
@@ -98,6 +155,15 @@ void ProgressDisplay::Clear() {
 }
 
 std::string ProgressDisplay::CurrentLine() const {
+  if (totals_known_ && files_total_ > 0) {
+    RunProgress p;
+    p.files_done = files_done_;
+    p.files_total = files_total_;
+    p.bytes_done = bytes_done_ + current_bytes_;
+    p.bytes_total = bytes_total_;
+    p.seconds = std::chrono::duration<double>(clock_() - started_).count();
+    return RunLine(p, file_, width_);
+  }
   if (copying_) return CopyLine(file_, copy_done_, copy_total_, width_);
   if (walk_max_ > 0 && walk_pos_ > 0) return WalkLine(walk_pos_, walk_max_, width_);
   return {};

@@ -94,3 +94,32 @@ TEST(ProgressDisplayTest, ClearErasesOnlyADrawnLineAndTheEndOfTheRunRemovesIt) {
 
 }  // namespace
 }  // namespace velqo::cli
+
+namespace velqo::cli {
+namespace {
+
+TEST(ProgressLines, RunLineShowsDoneOfTotalRateAndTimeLeft) {
+  RunProgress p;
+  p.files_done = 12;
+  p.files_total = 340;
+  p.bytes_done = 10u << 20;
+  p.bytes_total = 40u << 20;
+  p.seconds = 5;
+  // 2 MiB/s, 30 MiB to go: 15 s.
+  EXPECT_EQ(RunLine(p, "/home/ann/docs/a.txt", 100),
+            "Files 12/340  10.0 MiB of 40.0 MiB  2.0 MiB/s  0:15 left  /home/ann/docs/a.txt");
+  // Before a second has gone by there is no rate to tell.
+  p.seconds = 0.5;
+  EXPECT_EQ(RunLine(p, "", 100), "Files 12/340  10.0 MiB of 40.0 MiB");
+  // Long runs show hours; the path is shortened from the left to fit.
+  p.seconds = 10;
+  p.bytes_done = 1;
+  const std::string line = RunLine(p, "/a/very/long/path/to/some/file.bin", 70);
+  EXPECT_LE(line.size(), 69u);
+  EXPECT_NE(line.find(" left  ..."), std::string::npos) << line;
+  EXPECT_NE(line.find("file.bin"), std::string::npos) << line;
+  EXPECT_NE(line.find(":"), std::string::npos) << line;
+}
+
+}  // namespace
+}  // namespace velqo::cli
