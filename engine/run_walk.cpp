@@ -95,12 +95,14 @@ void ReconcileWalk(AppState& s, DirWalk& walk, std::string_view root1, std::stri
     const std::string_view path1 = walk.Entry(index);
     if (index > 0 && root2.size() == 3) root2.pop_back();
     const std::string path2 = index == 0 ? std::string(root2) : CounterpartOf(path1, root1, root2);
+    s.PairBelowTop = walk.BelowTop(index);
     if (index == 0 || !Dir2HasTwins(s, path2, &twinned)) ReconcileOne(s, path1, path2, root1, root2, index == 0);
     ++index;
     if (s.flags.CancelRequested == 1) index = walk.count();
     s.host.SetProgressPosition(index);
     s.host.PumpEvents();
   }
+  s.PairBelowTop.clear();
 }
 
 bool CleanUpMayRemoveDirectories(const AppState& s) {
