@@ -1,5 +1,6 @@
 #include "common/text/glob.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cstddef>
 #include <string>
