@@ -175,6 +175,20 @@ TEST_F(CliFilters, DeleteDirsKeepsASurplusDirectoryThatHoldsExcludedEntries) {
   EXPECT_NE(log.find("D:\\w\\old2\r\n"), std::string::npos) << log;
 }
 
+TEST_F(CliFilters, WhatEitherSideSpellsExcludedIsLeftAloneOnBoth) {
+  File("C:\\w\\Notes.TXT", "dir 1 notes", 1700009000);
+  File("C:\\w\\Build\\a.dat", "dir 1 build", 1700009000);
+  File("D:\\w\\notes.txt", "dir 2 notes");
+  File("D:\\w\\build\\mine.dat", "dir 2 build");
+  const ChildResult r =
+      RunOn({"-a", "--mirror", "--no-backup", "--exclude=*.txt", "--exclude=build/"});
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  // Patterns are matched as spelled: Dir 1's names match none, Dir 2's do.
+  EXPECT_EQ(DirEntries("D:\\w"), (std::vector<std::string>{"build", "notes.txt"}));
+  EXPECT_EQ(sandbox.ReadFile("D:\\w\\notes.txt"), "dir 2 notes");
+  EXPECT_EQ(DirEntries("D:\\w\\build"), std::vector<std::string>{"mine.dat"});
+}
+
 TEST_F(CliFilters, PatternsMatchNamesAsBytes) {
   sandbox.MakeDir("C:\\w");
   sandbox.MakeDir("D:\\w");
