@@ -162,11 +162,19 @@ TEST_F(CliFilters, DeleteDirsKeepsASurplusDirectoryThatHoldsExcludedEntries) {
   File("D:\\w\\gone\\deep\\g.txt");
   File("D:\\w\\old\\keep.o", "kept");
   File("D:\\w\\old2\\build\\b.txt", "kept too");
+  // Links are never entered by the search for excluded entries: a loop ends,
+  // and what a link points to does not keep its directory.
+  File("C:\\outside\\x.o", "outside");
+  fsys::create_directory_symlink("..", Host("D:\\w\\gone") + "/loop");
+  File("D:\\w\\linked\\a.txt");
+  fsys::create_directory_symlink(Host("C:\\outside"), Host("D:\\w\\linked") + "/out");
   const std::string logs = sandbox.root() + "/logs";
   const ChildResult r = Run({"-j", "-a", "--mirror", "--delete-dirs", "--log-dir=" + logs,
                              "--exclude=*.o", "--exclude=build/", Host("C:\\w"), Host("D:\\w")});
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
   EXPECT_FALSE(sandbox.Exists("D:\\w\\gone"));
+  EXPECT_FALSE(sandbox.Exists("D:\\w\\linked"));
+  EXPECT_EQ(sandbox.ReadFile("C:\\outside\\x.o"), "outside");
   EXPECT_EQ(sandbox.ReadFile("D:\\w\\old\\keep.o"), "kept");
   EXPECT_EQ(sandbox.ReadFile("D:\\w\\old2\\build\\b.txt"), "kept too");
   std::string log;
