@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/option_overrides.h"
+#include "cli/pattern_arguments.h"
 #include "cli/verbosity.h"
 #include "common/platform/platform.h"
 
@@ -26,6 +27,8 @@ struct CommandLine {
   std::optional<std::string> log_dir;   // as typed
   std::optional<std::string> log_file;  // as typed
   OptionOverrides overrides;
+  std::vector<PatternArgument> patterns;  // in order; read by BuildPathRules
+  PathRules path_rules;                   // what they make, once built
   std::vector<std::string> switches;  // the slash switches, as typed, in order
   std::vector<std::string> paths;     // none or two, as typed
   std::vector<std::string> notes;     // arguments ignored, one sentence each

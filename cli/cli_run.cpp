@@ -170,6 +170,7 @@ void ApplyRunOptions(AppState& s, const CommandLine& line, const RunPaths& paths
   s.opt.ActiveOptions = s.opt.SessionOptions;
   RebuildTables(s, s.opt.ActiveOptions);
   s.sw.AllowEmptySource = line.allow_empty_source ? 1 : 0;
+  s.PathPatterns = line.path_rules;
 }
 
 void TurnOffBatchMethod(AppState& s) {
@@ -423,7 +424,7 @@ std::optional<int> CheckDeleteLimit(const PassResult& counted, const CommandLine
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, CliIo& io) {
-  const CommandLine line = ParseCommandLine(args, IsHostDirectory);
+  CommandLine line = ParseCommandLine(args, IsHostDirectory);
   if (!line.error.empty()) {
     io.err << "velqo-cli: " << Printable(line.error, false) << "\n"
            << "Try \"velqo-cli --help\" for more information.\n";
@@ -436,6 +437,11 @@ int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, C
   if (line.version) {
     io.out << kProductTitle << '\n' << std::flush;
     return kExitDone;
+  }
+  std::string refused;
+  if (!BuildPathRules(line.patterns, io.cwd, config.home, &line.path_rules, &refused)) {
+    io.err << "velqo-cli: " << Printable(refused, false) << "; nothing was changed\n";
+    return kExitNoStart;
   }
   for (const std::string& note : line.notes) io.err << "velqo-cli: " << Printable(note, false) << '\n';
 

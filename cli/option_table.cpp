@@ -61,6 +61,12 @@ std::string AddToList(std::optional<bool>* include, std::string* list, bool want
   return {};
 }
 
+std::string AddPattern(CommandLine& line, PatternArgument::Kind kind, std::string_view pattern) {
+  std::string refused = CheckPattern(pattern);
+  if (refused.empty()) line.patterns.push_back({kind, std::string(pattern)});
+  return refused;
+}
+
 constexpr std::string_view kExtForms = "--include-ext or --exclude-ext";
 constexpr std::string_view kNameForms = "--include-name or --exclude-name";
 
@@ -161,6 +167,18 @@ constexpr std::array<CliOption, 45> kOptions = {{
     {"exclude-name", 0, "LIST",
      [](CommandLine& l, std::string_view v) {
        return AddToList(&Of(l).include_names, &Of(l).names, false, v, kNamesCapacity, kNameForms);
+     }},
+    {"exclude", 0, "PATTERN",
+     [](CommandLine& l, std::string_view v) { return AddPattern(l, PatternArgument::Kind::kExclude, v); }},
+    {"include", 0, "PATTERN",
+     [](CommandLine& l, std::string_view v) { return AddPattern(l, PatternArgument::Kind::kInclude, v); }},
+    {"exclude-from", 0, "FILE",
+     [](CommandLine& l, std::string_view v) {
+       if (v.empty()) return std::string("FILE is empty");
+       // Standard input holds the answers to the run's questions.
+       if (v == "-") return std::string("the patterns cannot come from standard input; name a file");
+       l.patterns.push_back({PatternArgument::Kind::kExcludeFrom, std::string(v)});
+       return std::string();
      }},
     {"exclude-older-than", 0, "DAYS",
      [](CommandLine& l, std::string_view v) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/text/fixed_text.h"
+#include "common/text/path_rules.h"
 #include "common/host/host.h"
 #include "common/platform/platform.h"
 #include "common/profile/profile.h"
@@ -108,6 +109,13 @@ struct AppState {
   // spelling of their Dir 1 counterparts), asked only when one is made;
   // empty outside walks.
   std::function<std::string()> Path2Spelling;
+  // Include and exclude patterns of this run (the console program's
+  // --include, --exclude and --exclude-from), the first match deciding;
+  // never stored. An entry they exclude takes no part on either side.
+  PathRules PathPatterns;
+  // Where the pair being worked on lies below the top of its walk, as the
+  // patterns see it ("/"-joined, spelled as on disk); "" at the top.
+  std::string PairBelowTop;
   // The current file action's two files and their descriptions.
   PathText File1Path;
   PathText File2Path;

@@ -6,6 +6,7 @@
 #include "actions/directories.h"
 #include "actions/update_log.h"
 #include "common/text/tostring.h"
+#include "engine/excluded_contents.h"
 
 namespace velqo {
 
@@ -91,6 +92,12 @@ void RemoveOne(AppState& s, const std::string& path) {
   LogLine(s, "       ", path);
 }
 
+void LogKept(AppState& s, const std::string& path) {
+  if (s.opt.ActiveOptions.EnableLog != 1) return;
+  LogLine(s, "   ", " The directory below holds excluded entries - CleanUp kept it");
+  LogLine(s, "       ", path);
+}
+
 }  // namespace
 
 bool SameStructure(std::string_view top1, std::string_view top2) {
@@ -123,6 +130,11 @@ void RemoveSurplusDirectories(AppState& s, DirWalk& dir1, std::string_view top1,
     if (BelowAnyOf(path, view.unreadable)) continue;
     if (view.left_out.count(WithoutDrive(path)) != 0 || BelowAnyOf(path, view.left_out)) continue;
     if (s.flags.CancelRequested == 1) return;
+    // Excluded entries are never deleted, so neither is the tree holding them.
+    if (HoldsExcludedEntries(s, path, dir2.BelowTop(key.position))) {
+      LogKept(s, path);
+      continue;
+    }
     if (!UserAgrees(s, path)) continue;
     RemoveOne(s, path);
   }

@@ -37,12 +37,13 @@ DirWalk::DirWalk(AppState& s, std::string_view top) : list_(s, kDirListSlots) {
 
 std::string_view DirWalk::Entry(int index) { return std::string_view(list_.Item(index)); }
 
-bool DirWalk::Append(std::string_view path) {
+bool DirWalk::Append(std::string_view path, std::string below_top) {
   if (!ok_ || OverCapacity()) return false;
   if (!list_.Store(count_, path)) {
     ok_ = false;
     return false;
   }
+  below_top_.push_back(std::move(below_top));
   ++count_;
   return true;
 }
@@ -111,7 +112,9 @@ void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
   for (const FindData& entry : found) {
     if (walk.OverCapacity()) break;
     const std::string path = prefix + AsciiLowerCopy(entry.name);
-    if (!DirectoryAccepted(entry.attributes, o) || twins.Covers(entry.name)) {
+    std::string below_top = JoinBelowTop(walk.BelowTop(index), entry.name);
+    if (!DirectoryAccepted(entry.attributes, o) || twins.Covers(entry.name) ||
+        s.PathPatterns.Excludes(below_top, true)) {
       walk.NoteLeftOut(path);
       continue;
     }
@@ -121,7 +124,7 @@ void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
       continue;
     }
     const int position = walk.count();
-    if (!walk.Append(path)) break;
+    if (!walk.Append(path, std::move(below_top))) break;
     if (mode == WalkMode::kDir2) {
       walk.keys.push_back(DirKey{position, static_cast<std::int32_t>(path.size())});
     }

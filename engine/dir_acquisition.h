@@ -43,15 +43,20 @@ class DirWalk {
 
   // The stored text (stable: the list never moves).
   std::string_view Entry(int index);
-  // Appends path; false when the list is full or refused it.
-  bool Append(std::string_view path);
+  // Entry index below the top of the walk, its names joined by "/" and
+  // spelled as on disk (the entries hold them lower-cased); "" for the top.
+  std::string_view BelowTop(int index) const { return below_top_[static_cast<std::size_t>(index)]; }
+  // Appends path, which lies at below_top; false when the list is full or
+  // refused it.
+  bool Append(std::string_view path, std::string below_top = {});
 
   // Directories whose search failed: nothing is known about what is below
   // them.
   const std::vector<std::string>& unreadable() const { return unreadable_; }
   void NoteUnreadable(std::string_view dir) { unreadable_.emplace_back(dir); }
-  // Directories the walk left out on purpose (by the directory filters,
-  // as links, or as case twins): their counterparts are not surplus.
+  // Directories the walk left out on purpose (by the directory filters or
+  // patterns, as links, or as case twins): their counterparts are not
+  // surplus.
   const std::vector<std::string>& left_out() const { return left_out_; }
   void NoteLeftOut(std::string path) { left_out_.push_back(std::move(path)); }
 
@@ -63,6 +68,7 @@ class DirWalk {
   bool ok_ = true;
   std::vector<std::string> unreadable_;
   std::vector<std::string> left_out_;
+  std::vector<std::string> below_top_;
 };
 
 // Fills walk with every directory below its entry 0, level by level.

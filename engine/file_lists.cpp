@@ -126,7 +126,21 @@ std::unordered_set<std::string> LeftOutTwins(AppState& s, const Side* sides, con
   return keys;
 }
 
-void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unordered_set<std::string>& twins,
+// Names the patterns exclude, as spelled on either side: left out of both
+// lists, so that an excluded file is neither copied over nor deleted for
+// its namesake of another spelling.
+void AddExcludedNames(const AppState& s, const DirRead* reads, std::unordered_set<std::string>* keys) {
+  if (s.PathPatterns.empty()) return;
+  for (int i = 0; i < 2; ++i) {
+    for (const FindData& entry : reads[i].entries) {
+      if (s.PathPatterns.Excludes(JoinBelowTop(s.PairBelowTop, entry.name), false)) {
+        keys->insert(AsciiLowerCopy(entry.name));
+      }
+    }
+  }
+}
+
+void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unordered_set<std::string>& left_out,
              FileList& list) {
   AdmitContext context;
   // An exact comparison of the first characters, as the purge drive is given.
@@ -137,7 +151,7 @@ void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unor
   if (!list.Create(s, read.entries.empty() ? 1 : static_cast<int>(read.entries.size()))) return;
   for (const FindData& entry : read.entries) {
     if (s.flags.PairStopped == 1) break;
-    if (!twins.empty() && twins.count(AsciiLowerCopy(entry.name)) != 0) continue;
+    if (!left_out.empty() && left_out.count(AsciiLowerCopy(entry.name)) != 0) continue;
     if (!AdmitFile(s, context, entry, side.dir)) continue;
     if (!list.Add(entry)) ReportPathTooLong(s, ChildPath(side.dir, entry.name));
   }
@@ -166,10 +180,11 @@ void LoadFileArrays(AppState& s, PairLists& lists) {
   for (int i = 0; i < 2; ++i) {
     for (const std::string& name : reads[i].unusable) ReportUnusableName(s, sides[i].dir, name);
   }
-  const std::unordered_set<std::string> twins = LeftOutTwins(s, sides, reads);
-  LoadOne(s, sides[0], reads[0], twins, lists.list1);
+  std::unordered_set<std::string> left_out = LeftOutTwins(s, sides, reads);
+  AddExcludedNames(s, reads, &left_out);
+  LoadOne(s, sides[0], reads[0], left_out, lists.list1);
   if (s.flags.PairStopped == 1) return;
-  LoadOne(s, sides[1], reads[1], twins, lists.list2);
+  LoadOne(s, sides[1], reads[1], left_out, lists.list2);
 }
 
 }  // namespace velqo

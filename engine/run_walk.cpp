@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "common/platform/platform_ops.h"
 #include "engine/cleanup_dirs.h"
 #include "engine/dir_acquisition.h"
 #include "engine/empty_source.h"
@@ -64,6 +65,23 @@ bool Dir2HasTwins(AppState& s, const std::string& path2, std::vector<std::string
   return true;
 }
 
+// A Dir 2 directory spelled otherwise than its Dir 1 counterpart, whose own
+// spelling the patterns exclude: it is left alone with all below it, as
+// the Dir 1 spelling would have been. True when path2 is such a one.
+bool Dir2SpellingExcluded(AppState& s, const std::string& path2, std::string_view below1,
+                          std::vector<std::string>* left_alone) {
+  if (s.PathPatterns.empty() || !DirectoryExists(s.fs, path2)) return false;
+  std::string host;
+  if (!s.fs.ToHostPath(path2, &host).ok()) return false;
+  const std::string_view spelled = std::string_view(host).substr(host.find_last_of('/') + 1);
+  const std::size_t cut = below1.rfind('/');
+  const std::string below2 =
+      JoinBelowTop(cut == std::string_view::npos ? std::string_view() : below1.substr(0, cut), spelled);
+  if (below2 == below1 || !s.PathPatterns.Excludes(below2, true)) return false;
+  left_alone->push_back(path2);
+  return true;
+}
+
 void ReconcileOne(AppState& s, std::string_view path1, const std::string& path2, std::string_view root1,
                   std::string_view root2, bool top) {
   if (!s.Path1.Assign(path1) || !s.Path2.Assign(path2)) {
@@ -89,18 +107,22 @@ void ReconcileWalk(AppState& s, DirWalk& walk, std::string_view root1, std::stri
   s.flags.EndRunRequested = 0;
   const int start = sub_only ? 1 : 0;
   s.host.SetProgressMax(sub_only ? walk.count() - 1 : walk.count());
-  std::vector<std::string> twinned;
+  std::vector<std::string> left_alone;  // Dir 2 directories skipped with all below them
   int index = s.flags.CancelRequested == 1 ? walk.count() : start;
   while (index < walk.count() && s.flags.EndRunRequested == 0) {
     const std::string_view path1 = walk.Entry(index);
     if (index > 0 && root2.size() == 3) root2.pop_back();
     const std::string path2 = index == 0 ? std::string(root2) : CounterpartOf(path1, root1, root2);
-    if (index == 0 || !Dir2HasTwins(s, path2, &twinned)) ReconcileOne(s, path1, path2, root1, root2, index == 0);
+    s.PairBelowTop = walk.BelowTop(index);
+    const bool skipped = index > 0 && (Dir2HasTwins(s, path2, &left_alone) ||
+                                       Dir2SpellingExcluded(s, path2, s.PairBelowTop, &left_alone));
+    if (!skipped) ReconcileOne(s, path1, path2, root1, root2, index == 0);
     ++index;
     if (s.flags.CancelRequested == 1) index = walk.count();
     s.host.SetProgressPosition(index);
     s.host.PumpEvents();
   }
+  s.PairBelowTop.clear();
 }
 
 bool CleanUpMayRemoveDirectories(const AppState& s) {

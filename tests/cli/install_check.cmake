@@ -6,7 +6,8 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT installed EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${installed}")
 endif()
-foreach(path bin/velqo-cli share/man/man1/velqo-cli.1 share/velqo)
+foreach(path bin/velqo-cli share/man/man1/velqo-cli.1 share/velqo
+             share/bash-completion/completions/velqo-cli)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "${path} was not installed")
   endif()
