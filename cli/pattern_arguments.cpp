@@ -9,7 +9,8 @@ namespace {
 
 std::string HostPathOf(std::string_view typed, std::string_view cwd, std::string_view home) {
   if (typed.starts_with("~/")) return std::string(home) + std::string(typed.substr(1));
-  return AbsoluteIfRelative(typed, cwd);
+  // Without a known directory the name is opened as typed, from wherever we are.
+  return cwd.empty() ? std::string(typed) : AbsoluteIfRelative(typed, cwd);
 }
 
 bool AddFile(const std::string& typed, std::string_view cwd, std::string_view home, PathRules* rules,

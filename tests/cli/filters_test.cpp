@@ -118,6 +118,14 @@ TEST_F(CliFilters, AnExcludeFileReadsAsRsyncUsersWriteOne) {
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
   EXPECT_EQ(DirEntries("D:\\w"), (std::vector<std::string>{"a.tmp", "keep.o", "main.c", "src"}));
   EXPECT_TRUE(sandbox.Exists("D:\\w\\src\\build\\in.c"));
+
+  // "~/" is the home directory, as the shell leaves it after "=".
+  sandbox.WriteFile("C:\\home-excludes", "*.c\n");
+  sandbox.MakeDir("E:\\w");
+  const ChildResult home = RunOn({"-a", "--exclude-from=~/home-excludes"}, "E:\\w");
+  ASSERT_EQ(home.exit_status, 0) << home.out << home.err;
+  EXPECT_TRUE(sandbox.Exists("E:\\w\\a.tmp"));
+  EXPECT_FALSE(sandbox.Exists("E:\\w\\main.c"));
 }
 
 TEST_F(CliFilters, ABadExcludeFileIsAUsageErrorThatTouchesNothing) {
