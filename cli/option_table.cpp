@@ -70,7 +70,8 @@ std::string AddPattern(CommandLine& line, PatternArgument::Kind kind, std::strin
 constexpr std::string_view kExtForms = "--include-ext or --exclude-ext";
 constexpr std::string_view kNameForms = "--include-name or --exclude-name";
 
-constexpr std::array<CliOption, 45> kOptions = {{
+// Sized by its entries, so adding an option needs no count kept in step.
+constexpr CliOption kOptions[] = {
     {"recursive", 'r', {},
      [](CommandLine& l, std::string_view) { return SetDirectoryMode(l, DirectoryMode::kRecursive); }},
     {"no-recursive", 0, {},
@@ -286,7 +287,7 @@ constexpr std::array<CliOption, 45> kOptions = {{
        l.version = true;
        return std::string();
      }},
-}};
+};
 
 }  // namespace
 
