@@ -3,11 +3,15 @@
 #include <limits>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
-#include "common/time/dos_time.h"
+#include "actions/copy_backup.h"
 #include "common/platform/platform_ops.h"
 #include "common/text/tostring.h"
+#include "engine/action_phases.h"
+#include "engine/change_detection.h"
 #include "engine/pair_context.h"
+#include "engine/skipped_paths.h"
 
 namespace velqo {
 
@@ -50,6 +54,10 @@ bool UserBypasses(AppState& s, std::string_view name) {
          Answer::kYes;
 }
 
+FileVersion VersionOf(FileList& list, int i) {
+  return FileVersion{list.Time(i), list.Seconds(i), list.Nanoseconds(i), list.Size(i)};
+}
+
 // One matched pair: the entry i1 of Dir 1 and i2 of Dir 2.
 class PairDecision {
  public:
@@ -57,14 +65,26 @@ class PairDecision {
       : s_(s), l1_(pair.lists.list1), l2_(pair.lists.list2), space_(pair.space), i1_(i1), i2_(i2) {}
 
   void Decide() {
-    const std::uint32_t packed1 = l1_.Time(i1_);
-    const std::uint32_t packed2 = l2_.Time(i2_);
-    if (packed1 == packed2) return Equal();
-    const long double t1 = DosTimeToDateTime(packed1);
-    const long double t2 = DosTimeToDateTime(packed2);
-    if (t1 > t2 + kTimeTolerance) return Dir1Newer();
-    if (t1 < t2 - kTimeTolerance) return Dir2Newer();
-    Equal();
+    const OptionSet& o = s_.opt.ActiveOptions;
+    const Difference d = CompareVersions(VersionOf(l1_, i1_), VersionOf(l2_, i2_), TimePrecision(s_, space_));
+    switch (d) {
+      case Difference::kSame:
+        return Equal();
+      case Difference::kDir1Newer:
+        return Dir1Newer();
+      case Difference::kSameTimeOtherSize:
+        // One way, Dir 1's version is the one to have; both ways nothing
+        // says which side's change is the one to keep.
+        if (WritesOnlyDir2(o)) return Dir1Newer();
+        ReportSameDateConflict(s_, l1_.Name(i1_));
+        return Equal();
+      case Difference::kDir2Newer:
+        if (o.CleanUp != 1 && WritesOnlyDir2(o)) {
+          WarnNewerInDir2(s_, l1_.Name(i1_));
+          return Equal();
+        }
+        return Dir2Newer();
+    }
   }
 
  private:
@@ -138,6 +158,38 @@ void CountLoneFiles(AppState& s, PairContext& pair) {
   }
 }
 
+// A replica that keeps backups keeps them from one run to the next: a Dir 2
+// file under the backup name of a file of the pair is not Dir 2's own, and
+// CleanUp leaves it alone.
+void SpareBackups(AppState& s, PairLists& lists) {
+  if (s.opt.ActiveOptions.CleanUp != 1 || !KeepsBackups(s)) return;
+  std::unordered_set<std::string> backups;
+  std::string backup;
+  for (FileList* list : {&lists.list1, &lists.list2}) {
+    for (int i = 0; i < list->count(); ++i) {
+      if (BackupPathFor(list->Name(i), &backup)) backups.insert(AsciiLowerCopy(backup));
+    }
+  }
+  for (int i = 0; i < lists.list2.count(); ++i) {
+    if (lists.list2.State(i) != kStateLone) continue;
+    if (backups.count(AsciiLowerCopy(lists.list2.Name(i))) != 0) lists.list2.SetState(i, kStateEqual);
+  }
+}
+
+// A Dir 2 file whose Dir 1 namesake became a directory is replaced by it
+// in that directory's own pair, which keeps the file as a backup; CleanUp
+// must not delete it here first. Only walks reach that pair.
+void SpareTypeChanges(AppState& s, FileList& list2) {
+  const OptionSet& o = s.opt.ActiveOptions;
+  if (o.CleanUp != 1 || !KeepsBackups(s) || (o.UseDir1And != 1 && o.UseSubOnly != 1)) return;
+  for (int i = 0; i < list2.count(); ++i) {
+    if (list2.State(i) != kStateLone) continue;
+    std::uint32_t attributes = 0;
+    if (!s.fs.GetAttributes(ChildPath(s.Path1.view(), list2.Name(i)), &attributes).ok()) continue;
+    if ((attributes & kAttrDirectory) != 0 && (attributes & kAttrReparsePoint) == 0) list2.SetState(i, kStateEqual);
+  }
+}
+
 }  // namespace
 
 void GenerateFileIndices(AppState& s, PairContext& pair) {
@@ -155,6 +207,8 @@ void GenerateFileIndices(AppState& s, PairContext& pair) {
       PairDecision(s, pair, outer_is_2 ? match : i, outer_is_2 ? i : match).Decide();
     }
   }
+  SpareBackups(s, pair.lists);
+  SpareTypeChanges(s, pair.lists.list2);
   CountLoneFiles(s, pair);
 }
 
