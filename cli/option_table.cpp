@@ -64,7 +64,7 @@ std::string AddToList(std::optional<bool>* include, std::string* list, bool want
 constexpr std::string_view kExtForms = "--include-ext or --exclude-ext";
 constexpr std::string_view kNameForms = "--include-name or --exclude-name";
 
-constexpr std::array<CliOption, 42> kOptions = {{
+constexpr std::array<CliOption, 43> kOptions = {{
     {"recursive", 'r', {},
      [](CommandLine& l, std::string_view) { return SetDirectoryMode(l, DirectoryMode::kRecursive); }},
     {"no-recursive", 0, {},
@@ -142,6 +142,11 @@ constexpr std::array<CliOption, 42> kOptions = {{
     {"include-hidden-dirs", 0, {},
      [](CommandLine& l, std::string_view) {
        Of(l).include_hidden_dirs = true;
+       return std::string();
+     }},
+    {"skip-dot-dirs", 0, {},
+     [](CommandLine& l, std::string_view) {
+       Of(l).skip_dot_dirs = true;
        return std::string();
      }},
     {"include-ext", 0, "LIST",
