@@ -97,6 +97,11 @@ void UseSessionOptions(AppState& s) {
 
 std::string OptionsUpdPath(std::string_view dir1) { return ChildPath(dir1, kOptionsUpdName); }
 
+void DeriveRunOptions(AppState& s, std::string_view dir1) {
+  DeriveActiveOptions(s, dir1);
+  if (s.opt.OptUpdInUse == 1) NarrowToSession(s.opt.SessionOptions, &s.opt.ActiveOptions);
+}
+
 void DeriveActiveOptions(AppState& s, std::string_view dir1) {
   const std::string path = OptionsUpdPath(dir1);
   if (!IsFile(s.fs, path) || s.opt.ActiveOptions.IgnoreOptUpd == 1) {
@@ -115,7 +120,6 @@ void DeriveActiveOptions(AppState& s, std::string_view dir1) {
   s.opt.DirOptions = s.opt.DefaultOptions;
   ProfileSection file(s.profiles, path, kIniSection, ProfileOrigin::kShared);
   ReadOptionsUpd(s, file);
-  NarrowToSession(s.opt.SessionOptions, &s.opt.DirOptions);
   RebuildTables(s, s.opt.DirOptions);
   s.opt.ActiveOptions = s.opt.DirOptions;
 }

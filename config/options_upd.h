@@ -21,6 +21,11 @@ void NarrowToSession(const OptionSet& session, OptionSet* dir);
 // SessionOptions; sets OptUpdInUse and rebuilds the tables.
 void DeriveActiveOptions(AppState& s, std::string_view dir1);
 
+// The derivation for the pair of a run: the set read from an OPTIONS.UPD is
+// then narrowed to the session's (DirOptions keeps what the file says, for
+// the options dialog to show and save).
+void DeriveRunOptions(AppState& s, std::string_view dir1);
+
 // Writes ActiveOptions into Dir 1's OPTIONS.UPD, then derives again.
 void WriteOptionsUpd(AppState& s, std::string_view dir1);
 

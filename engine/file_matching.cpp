@@ -105,10 +105,15 @@ class PairDecision {
     l1_.SetState(i1_, kStateNewer);
     l2_.SetState(i2_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
+    CountReplacementInDir2(size1, size2);
+  }
+
+  // Room on Dir 2's drive for size_in replacing size_out there.
+  void CountReplacementInDir2(std::uint64_t size_in, std::uint64_t size_out) {
     const std::uint32_t unit = ClusterSize(s_, space_, 2);
-    space_.growth2 += RoundToUnit(size1, unit) - RoundToUnit(size2, unit);
-    space_.backup2 += RoundToUnit(size2, unit);
-    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(size2, unit));
+    space_.growth2 += RoundToUnit(size_in, unit) - RoundToUnit(size_out, unit);
+    space_.backup2 += RoundToUnit(size_out, unit);
+    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(size_out, unit));
   }
 
   void Dir2Newer() {
@@ -118,6 +123,8 @@ class PairDecision {
     l2_.SetState(i2_, kStateNewer);
     l1_.SetState(i1_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
+    // CleanUp replaces the newer Dir 2 file by Dir 1's: Dir 2's drive takes it.
+    if (s_.opt.ActiveOptions.CleanUp == 1) return CountReplacementInDir2(size1, size2);
     const std::uint32_t unit = ClusterSize(s_, space_, 1);
     space_.growth1 += RoundToUnit(size2, unit) - RoundToUnit(size1, unit);
     space_.backup1 += RoundToUnit(size1, unit);

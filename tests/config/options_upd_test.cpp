@@ -64,7 +64,7 @@ TEST_F(OptionsUpd, AFileMayNarrowTheRunButNeverMakeItDeleteWriteIntoDir1OrAsk) {
       "ConfirmEveryFile=1\nCreateBackup=0\nCreateNewDir=0\nIncl=0\nInclFile=0\n"
       "ExclDays=1\nExclDaysInt=3\nEnableLog=0\nExtString=\nFileString=\n";
   WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=0\nAdd1To2=0\nAddBothWays=0\nCleanUp=1\n" + keys);
-  DeriveActiveOptions(*state, "C:\\DATA");
+  DeriveRunOptions(*state, "C:\\DATA");
   EXPECT_EQ(Active().CleanUp, 0);
   EXPECT_EQ(Active().Add1To2, 1);
   EXPECT_EQ(Active().DIRDEL, 0);
@@ -76,14 +76,15 @@ TEST_F(OptionsUpd, AFileMayNarrowTheRunButNeverMakeItDeleteWriteIntoDir1OrAsk) {
   EXPECT_EQ(Active().CreateNewDir, 1);
   EXPECT_EQ(Active().EnableLog, 1);
   EXPECT_EQ(Active().OneWay, 1);
+  EXPECT_EQ(state->opt.DirOptions.CleanUp, 1);  // what the dialog shows and saves
 
   // Nor a two-way mode into a one-way run; a narrower mode is taken.
   WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=0\nAdd1To2=0\nAddBothWays=1\nCleanUp=0\n" + keys);
-  DeriveActiveOptions(*state, "C:\\DATA");
+  DeriveRunOptions(*state, "C:\\DATA");
   EXPECT_EQ(Active().AddBothWays, 0);
   EXPECT_EQ(Active().Add1To2, 1);
   WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=1\nAdd1To2=0\nAddBothWays=0\nCleanUp=0\n" + keys);
-  DeriveActiveOptions(*state, "C:\\DATA");
+  DeriveRunOptions(*state, "C:\\DATA");
   EXPECT_EQ(Active().VelqoOnly, 1);
   EXPECT_EQ(Active().Add1To2, 0);
 
@@ -91,7 +92,7 @@ TEST_F(OptionsUpd, AFileMayNarrowTheRunButNeverMakeItDeleteWriteIntoDir1OrAsk) {
   session.Add1To2 = 0;
   session.CleanUp = 1;
   WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=0\nAdd1To2=0\nAddBothWays=0\nCleanUp=1\n" + keys);
-  DeriveActiveOptions(*state, "C:\\DATA");
+  DeriveRunOptions(*state, "C:\\DATA");
   EXPECT_EQ(Active().CleanUp, 1);
 }
 
@@ -109,14 +110,14 @@ TEST_F(OptionsUpd, EachMissingBoxKeyIsReportedOnce) {
 }
 
 TEST_F(OptionsUpd, IgnoreOptUpdAndDirectoriesWithoutAFileUseTheSessionSet) {
-  WriteHost(UpdHost(), "[WINVELQO]\nIncl=1\n");
+  WriteHost(UpdHost(), "[WINVELQO]\nCleanUp=1\n");
   sandbox.MakeDir("C:\\PLAIN");
   state->opt.SessionOptions.Brief = 1;
   DeriveActiveOptions(*state, "C:\\DATA");
-  EXPECT_EQ(Active().Incl, 1);
+  EXPECT_EQ(Active().CleanUp, 1);
   DeriveActiveOptions(*state, "C:\\PLAIN");
   EXPECT_EQ(state->opt.OptUpdInUse, 0);
-  EXPECT_EQ(Active().Incl, 0);
+  EXPECT_EQ(Active().CleanUp, 0);
   EXPECT_EQ(Active().Brief, 1);
   EXPECT_EQ(state->opt.Tables.ExtensionTable[0].view(), "bak");
   state->opt.ActiveOptions.IgnoreOptUpd = 1;
@@ -129,7 +130,7 @@ TEST_F(OptionsUpd, IgnoreOptUpdAndDirectoriesWithoutAFileUseTheSessionSet) {
 
 TEST_F(OptionsUpd, WriterStoresTheDirectoryKeysAndUsesThem) {
   sandbox.MakeDir("C:\\DATA");
-  state->opt.ActiveOptions.CreateBackup = 0;
+  state->opt.ActiveOptions.CleanUp = 1;
   WriteOptionsUpd(*state, "C:\\DATA");
   ASSERT_EQ(host.Messages().size(), 1u);
   EXPECT_EQ(host.Messages()[0].text,
@@ -140,7 +141,7 @@ TEST_F(OptionsUpd, WriterStoresTheDirectoryKeysAndUsesThem) {
   EXPECT_EQ(keys.front(), "VelqoOnly");
   EXPECT_EQ(keys.back(), "ShowHints");
   EXPECT_EQ(state->opt.OptUpdInUse, 1);
-  EXPECT_EQ(Active().CreateBackup, 0);
+  EXPECT_EQ(Active().CleanUp, 1);
 }
 
 }  // namespace

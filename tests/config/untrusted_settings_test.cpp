@@ -70,12 +70,12 @@ TEST_F(UntrustedSettings, ALinkedOptionsUpdIsNeitherReadNorWrittenAndItsPairIsNo
 
 TEST_F(UntrustedSettings, AnOptionsUpdJustOverOneMebibyteIsRefusedAndOneJustUnderIsRead) {
   StartPlain();
-  const std::string keys = FullIni({{"CreateBackup", "0"}});
+  const std::string keys = FullIni({{"CleanUp", "1"}});
   const std::string fits = keys + std::string((1u << 20) - keys.size(), ' ');
   WriteHost(UpdHost(), fits);
   DeriveActiveOptions(*state, "C:\\DATA");
   EXPECT_EQ(state->opt.OptUpdInUse, 1);
-  EXPECT_EQ(Active().CreateBackup, 0);
+  EXPECT_EQ(Active().CleanUp, 1);
   EXPECT_TRUE(host.boxes.empty());
 
   WriteHost(UpdHost(), fits + " ");
@@ -83,7 +83,7 @@ TEST_F(UntrustedSettings, AnOptionsUpdJustOverOneMebibyteIsRefusedAndOneJustUnde
   EXPECT_EQ(host.MessageTexts(),
             std::vector<std::string>{"The Options File C:\\DATA\\OPTIONS.UPD Cannot Be Used (It Is "
                                      "Larger Than 1 MiB" + std::string(kUpdRefused)});
-  EXPECT_EQ(Active().CreateBackup, 1);
+  EXPECT_EQ(Active().CleanUp, 0);
   EXPECT_EQ(ReadHost(UpdHost()).size(), (1u << 20) + 1);
   // A sparse giant costs nothing to refuse.
   ASSERT_EQ(truncate(UpdHost().c_str(), off_t{1} << 30), 0);

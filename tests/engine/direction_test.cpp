@@ -79,6 +79,17 @@ TEST_F(DirectionTest, AMirrorWithBackupsReplacesTheNewerDir2FileAndKeepsItsBacku
   EXPECT_EQ(sandbox.ReadFile("D:\\B\\report.~tx"), "source");
 }
 
+TEST_F(DirectionTest, AMirrorCountsTheRoomForANewerDir2FilesReplacementOnDir2sDrive) {
+  opt().VelqoOnly = 0;
+  opt().CleanUp = 1;
+  opt().JFDI = 1;
+  platform.frees['C'] = 0;  // Dir 1's drive is full, and is never written
+  File("C:\\A\\report.txt", "source", Base());
+  File("D:\\B\\report.txt", "newer", Base() + kHour);
+  Run();
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\report.txt"), "source");
+}
+
 TEST_F(DirectionTest, AMirrorWithoutBackupsAskedForApartKeepsNone) {
   opt().VelqoOnly = 0;
   opt().CleanUp = 1;
