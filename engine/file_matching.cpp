@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -165,18 +166,43 @@ void CountLoneFiles(AppState& s, PairContext& pair) {
   }
 }
 
+// The backup names of Dir 1's subdirectories: where one replaced a Dir 2
+// file, that file was kept under such a name.
+void AddDirectoryBackupNames(AppState& s, std::unordered_set<std::string>* backups) {
+  std::unique_ptr<DirSearch> search;
+  const std::uint32_t mask = kAttrDirectory | kAttrHidden | kAttrSystem | kSearchDirectoriesOnly;
+  if (!s.fs.FindFirst(SearchPattern(s.Path1.view()), mask, &search).ok() || !search) return;
+  FindData entry;
+  std::string backup;
+  while (search->Next(&entry)) {
+    if (entry.name == "." || entry.name == ".." || (entry.attributes & kAttrReparsePoint) != 0) continue;
+    if (BackupPathFor(entry.name, &backup)) backups->insert(AsciiLowerCopy(backup));
+  }
+}
+
+bool HasBackupExtension(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && dot + 1 < name.size() && name[dot + 1] == '~';
+}
+
 // A replica that keeps backups keeps them from one run to the next: a Dir 2
-// file under the backup name of a file of the pair is not Dir 2's own, and
-// CleanUp leaves it alone.
+// file under the backup name of a file of the pair, or of a Dir 1
+// directory that replaced it, is not Dir 2's own, and CleanUp leaves it
+// alone.
 void SpareBackups(AppState& s, PairLists& lists) {
   if (s.opt.ActiveOptions.CleanUp != 1 || !KeepsBackups(s)) return;
   std::unordered_set<std::string> backups;
   std::string backup;
+  bool candidates = false;
   for (FileList* list : {&lists.list1, &lists.list2}) {
     for (int i = 0; i < list->count(); ++i) {
       if (BackupPathFor(list->Name(i), &backup)) backups.insert(AsciiLowerCopy(backup));
     }
   }
+  for (int i = 0; i < lists.list2.count(); ++i) {
+    candidates = candidates || (lists.list2.State(i) == kStateLone && HasBackupExtension(lists.list2.Name(i)));
+  }
+  if (candidates) AddDirectoryBackupNames(s, &backups);
   for (int i = 0; i < lists.list2.count(); ++i) {
     if (lists.list2.State(i) != kStateLone) continue;
     if (backups.count(AsciiLowerCopy(lists.list2.Name(i))) != 0) lists.list2.SetState(i, kStateEqual);

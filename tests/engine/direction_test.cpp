@@ -284,6 +284,11 @@ TEST_F(TypeChangeTest, WithBackupsTheOldEntriesAreKeptUnderTheirBackupNames) {
   Run();
   EXPECT_EQ(sandbox.ReadFile("D:\\B\\z.~"), "old file");
   EXPECT_EQ(sandbox.ReadFile("D:\\B\\z\\g.txt"), "g");
+  // Later mirrors keep the backups of the files that became directories.
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\y.~"), "old file");
+  Run();
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\z.~"), "old file");
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\y.~"), "old file");
 }
 
 TEST_F(TypeChangeTest, ATwoWayRunReplacesNothing) {
