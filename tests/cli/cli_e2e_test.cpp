@@ -608,6 +608,22 @@ TEST_F(CliEndToEnd, BackupsLeaveDir1AloneAndMirrorsKeepReplacedFilesWithB) {
   EXPECT_EQ(mirror.err.find("warning"), std::string::npos);
 }
 
+TEST_F(CliEndToEnd, BothWaysASameDateWithAnotherSizeIsAConflictThatFailsTheRun) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  sandbox.WriteFile("D:\\dst\\a.txt", "edited on the other side");
+  sandbox.SetMtime("D:\\dst\\a.txt", 1700000000);
+  const ChildResult r = Run({"-r", "--both-ways", "-j", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
+  EXPECT_NE(r.err.find("velqo-cli: The Files C:\\src\\a.txt And D:\\dst\\a.txt Have The Same Date But "
+                       "Different Sizes - Neither Was Copied."),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(sandbox.ReadFile("C:\\src\\a.txt"), "data of a.txt");
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "edited on the other side");
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\b.txt"), "data of b.txt");
+}
+
 TEST_F(CliEndToEnd, AnOptionsFileInDir1CannotTurnAnUnattendedBackupIntoAMirror) {
   ASSERT_EQ(Run({}).exit_status, 0);
   MakeSource();
