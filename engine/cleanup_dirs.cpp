@@ -4,8 +4,10 @@
 #include <unordered_set>
 
 #include "actions/directories.h"
+#include "actions/log_format.h"
 #include "actions/update_log.h"
 #include "common/text/tostring.h"
+#include "engine/action_phases.h"
 
 namespace velqo {
 
@@ -93,6 +95,19 @@ void RemoveOne(AppState& s, const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// A mirror that keeps backups keeps the directories a Dir 1 file replaced,
+// under their backup names (an extension beginning with "~").
+bool IsKeptBackup(AppState& s, std::string_view path) {
+  if (!KeepsBackups(s)) return false;
+  const std::string_view name = NamePart(path);
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && dot + 1 < name.size() && name[dot + 1] == '~';
+}
+
+}  // namespace
+
 bool SameStructure(std::string_view top1, std::string_view top2) {
   return !top1.empty() && !top2.empty() && top1.substr(1) == top2.substr(1);
 }
@@ -122,6 +137,7 @@ void RemoveSurplusDirectories(AppState& s, DirWalk& dir1, std::string_view top1,
     // a directory Dir 1 holds but the walk left out is not surplus either.
     if (BelowAnyOf(path, view.unreadable)) continue;
     if (view.left_out.count(WithoutDrive(path)) != 0 || BelowAnyOf(path, view.left_out)) continue;
+    if (IsKeptBackup(s, path)) continue;
     if (s.flags.CancelRequested == 1) return;
     if (!UserAgrees(s, path)) continue;
     RemoveOne(s, path);

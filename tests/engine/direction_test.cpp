@@ -291,6 +291,25 @@ TEST_F(TypeChangeTest, WithBackupsTheOldEntriesAreKeptUnderTheirBackupNames) {
   EXPECT_EQ(sandbox.ReadFile("D:\\B\\y.~"), "old file");
 }
 
+TEST_F(TypeChangeTest, AMirrorRemovingDirectoriesKeepsTheBackedUpOnesOnlyWhenItKeepsBackups) {
+  File("C:\\T\\x", "now a file", Base());
+  File("D:\\T\\x.~\\inner.txt", "old directory's file", Base());
+  sandbox.MakeDir("D:\\T\\gone");
+  host.dir1 = "C:\\T";
+  host.dir2 = "D:\\T";
+  opt().Add1To2 = 0;
+  opt().CleanUp = 1;
+  opt().DIRDEL = 1;
+  opt().CreateBackup = 1;
+  state->sw.MirrorBackups = 1;
+  Run();
+  EXPECT_FALSE(sandbox.Exists("D:\\T\\gone"));
+  EXPECT_EQ(sandbox.ReadFile("D:\\T\\x.~\\inner.txt"), "old directory's file");
+  state->sw.MirrorBackups = 0;
+  Run();
+  EXPECT_FALSE(sandbox.Exists("D:\\T\\x.~"));
+}
+
 TEST_F(TypeChangeTest, ATwoWayRunReplacesNothing) {
   opt().OneWay = 0;
   Run();
