@@ -3,6 +3,7 @@
 
 #include "actions/copy_backup.h"
 #include "actions/log_format.h"
+#include "actions/type_change.h"
 #include "actions/update_log.h"
 
 namespace velqo {
@@ -130,6 +131,47 @@ void LogBackup(AppState& s, std::string_view path, std::string_view backup, std:
   }
 }
 
+bool IsReadOnlyFile(const Attributes& a) { return a.known && !a.IsLink() && (a.bits & kAttrReadOnly) != 0; }
+
+// Read-only files that the settings let be replaced (XATTR), made writable
+// for the copy: a read-only file cannot be marked as a backup by anyone
+// but root, and a read-only backup of this program's from an earlier run
+// could not be replaced. Each gets its own marks back as the copy ends.
+class WritableForBackup {
+ public:
+  WritableForBackup(AppState& s, std::string_view target, std::string_view backup)
+      : s_(s), target_(target), backup_(backup) {
+    if (s.opt.ActiveOptions.XATTR != 1) return;
+    target_before_ = AttributesOf(s.fs, target);
+    backup_before_ = AttributesOf(s.fs, backup);
+    target_cleared_ = Clear(target_, target_before_);
+    backup_cleared_ = Clear(backup_, backup_before_);
+  }
+  // After a copy: the old data, now the backup, keeps the target's old
+  // marks; after a failure everything is as it was.
+  void Finish(bool copied) {
+    if (copied) {
+      if (target_cleared_) (void)s_.fs.SetAttributes(backup_, target_before_.bits);
+      return;
+    }
+    if (target_cleared_) (void)s_.fs.SetAttributes(target_, target_before_.bits);
+    if (backup_cleared_) (void)s_.fs.SetAttributes(backup_, backup_before_.bits);
+  }
+
+ private:
+  bool Clear(std::string_view path, const Attributes& a) {
+    return IsReadOnlyFile(a) && s_.fs.SetAttributes(path, a.bits & ~kAttrReadOnly).ok();
+  }
+
+  AppState& s_;
+  std::string_view target_;
+  std::string_view backup_;
+  Attributes target_before_;
+  Attributes backup_before_;
+  bool target_cleared_ = false;
+  bool backup_cleared_ = false;
+};
+
 // Copies over target while its present data stays under the backup name;
 // false when nothing changed. A backup that cannot be made leaves the
 // target unreplaced: replacing it anyway would lose the only old version.
@@ -139,7 +181,10 @@ bool CopyWithBackup(AppState& s, std::string_view source, std::string_view targe
   const std::string old_info = DescribeFile(s, target);
   const bool had_old = old_info != kNoFileColumn;
   bool backup_failed = false;
-  if (!s.fs.CopyFileWithBackup(source, target, backup, &backup_failed).ok()) {
+  WritableForBackup writable(s, target, backup);
+  const bool copied = s.fs.CopyFileWithBackup(source, target, backup, &backup_failed).ok();
+  writable.Finish(copied);
+  if (!copied) {
     if (backup_failed) {
       if (s.opt.ActiveOptions.JFDI == 0) {
         s.host.MessageBox("Cannot Back Up File", "Error", Icon::kWarning, Buttons::kOk);
@@ -190,6 +235,14 @@ void CopyOneFile(AppState& s, std::string_view source, std::string_view target, 
   const bool wait = s.opt.ActiveOptions.ConfirmEveryFile == 1;
   if (wait) s.host.SetWaitCursor(true);
   // Only a replaced file has old data to keep; .BAK and "~" files get no backup.
+  // A file of Dir 1 whose Dir 2 namesake is a directory replaces it in a
+  // run that writes only Dir 2.
+  if (kind == kCopyAdd1To2 && TypeChangeToMake(s, target, false) && !ClearForTypeChange(s, target, backup)) {
+    LogCopy(s, source, target, kind, true);
+    if (wait) s.host.SetWaitCursor(false);
+    s.fs.SetErrorMode(0);
+    return;
+  }
   std::string backup_path;
   const bool replaces = kind == kCopy1Over2 || kind == kCopy2Over1;
   const bool copied = backup && replaces && BackupPathFor(target, &backup_path)

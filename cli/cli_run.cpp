@@ -171,6 +171,8 @@ void ApplyRunOptions(AppState& s, const CommandLine& line, const RunPaths& paths
   RebuildTables(s, s.opt.ActiveOptions);
   s.sw.AllowEmptySource = line.allow_empty_source ? 1 : 0;
   s.PathPatterns = line.path_rules;
+  // -b asked for in so many words: a mirror keeps backups too.
+  s.sw.MirrorBackups = line.overrides.backup.value_or(false) ? 1 : 0;
 }
 
 void TurnOffBatchMethod(AppState& s) {

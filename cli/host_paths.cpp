@@ -37,6 +37,14 @@ std::size_t PathEnd(std::string_view text, std::size_t from) {
     const std::size_t at = text.find(piece, from);
     if (at != std::string_view::npos) end = std::min(end, at);
   }
+  // Another path before that end: the word joining the two ("X And Y") is
+  // no part of the first.
+  for (std::size_t k = from; k < end; ++k) {
+    if (!StartsPath(text, k) || k < 2) continue;
+    const std::size_t word = text.rfind(' ', k - 2);
+    if (word != std::string_view::npos && word >= from) end = word;
+    break;
+  }
   // A sentence that ends with the path keeps its full stop.
   if (end == text.size() && end > from && text[end - 1] == '.') --end;
   return end;

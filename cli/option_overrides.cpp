@@ -46,6 +46,7 @@ void ApplyOverrides(const OptionOverrides& o, OptionSet* s) {
   // The shorthands first, so that every explicit option can say otherwise.
   if (o.archive) {
     IncludeEveryFile(s);
+    s->IncDotDir = 1;
     s->ConfirmEveryFile = 0;
     s->CreateNewDir = 1;
   }
@@ -59,6 +60,7 @@ void ApplyOverrides(const OptionOverrides& o, OptionSet* s) {
   if (o.include_read_only) s->ReadOnlyFilter = kEither;
   if (o.include_system) s->SystemFilter = kEither;
   if (o.include_hidden_dirs) s->IncHidDir = 1;
+  if (o.skip_dot_dirs) s->IncDotDir = 0;
   if (o.backup) s->CreateBackup = On(*o.backup);
   if (o.confirm) s->ConfirmEveryFile = On(*o.confirm);
   if (o.create_dirs) s->CreateNewDir = On(*o.create_dirs);
@@ -79,6 +81,9 @@ void ApplyOverrides(const OptionOverrides& o, OptionSet* s) {
   if (o.overwrite_read_only) s->XATTR = 1;
   // Read-only files taken in must be able to replace their read-only copies.
   if (s->ReadOnlyFilter != 0) s->XATTR = 1;
+  // A backup or a mirror never writes into its source; only the two-way
+  // mode, whatever the stored settings, may.
+  s->OneWay = s->AddBothWays == 1 ? 0 : 1;
 }
 
 }  // namespace velqo::cli

@@ -27,6 +27,7 @@ struct OptionOverrides {
   bool include_read_only = false;
   bool include_system = false;
   bool include_hidden_dirs = false;
+  bool skip_dot_dirs = false;
   std::optional<bool> include_extensions;  // true: only these; false: all but these
   std::string extensions;                  // comma-separated
   std::optional<bool> include_names;       // true: always these; false: never these
@@ -44,7 +45,7 @@ struct OptionOverrides {
 // too: unattended turns confirmations off and logging and directory
 // creation on (unless --confirm, --no-log or --no-create-dirs say
 // otherwise), and including read-only files lets read-only targets be
-// replaced.
+// replaced. Every mode but --both-ways leaves Dir 1 as it is.
 void ApplyOverrides(const OptionOverrides& o, OptionSet* set);
 
 }  // namespace velqo::cli

@@ -151,6 +151,11 @@ constexpr CliOption kOptions[] = {
        Of(l).include_hidden_dirs = true;
        return std::string();
      }},
+    {"skip-dot-dirs", 0, {},
+     [](CommandLine& l, std::string_view) {
+       Of(l).skip_dot_dirs = true;
+       return std::string();
+     }},
     {"include-ext", 0, "LIST",
      [](CommandLine& l, std::string_view v) {
        return AddToList(&Of(l).include_extensions, &Of(l).extensions, true, v, kExtensionsCapacity,

@@ -266,6 +266,11 @@ void TerminalHost::UnattendedNotice(std::string_view text) {
   ErrorStream() << "velqo-cli: " << Printable(HostText(text), true) << '\n' << std::flush;
 }
 
+void TerminalHost::Warning(std::string_view text) {
+  ClearProgress();
+  ErrorStream() << "velqo-cli: warning: " << Printable(HostText(text), true) << '\n' << std::flush;
+}
+
 void TerminalHost::DebugBox(std::string_view text, std::string_view caption) {
   PrintBlock(out_, caption, Printable(HostText(text), true));
 }

@@ -63,6 +63,8 @@ class TerminalHost : public QuietHost {
   void DebugBox(std::string_view text, std::string_view caption) override;
   // On the notes stream (standard error), so that a cron job's mail shows it.
   void UnattendedNotice(std::string_view text) override;
+  // On standard error too, even when quiet, but not counted as an error.
+  void Warning(std::string_view text) override;
   void PumpEvents() override;
 
   void SetStatusText(std::string_view text) override;

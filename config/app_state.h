@@ -30,6 +30,9 @@ struct SwitchFlags {
   // Lets a run whose top Dir 1 is empty go on unasked under JFDI (the
   // console program's option); off, such a run is refused.
   int AllowEmptySource = 0;
+  // Keeps backups in CleanUp too, when CreateBackup is 1 (the console
+  // program's -b with --mirror); off, a replica gets none.
+  int MirrorBackups = 0;
 };
 
 // The five copies of the option set and what is kept with them.
@@ -116,6 +119,9 @@ struct AppState {
   // Where the pair being worked on lies below the top of its walk, as the
   // patterns see it ("/"-joined, spelled as on disk); "" at the top.
   std::string PairBelowTop;
+  // Path2 lies below the top Dir 2 of a walk: an entry the run may replace
+  // by a directory, where a top the user named is never replaced.
+  bool Path2BelowTop = false;
   // The current file action's two files and their descriptions.
   PathText File1Path;
   PathText File2Path;

@@ -12,7 +12,7 @@ constexpr std::string_view kTextMissing = "*";
 using W = WhenMissing;
 using T = ThenDo;
 
-const std::array<KeyRule, 38> kIniRules = {{
+const std::array<KeyRule, 40> kIniRules = {{
     {"Quiet", 0, W::kTakeDefault},
     {"Brief", 0, W::kTakeDefault, 0, T::kSwitchAlert},
     {"DIRDEL", 0, W::kTakeDefault, 0, T::kSwitchAlert},
@@ -53,6 +53,9 @@ const std::array<KeyRule, 38> kIniRules = {{
     {"AppendToFile", 2, W::kRepair, 1},
     {"LogFilePath", 0, W::kLogDirectory},
     {"ShowHints", 2, W::kRepair, 1},
+    // Added later: files written before them read as they always did.
+    {"OneWay", 0, W::kTakeDefault},
+    {"IncDotDir", 0, W::kTakeDefault},
 }};
 
 // DeleteExclDays, LogFilePath and ShowHints are written but never read:

@@ -29,7 +29,7 @@ constexpr OptionKey IntKey(std::string_view name, std::int32_t OptionSet::*field
 
 using O = OptionSet;
 
-const std::array<OptionKey, 39> kKeys = {
+const std::array<OptionKey, 41> kKeys = {
     IntKey("SelectSeparate", &O::SelectSeparate, 1),
     IntKey("UseDir1", &O::UseDir1, 0),
     IntKey("UseDir1And", &O::UseDir1And, 0),
@@ -69,9 +69,11 @@ const std::array<OptionKey, 39> kKeys = {
     IntKey("JFDI", &O::JFDI, 0),
     IntKey("Quiet", &O::Quiet, 0),
     IntKey("XATTR", &O::XATTR, 0),
+    IntKey("OneWay", &O::OneWay, 0),
+    IntKey("IncDotDir", &O::IncDotDir, 0),
 };
 
-const std::array<std::string_view, 39> kDefaultsOrder = {
+const std::array<std::string_view, 41> kDefaultsOrder = {
     "VelqoOnly",      "Add1To2",        "AddBothWays",    "CleanUp",
     "ConfirmEveryFile", "CreateBackup", "CreateNewDir",   "SelectSeparate",
     "UseDir1",        "UseDir1And",     "UseSubOnly",     "UseBatchFile",
@@ -81,7 +83,8 @@ const std::array<std::string_view, 39> kDefaultsOrder = {
     "InclFile",       "ExclDaysInt",    "ExclDaysDriveString", "ExtString",
     "FileString",     "Brief",          "DIRDEL",         "JFDI",
     "Quiet",          "XATTR",          "EnableLog",      "AutoGenerateFile",
-    "AppendToFile",   "LogFilePath",    "ShowHints",
+    "AppendToFile",   "LogFilePath",    "ShowHints",      "OneWay",
+    "IncDotDir",
 };
 
 const std::array<std::string_view, 24> kOptionsUpdOrder = {

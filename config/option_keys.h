@@ -30,7 +30,7 @@ std::span<const OptionKey> AllOptionKeys();
 const OptionKey* FindOptionKey(std::string_view name);
 
 // Orders in which the writers store the keys.
-std::span<const std::string_view> DefaultsWriteOrder();    // all 39 fields
+std::span<const std::string_view> DefaultsWriteOrder();    // every field
 std::span<const std::string_view> OptionsUpdWriteOrder();  // the 24 a directory carries
 
 // Sets every field to its first-run value; logs go below log_path.

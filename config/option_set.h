@@ -7,7 +7,7 @@
 
 namespace velqo {
 
-// The option record: 35 integer fields and 4 text fields, each named by its
+// The option record: 37 integer fields and 4 text fields, each named by its
 // INI key, in this order. A plain fixed-size record, copied only as a whole.
 // Boolean fields hold 0 or 1, and 2 for "never set" (a missing key); the four
 // attribute filters are tri-states (0 absent, 1 present, 2 either).
@@ -51,7 +51,20 @@ struct OptionSet {
   std::int32_t JFDI = 0;
   std::int32_t Quiet = 0;
   std::int32_t XATTR = 0;
+  // 1: every file-update mode but AddBothWays (a two-way sync by nature)
+  // leaves Dir 1 unchanged: a Dir 2 file newer than its Dir 1 namesake is
+  // left alone and named, where CleanUp replaces it. 0: newer files are
+  // copied in both directions.
+  std::int32_t OneWay = 0;
+  // 1: directories whose names begin with "." are walked like any other.
+  std::int32_t IncDotDir = 0;
 };
+
+// Whether a set's file-update mode leaves Dir 1 unchanged: CleanUp always,
+// and under OneWay every mode but the two-way AddBothWays.
+inline bool WritesOnlyDir2(const OptionSet& o) {
+  return o.CleanUp == 1 || (o.OneWay == 1 && o.AddBothWays != 1);
+}
 
 constexpr int kMaxTableEntries = 100;
 

@@ -54,6 +54,39 @@ void RefuseOptionsUpd(AppState& s, const std::string& path, const Status& why) {
   s.flags.ErrorLogged = 1;
 }
 
+// Whether a set's file-update mode may write into Dir 1 or delete there.
+bool WritesDir1(const OptionSet& o) { return !WritesOnlyDir2(o); }
+bool Deletes(const OptionSet& o) { return o.CleanUp == 1; }
+bool Purges(const OptionSet& o) { return o.ExclDays == 1 && o.DeleteExclDays == 1; }
+
+void TakeFileMode(const OptionSet& from, OptionSet* to) {
+  to->VelqoOnly = from.VelqoOnly;
+  to->Add1To2 = from.Add1To2;
+  to->AddBothWays = from.AddBothWays;
+  to->CleanUp = from.CleanUp;
+}
+
+}  // namespace
+
+void NarrowToSession(const OptionSet& session, OptionSet* dir) {
+  if (session.OneWay == 1) dir->OneWay = 1;
+  if ((Deletes(*dir) && !Deletes(session)) || (WritesDir1(*dir) && !WritesDir1(session))) {
+    TakeFileMode(session, dir);
+  }
+  if (session.DIRDEL != 1) dir->DIRDEL = 0;
+  if (!Purges(session)) dir->DeleteExclDays = 0;
+  if (session.JFDI == 1) {
+    // An unattended run stays one: no question, and the log that records
+    // its failures stays on.
+    dir->JFDI = 1;
+    if (session.ConfirmEveryFile != 1) dir->ConfirmEveryFile = 0;
+    if (session.CreateNewDir == 1) dir->CreateNewDir = 1;
+    if (session.EnableLog == 1) dir->EnableLog = 1;
+  }
+}
+
+namespace {
+
 void UseSessionOptions(AppState& s) {
   s.opt.ActiveOptions = s.opt.SessionOptions;
   s.opt.OptUpdInUse = 0;
@@ -63,6 +96,11 @@ void UseSessionOptions(AppState& s) {
 }  // namespace
 
 std::string OptionsUpdPath(std::string_view dir1) { return ChildPath(dir1, kOptionsUpdName); }
+
+void DeriveRunOptions(AppState& s, std::string_view dir1) {
+  DeriveActiveOptions(s, dir1);
+  if (s.opt.OptUpdInUse == 1) NarrowToSession(s.opt.SessionOptions, &s.opt.ActiveOptions);
+}
 
 void DeriveActiveOptions(AppState& s, std::string_view dir1) {
   const std::string path = OptionsUpdPath(dir1);

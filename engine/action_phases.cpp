@@ -85,7 +85,7 @@ void PlainPhases(AppState& s, PairLists& lists) {
 
 bool KeepsBackups(const AppState& s) {
   const OptionSet& o = s.opt.ActiveOptions;
-  return o.CreateBackup == 1 && o.CleanUp == 0;
+  return o.CreateBackup == 1 && (o.CleanUp == 0 || s.sw.MirrorBackups == 1);
 }
 
 bool SetFilePaths(AppState& s, std::string_view name) {

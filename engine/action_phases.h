@@ -16,7 +16,7 @@ namespace velqo {
 bool SetFilePaths(AppState& s, std::string_view name);
 
 // Whether replaced files keep their old data under their backup names
-// (never in CleanUp, which makes Dir 2 a replica).
+// (in CleanUp, which makes Dir 2 a replica, only when asked for apart).
 bool KeepsBackups(const AppState& s);
 
 // Calls act(index) for each entry of list in the given state, in list

@@ -4,9 +4,11 @@
 #include <unordered_set>
 
 #include "actions/directories.h"
+#include "actions/log_format.h"
 #include "actions/update_log.h"
 #include "common/text/tostring.h"
 #include "engine/excluded_contents.h"
+#include "engine/action_phases.h"
 
 namespace velqo {
 
@@ -100,6 +102,19 @@ void LogKept(AppState& s, const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// A mirror that keeps backups keeps the directories a Dir 1 file replaced,
+// under their backup names (an extension beginning with "~").
+bool IsKeptBackup(AppState& s, std::string_view path) {
+  if (!KeepsBackups(s)) return false;
+  const std::string_view name = NamePart(path);
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && dot + 1 < name.size() && name[dot + 1] == '~';
+}
+
+}  // namespace
+
 bool SameStructure(std::string_view top1, std::string_view top2) {
   return !top1.empty() && !top2.empty() && top1.substr(1) == top2.substr(1);
 }
@@ -129,6 +144,7 @@ void RemoveSurplusDirectories(AppState& s, DirWalk& dir1, std::string_view top1,
     // a directory Dir 1 holds but the walk left out is not surplus either.
     if (BelowAnyOf(path, view.unreadable)) continue;
     if (view.left_out.count(WithoutDrive(path)) != 0 || BelowAnyOf(path, view.left_out)) continue;
+    if (IsKeptBackup(s, path)) continue;
     if (s.flags.CancelRequested == 1) return;
     // Excluded entries are never deleted, so neither is the tree holding them.
     if (HoldsExcludedEntries(s, path, dir2.BelowTop(key.position))) {

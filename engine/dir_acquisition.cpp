@@ -17,9 +17,9 @@ constexpr std::uint32_t kDirOptionalBits = kAttrHidden | kAttrSystem | kAttrArch
 
 bool OptionOn(std::int32_t option) { return option == 1; }
 
-void ShowCapacityMessage(AppState& s) {
-  s.host.MessageBox("Velqo Cannot Handle More Than 10000 SubDirectories Per Update",
-                    "Capacity Exceeded", Icon::kError, Buttons::kOk);
+void ShowCapacityMessage(AppState& s, std::string_view top) {
+  ReportCapacityExceeded(s, "Velqo Cannot Handle More Than 10000 SubDirectories Per Update", top,
+                         " And Its Subdirectories Were Not Updated.");
 }
 
 // Entries are stored as the parent's path, its backslash (none after a
@@ -84,8 +84,10 @@ bool ReadSubdirectories(AppState& s, const std::string& dir, std::vector<FindDat
   for (bool first = true;; first = false) {
     if (!first) s.host.PumpEvents();
     if (!search->Next(&entry)) break;
-    // "." names are never walked, on either side.
-    if (entry.name.empty() || entry.name[0] == '.') continue;
+    if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
+    // Other "." names are walked only when asked for, on both sides alike,
+    // so that CleanUp never removes what the Dir 1 walk left out.
+    if (entry.name[0] == '.' && !OptionOn(o.IncDotDir)) continue;
     found->push_back(std::move(entry));
   }
   return true;
@@ -129,7 +131,7 @@ void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
       walk.keys.push_back(DirKey{position, static_cast<std::int32_t>(path.size())});
     }
   }
-  if (mode == WalkMode::kDir1 && walk.OverCapacity()) ShowCapacityMessage(s);
+  if (mode == WalkMode::kDir1 && walk.OverCapacity()) ShowCapacityMessage(s, walk.Entry(0));
 }
 
 void AcquireDirectories(AppState& s, DirWalk& walk, WalkMode mode) {

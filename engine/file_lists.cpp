@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "actions/directories.h"
+#include "actions/type_change.h"
 #include "common/platform/platform_ops.h"
 #include "common/text/tostring.h"
+#include "engine/action_phases.h"
 #include "engine/case_twins.h"
 #include "engine/skipped_paths.h"
 
@@ -17,6 +19,8 @@ bool FileList::Create(AppState& s, int n) {
   times_ = std::make_unique<TDynLongIntArray>(s, n);
   sizes_ = std::make_unique<TDynSizeArray>(s, n);
   states_ = std::make_unique<TDynWordArray>(s, n);
+  exact_.clear();
+  exact_.reserve(static_cast<std::size_t>(n));
   count_ = 0;
   if (!names_->Valid() || !times_->Valid() || !sizes_->Valid() || !states_->Valid()) {
     s.flags.PairStopped = 1;
@@ -31,6 +35,7 @@ void FileList::Free() {
   times_.reset();
   sizes_.reset();
   states_.reset();
+  exact_ = {};
   count_ = 0;
 }
 
@@ -38,6 +43,7 @@ bool FileList::Add(const FindData& entry) {
   if (!names_->Store(count_, entry.name)) return false;
   times_->Item(count_) = static_cast<std::int32_t>(entry.dos_time);
   sizes_->Item(count_) = static_cast<std::int64_t>(entry.size);
+  exact_.push_back(ExactTime{entry.mtime_sec, entry.mtime_nsec});
   ++count_;
   return true;
 }
@@ -95,8 +101,8 @@ bool ReportReadFailure(AppState& s, const Side& side, ReadResult result) {
       ReportUnreadableDirectory(s, side.dir);
       break;
     case ReadResult::kTooMany:
-      s.host.MessageBox("Velqo Cannot Handle More Than 20000 Files in Any Directory",
-                        "Capacity Exceeded", Icon::kError, Buttons::kOk);
+      ReportCapacityExceeded(s, "Velqo Cannot Handle More Than 20000 Files in Any Directory", side.dir,
+                             " Was Not Updated.");
       break;
   }
   s.flags.PairStopped = 1;
@@ -162,6 +168,13 @@ void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unor
 
 void LoadFileArrays(AppState& s, PairLists& lists) {
   s.flags.PairDirsReady = 1;
+  // A directory of Dir 1 whose Dir 2 namesake is a file (or a link)
+  // replaces it in a run that writes only Dir 2.
+  if (s.Path2BelowTop && TypeChangeToMake(s, s.Path2.view(), true) &&
+      !ClearForTypeChange(s, s.Path2.view(), KeepsBackups(s))) {
+    s.flags.PairStopped = 1;
+    return;
+  }
   EnsureDirectory(s, s.Path1.view(), DirPurpose::kPair);
   EnsureDirectory(s, s.Path2.view(), DirPurpose::kPair, s.Path2Spelling);
   if (s.flags.PairDirsReady == 0) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "common/platform/platform.h"
 #include "config/app_state.h"
@@ -21,8 +22,8 @@ enum FileState : std::int32_t {
   kStateEqual = 3,   // same time within the tolerance, or bypassed
 };
 
-// The admitted files of one directory: name (case kept), packed local
-// last-write time, full 64-bit size and state, in the order the file system
+// The admitted files of one directory: name (case kept), packed local and
+// exact last-write time, full 64-bit size and state, in the order the file system
 // returned them. The arrays are sized by the directory's entry count (at
 // least 1) and exist only for one pair.
 class FileList {
@@ -39,6 +40,9 @@ class FileList {
 
   std::string_view Name(int i) { return names_->Item(i); }
   std::uint32_t Time(int i) { return static_cast<std::uint32_t>(times_->Item(i)); }
+  // The last-write time as the file system keeps it.
+  std::int64_t Seconds(int i) const { return exact_[static_cast<std::size_t>(i)].seconds; }
+  std::int32_t Nanoseconds(int i) const { return exact_[static_cast<std::size_t>(i)].nanoseconds; }
   std::uint64_t Size(int i) { return static_cast<std::uint64_t>(sizes_->Item(i)); }
   std::int32_t State(int i) { return states_->Item(i); }
   void SetState(int i, std::int32_t state) { states_->Item(i) = state; }
@@ -48,6 +52,11 @@ class FileList {
   std::unique_ptr<TDynLongIntArray> times_;
   std::unique_ptr<TDynSizeArray> sizes_;
   std::unique_ptr<TDynWordArray> states_;
+  struct ExactTime {
+    std::int64_t seconds;
+    std::int32_t nanoseconds;
+  };
+  std::vector<ExactTime> exact_;
   int count_ = 0;
 };
 

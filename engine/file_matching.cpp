@@ -1,13 +1,18 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
-#include "common/time/dos_time.h"
+#include "actions/copy_backup.h"
 #include "common/platform/platform_ops.h"
 #include "common/text/tostring.h"
+#include "engine/action_phases.h"
+#include "engine/change_detection.h"
 #include "engine/pair_context.h"
+#include "engine/skipped_paths.h"
 
 namespace velqo {
 
@@ -50,6 +55,10 @@ bool UserBypasses(AppState& s, std::string_view name) {
          Answer::kYes;
 }
 
+FileVersion VersionOf(FileList& list, int i) {
+  return FileVersion{list.Time(i), list.Seconds(i), list.Nanoseconds(i), list.Size(i)};
+}
+
 // One matched pair: the entry i1 of Dir 1 and i2 of Dir 2.
 class PairDecision {
  public:
@@ -57,14 +66,26 @@ class PairDecision {
       : s_(s), l1_(pair.lists.list1), l2_(pair.lists.list2), space_(pair.space), i1_(i1), i2_(i2) {}
 
   void Decide() {
-    const std::uint32_t packed1 = l1_.Time(i1_);
-    const std::uint32_t packed2 = l2_.Time(i2_);
-    if (packed1 == packed2) return Equal();
-    const long double t1 = DosTimeToDateTime(packed1);
-    const long double t2 = DosTimeToDateTime(packed2);
-    if (t1 > t2 + kTimeTolerance) return Dir1Newer();
-    if (t1 < t2 - kTimeTolerance) return Dir2Newer();
-    Equal();
+    const OptionSet& o = s_.opt.ActiveOptions;
+    const Difference d = CompareVersions(VersionOf(l1_, i1_), VersionOf(l2_, i2_), TimePrecision(s_, space_));
+    switch (d) {
+      case Difference::kSame:
+        return Equal();
+      case Difference::kDir1Newer:
+        return Dir1Newer();
+      case Difference::kSameTimeOtherSize:
+        // One way, Dir 1's version is the one to have; both ways nothing
+        // says which side's change is the one to keep.
+        if (WritesOnlyDir2(o)) return Dir1Newer();
+        ReportSameDateConflict(s_, l1_.Name(i1_));
+        return Equal();
+      case Difference::kDir2Newer:
+        if (o.CleanUp != 1 && WritesOnlyDir2(o)) {
+          WarnNewerInDir2(s_, l1_.Name(i1_));
+          return Equal();
+        }
+        return Dir2Newer();
+    }
   }
 
  private:
@@ -85,10 +106,15 @@ class PairDecision {
     l1_.SetState(i1_, kStateNewer);
     l2_.SetState(i2_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
+    CountReplacementInDir2(size1, size2);
+  }
+
+  // Room on Dir 2's drive for size_in replacing size_out there.
+  void CountReplacementInDir2(std::uint64_t size_in, std::uint64_t size_out) {
     const std::uint32_t unit = ClusterSize(s_, space_, 2);
-    space_.growth2 += RoundToUnit(size1, unit) - RoundToUnit(size2, unit);
-    space_.backup2 += RoundToUnit(size2, unit);
-    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(size2, unit));
+    space_.growth2 += RoundToUnit(size_in, unit) - RoundToUnit(size_out, unit);
+    space_.backup2 += RoundToUnit(size_out, unit);
+    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(size_out, unit));
   }
 
   void Dir2Newer() {
@@ -98,6 +124,8 @@ class PairDecision {
     l2_.SetState(i2_, kStateNewer);
     l1_.SetState(i1_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
+    // CleanUp replaces the newer Dir 2 file by Dir 1's: Dir 2's drive takes it.
+    if (s_.opt.ActiveOptions.CleanUp == 1) return CountReplacementInDir2(size1, size2);
     const std::uint32_t unit = ClusterSize(s_, space_, 1);
     space_.growth1 += RoundToUnit(size2, unit) - RoundToUnit(size1, unit);
     space_.backup1 += RoundToUnit(size1, unit);
@@ -138,6 +166,63 @@ void CountLoneFiles(AppState& s, PairContext& pair) {
   }
 }
 
+// The backup names of Dir 1's subdirectories: where one replaced a Dir 2
+// file, that file was kept under such a name.
+void AddDirectoryBackupNames(AppState& s, std::unordered_set<std::string>* backups) {
+  std::unique_ptr<DirSearch> search;
+  const std::uint32_t mask = kAttrDirectory | kAttrHidden | kAttrSystem | kSearchDirectoriesOnly;
+  if (!s.fs.FindFirst(SearchPattern(s.Path1.view()), mask, &search).ok() || !search) return;
+  FindData entry;
+  std::string backup;
+  while (search->Next(&entry)) {
+    if (entry.name == "." || entry.name == ".." || (entry.attributes & kAttrReparsePoint) != 0) continue;
+    if (BackupPathFor(entry.name, &backup)) backups->insert(AsciiLowerCopy(backup));
+  }
+}
+
+bool HasBackupExtension(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && dot + 1 < name.size() && name[dot + 1] == '~';
+}
+
+// A replica that keeps backups keeps them from one run to the next: a Dir 2
+// file under the backup name of a file of the pair, or of a Dir 1
+// directory that replaced it, is not Dir 2's own, and CleanUp leaves it
+// alone.
+void SpareBackups(AppState& s, PairLists& lists) {
+  if (s.opt.ActiveOptions.CleanUp != 1 || !KeepsBackups(s)) return;
+  std::unordered_set<std::string> backups;
+  std::string backup;
+  bool candidates = false;
+  for (FileList* list : {&lists.list1, &lists.list2}) {
+    for (int i = 0; i < list->count(); ++i) {
+      if (BackupPathFor(list->Name(i), &backup)) backups.insert(AsciiLowerCopy(backup));
+    }
+  }
+  for (int i = 0; i < lists.list2.count(); ++i) {
+    candidates = candidates || (lists.list2.State(i) == kStateLone && HasBackupExtension(lists.list2.Name(i)));
+  }
+  if (candidates) AddDirectoryBackupNames(s, &backups);
+  for (int i = 0; i < lists.list2.count(); ++i) {
+    if (lists.list2.State(i) != kStateLone) continue;
+    if (backups.count(AsciiLowerCopy(lists.list2.Name(i))) != 0) lists.list2.SetState(i, kStateEqual);
+  }
+}
+
+// A Dir 2 file whose Dir 1 namesake became a directory is replaced by it
+// in that directory's own pair, which keeps the file as a backup; CleanUp
+// must not delete it here first. Only walks reach that pair.
+void SpareTypeChanges(AppState& s, FileList& list2) {
+  const OptionSet& o = s.opt.ActiveOptions;
+  if (o.CleanUp != 1 || !KeepsBackups(s) || (o.UseDir1And != 1 && o.UseSubOnly != 1)) return;
+  for (int i = 0; i < list2.count(); ++i) {
+    if (list2.State(i) != kStateLone) continue;
+    std::uint32_t attributes = 0;
+    if (!s.fs.GetAttributes(ChildPath(s.Path1.view(), list2.Name(i)), &attributes).ok()) continue;
+    if ((attributes & kAttrDirectory) != 0 && (attributes & kAttrReparsePoint) == 0) list2.SetState(i, kStateEqual);
+  }
+}
+
 }  // namespace
 
 void GenerateFileIndices(AppState& s, PairContext& pair) {
@@ -155,6 +240,8 @@ void GenerateFileIndices(AppState& s, PairContext& pair) {
       PairDecision(s, pair, outer_is_2 ? match : i, outer_is_2 ? i : match).Decide();
     }
   }
+  SpareBackups(s, pair.lists);
+  SpareTypeChanges(s, pair.lists.list2);
   CountLoneFiles(s, pair);
 }
 

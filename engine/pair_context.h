@@ -25,6 +25,9 @@ struct PairSpace {
   // and the old file are both there.
   std::int64_t largest_replaced1 = 0;
   std::int64_t largest_replaced2 = 0;
+  // The precision the pair's file times are compared with (nanoseconds,
+  // 0 for coarse times), once a matched pair needs it; -1 before.
+  std::int64_t time_precision = -1;
 };
 
 struct PairContext {
@@ -47,6 +50,10 @@ std::uint32_t AllocationUnit(AppState& s, std::string_view path);
 // The allocation unit of Path1's (side 1) or Path2's drive for this pair,
 // estimated at its first use.
 std::uint32_t ClusterSize(AppState& s, PairSpace& space, int side);
+
+// The precision of the pair's time comparison, read from both volumes at
+// its first use.
+std::int64_t TimePrecision(AppState& s, PairSpace& space);
 
 // Matches the two lists by name, gives every file its state, asks the
 // size-drop question and adds up the space each drive needs.

@@ -46,6 +46,7 @@ class PreviewHost : public QuietHost {
   void UnattendedNotice(std::string_view text) override {
     notes_.push_back({"Notice", std::string(text), ""});
   }
+  void Warning(std::string_view text) override { notes_.push_back({"Warning", std::string(text), ""}); }
   // The Cancel buttons of the window set the real run's flags.
   void PumpEvents() override {
     outer_.PumpEvents();

@@ -57,7 +57,7 @@ void MatchFiles(AppState& s, PairContext& pair) {
 void RunPair(AppState& s, PairContext& pair) {
   s.host.PumpEvents();
   s.flags.PairStopped = 0;
-  DeriveActiveOptions(s, s.Path1.view());
+  DeriveRunOptions(s, s.Path1.view());
   s.log.HeaderPending = true;
   ShowNumber(s, s.opt.Tables.NumExtensions, 3, "NumExtensions");
   s.File1Data.Clear();

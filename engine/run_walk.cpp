@@ -95,8 +95,10 @@ void ReconcileOne(AppState& s, std::string_view path1, const std::string& path2,
       return spelled1.empty() ? spelled1 : CounterpartOf(spelled1, root1, root2);
     };
   }
+  s.Path2BelowTop = !top;
   ReconcileCurrentPair(s);
   s.Path2Spelling = nullptr;
+  s.Path2BelowTop = false;
 }
 
 // Reconciles entries start..count-1 of the walk while no end of the walk

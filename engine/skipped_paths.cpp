@@ -72,6 +72,49 @@ void ReportCaseTwins(AppState& s, std::string_view dir, const std::vector<std::s
   s.flags.ErrorLogged = 1;
 }
 
+void ReportCapacityExceeded(AppState& s, std::string_view limit, std::string_view dir,
+                            std::string_view consequence) {
+  std::string text(limit);
+  text += " - ";
+  text += dir;
+  text += consequence;
+  s.host.MessageBox(text, "Capacity Exceeded", Icon::kError, Buttons::kOk);
+  if (s.opt.ActiveOptions.EnableLog == 1) WriteLogLine(s, "!!! Capacity Exceeded - Not Updated: !!!");
+  LogFailure(s, limit, dir);
+}
+
+void ReportSameDateConflict(AppState& s, std::string_view name) {
+  const std::string path1 = ChildPath(s.Path1.view(), name);
+  const std::string path2 = ChildPath(s.Path2.view(), name);
+  std::string text = "The Files ";
+  text += path1;
+  text += " And ";
+  text += path2;
+  text += " Have The Same Date But Different Sizes - Neither Was Copied.";
+  // Unattended, it still reaches the console: a conflict is for the user
+  // to settle.
+  if (s.opt.ActiveOptions.JFDI == 1) {
+    s.host.UnattendedNotice(text);
+  } else {
+    s.host.MessageBox(text, "Error", Icon::kWarning, Buttons::kOk);
+  }
+  LogFailure(s, "!!! Same Date, Different Sizes - Neither File Was Copied: !!!", path1);
+  if (s.opt.ActiveOptions.EnableLog == 1) WriteLogLine(s, path2);
+}
+
+void WarnNewerInDir2(AppState& s, std::string_view name) {
+  const std::string path2 = ChildPath(s.Path2.view(), name);
+  std::string text = "The File ";
+  text += path2;
+  text += " Is Newer Than ";
+  text += ChildPath(s.Path1.view(), name);
+  text += " - It Was Left As It Is.";
+  s.host.Warning(text);
+  if (s.opt.ActiveOptions.EnableLog != 1) return;
+  WriteLogLine(s, "*** Newer In Dir 2 Than In Dir 1 - Left As It Is: ***");
+  WriteLogLine(s, path2);
+}
+
 bool BuildChildPath(AppState& s, std::string_view dir, std::string_view name, PathText* out) {
   const std::string path = ChildPath(dir, name);
   if (out->Assign(path)) return true;

@@ -29,6 +29,21 @@ void ReportUnusableName(AppState& s, std::string_view dir, std::string_view name
 // cannot stand for the other, so all of them were left out.
 void ReportCaseTwins(AppState& s, std::string_view dir, const std::vector<std::string>& names);
 
+// Reports that the files of name in Path1 and Path2 have the same date but
+// different sizes, where a two-way update cannot tell which one is the
+// newer: neither was copied.
+void ReportSameDateConflict(AppState& s, std::string_view name);
+
+// Names, as a warning that fails nothing, a Dir 2 file newer than its Dir 1
+// namesake that a one-way run leaves as it is.
+void WarnNewerInDir2(AppState& s, std::string_view name);
+
+// Reports that a limit of the data model kept a directory (or the walk
+// below a top directory) out of the update: a box naming it and why, a
+// failure notice in the log.
+void ReportCapacityExceeded(AppState& s, std::string_view limit, std::string_view dir,
+                            std::string_view consequence);
+
 // Builds dir + (backslash) + name into out; reports and returns false when
 // the result does not fit.
 [[nodiscard]] bool BuildChildPath(AppState& s, std::string_view dir, std::string_view name,

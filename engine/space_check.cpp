@@ -3,6 +3,7 @@
 #include "actions/update_log.h"
 #include "common/platform/platform_ops.h"
 #include "common/text/tostring.h"
+#include "engine/change_detection.h"
 #include "engine/pair_context.h"
 
 namespace velqo {
@@ -130,6 +131,19 @@ std::uint32_t ClusterSize(AppState& s, PairSpace& space, int side) {
   std::uint32_t& unit = side == 1 ? space.cluster1 : space.cluster2;
   if (unit == 0) unit = AllocationUnit(s, side == 1 ? s.Path1.view() : s.Path2.view());
   return unit;
+}
+
+std::int64_t TimePrecision(AppState& s, PairSpace& space) {
+  if (space.time_precision >= 0) return space.time_precision;
+  std::int64_t precision[2] = {0, 0};
+  const std::string_view paths[2] = {s.Path1.view(), s.Path2.view()};
+  for (int i = 0; i < 2; ++i) {
+    std::string name;
+    // A volume that cannot be asked is taken for one with coarse times.
+    if (s.fs.VolumeFileSystemName(paths[i], &name).ok()) precision[i] = TimePrecisionOf(name);
+  }
+  space.time_precision = PairPrecision(precision[0], precision[1]);
+  return space.time_precision;
 }
 
 bool DriveIsShort(AppState& s, const PairSpace& space) {

@@ -106,6 +106,7 @@ QWidget* TFOptionsDlg::BuildModePage() {
   Check(page, "CBConfirmEveryFile", "Confi&rm On Each File", &OptionSet::ConfirmEveryFile);
   Check(page, "CBCreateBackup", "Create &Backup Files", &OptionSet::CreateBackup);
   Check(page, "CBCreateNewDir", "Create &New Directories If Needed", &OptionSet::CreateNewDir);
+  Check(page, "CBOneWay", "One Way - Never Change Dir&1 (Except Bidirectionally)", &OptionSet::OneWay);
   save_defaults_ = Check(page, "CBSaveDefaults", "&Save As Default Settings", nullptr);
   save_upd_ = Check(page, "CBSaveOptUpd", "Save As O&PTIONS.UPD In Dir1", nullptr);
   ignore_ = Check(page, "CBIgnoreOptUpd", "I&gnore All OPTIONS.UPD Files", &OptionSet::IgnoreOptUpd);
@@ -183,6 +184,7 @@ QWidget* TFOptionsDlg::BuildIncExcPage() {
   Check(page, "CBIncRODir", "Include ReadOnl&y Directories", &OptionSet::IncRODir);
   Check(page, "CBIncArcDir", "Includ&e Archive Direc&tories", &OptionSet::IncArcDir);
   Check(page, "CBIncSysDir", "Include Syste&m Directories", &OptionSet::IncSysDir);
+  Check(page, "CBIncDotDir", "Include Dot Director&ies (.git, .config)", &OptionSet::IncDotDir);
   return page;
 }
 

@@ -50,6 +50,10 @@ class Host {
   // a log that cannot be written. The console program prints it on standard
   // error; a window has nowhere to put it but its outcome.
   virtual void UnattendedNotice(std::string_view /*text*/) {}
+  // A warning that fails nothing and asks nothing, such as a file a
+  // one-way run leaves alone. The console program prints it on standard
+  // error; a window keeps it to the log.
+  virtual void Warning(std::string_view /*text*/) {}
 
   // One pass of the event pump. A Cancel pressed meanwhile calls RequestCancel.
   virtual void PumpEvents() = 0;

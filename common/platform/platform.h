@@ -19,6 +19,10 @@ struct FindData {
   std::uint32_t attributes = 0; // FileAttribute bits
   std::uint64_t size = 0;       // full 64-bit size
   std::uint32_t dos_time = 0;   // last write, packed local time
+  // Last write as the file system keeps it, seconds since the epoch and
+  // nanoseconds (both 0 where a platform knows only the packed time).
+  std::int64_t mtime_sec = 0;
+  std::int32_t mtime_nsec = 0;
 };
 
 // An open directory search. The first call of Next gives the first entry.

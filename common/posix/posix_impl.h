@@ -108,6 +108,9 @@ class PosixPlatform final : public Platform {
   std::uint32_t DosTimeOf(const struct stat& st) const;
   // The same for one of many entries of a search.
   std::uint32_t DosTimeOf(const struct stat& st, DosTimeConverter* converter) const;
+  // An entry as a search returns it: its time both packed and exact.
+  FindData EntryOf(std::string name, std::uint32_t attributes, const struct stat& st,
+                   DosTimeConverter* converter) const;
   struct timespec RealMtime(const struct stat& st) const;
   // Host path to Windows form (kTooLong, kInvalidArgument).
   Status HostToWindows(std::string_view host, std::string* windows) const;

@@ -161,6 +161,19 @@ std::uint32_t PosixPlatform::DosTimeOf(const struct stat& st, DosTimeConverter* 
   return converter->FromTimespec(t);
 }
 
+FindData PosixPlatform::EntryOf(std::string name, std::uint32_t attributes, const struct stat& st,
+                                DosTimeConverter* converter) const {
+  FindData entry;
+  entry.name = std::move(name);
+  entry.attributes = attributes;
+  entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+  entry.dos_time = converter != nullptr ? DosTimeOf(st, converter) : DosTimeOf(st);
+  const struct timespec ts = RealMtime(st);
+  entry.mtime_sec = static_cast<std::int64_t>(ts.tv_sec);
+  entry.mtime_nsec = static_cast<std::int32_t>(ts.tv_nsec);
+  return entry;
+}
+
 Status PosixPlatform::HostToWindows(std::string_view host, std::string* windows) const {
   std::string out;
   if (!drives_.ToWindows(host, &out)) {

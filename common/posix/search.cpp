@@ -134,8 +134,7 @@ Status PosixPlatform::FindOne(std::string_view pattern, std::string_view last, s
   const std::uint32_t attributes =
       WithoutStoredFlags(mask) ? AttributeStore::ReadWithoutFlags(r.st, r.name) : AttributesOf(r);
   if (IsListable(r.st) && !IsTemporaryName(r.name) && !Excluded(attributes, mask)) {
-    const bool dir = S_ISDIR(r.st.st_mode);
-    found->push_back(FindData{r.name, attributes, dir ? 0 : static_cast<std::uint64_t>(r.st.st_size), DosTimeOf(r.st)});
+    found->push_back(EntryOf(r.name, attributes, r.st, nullptr));
   }
   return Status::Ok();
 }
@@ -253,9 +252,7 @@ Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, de
         without_flags ? AttributeStore::ReadWithoutFlags(probe.st, name)
                       : attributes_.ReadAt(dir_fd, dir_host, name, probe.st, probe.stored_read ? &probe.stored : nullptr);
     if (Excluded(attributes, mask)) return Status::Ok();
-    const bool is_dir = S_ISDIR(probe.st.st_mode);
-    found->push_back(FindData{std::string(name), attributes,
-                              is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st, &times)});
+    found->push_back(EntryOf(std::string(name), attributes, probe.st, &times));
     return Status::Ok();
   };
   found->reserve(found->size() + picked.size());

@@ -403,8 +403,10 @@ TEST_F(CliEndToEnd, QuietPrintsNothingWhenAllGoesWell) {
 TEST_F(CliEndToEnd, FailuresReachStandardErrorWithTheReasonEvenUnattendedWithoutALog) {
   ASSERT_EQ(Run({}).exit_status, 0);
   MakeSource();
-  sandbox.MakeDir("D:\\dst\\b.txt");  // a directory where the copy must go
-  const ChildResult r = Run({"-q", "-j", "--add", "C:\\src", "D:\\dst"});
+  // A directory where the copy must go, which a two-way run does not
+  // replace (a one-way one would).
+  sandbox.MakeDir("D:\\dst\\b.txt");
+  const ChildResult r = Run({"-q", "-j", "--both-ways", "C:\\src", "D:\\dst"});
   EXPECT_EQ(r.exit_status, 2);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("velqo-cli: cannot copy " + sandbox.HostPath("C:\\src\\b.txt") + " to " +
@@ -421,7 +423,7 @@ TEST_F(CliEndToEnd, FailuresReachStandardErrorWithTheReasonEvenUnattendedWithout
       << r.err;
 
   // No log, no box: the reason and the exit status still tell.
-  const ChildResult unlogged = Run({"-q", "-j", "--no-log", "--add", "C:\\src", "D:\\dst"});
+  const ChildResult unlogged = Run({"-q", "-j", "--no-log", "--both-ways", "C:\\src", "D:\\dst"});
   EXPECT_EQ(unlogged.exit_status, 2);
   EXPECT_NE(unlogged.err.find("velqo-cli: cannot copy " + sandbox.HostPath("C:\\src\\b.txt")),
             std::string::npos);
@@ -484,6 +486,81 @@ TEST_F(CliEndToEnd, StructureModeTakesDir1sPathOnDir2sDrive) {
   EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
   EXPECT_EQ(sandbox.ReadFile("D:\\src\\a.txt"), "data of a.txt");
   EXPECT_TRUE(DirEntries("D:\\dst").empty());
+}
+
+// A backup never writes into its source: a newer file in the backup is
+// left as it is and named once; a mirror replaces it, keeping it with -b.
+TEST_F(CliEndToEnd, BackupsLeaveDir1AloneAndMirrorsKeepReplacedFilesWithB) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  sandbox.WriteFile("C:\\src\\thesis.pdf", std::string(50000, 't'));
+  sandbox.SetMtime("C:\\src\\thesis.pdf", 1700000000);
+  sandbox.WriteFile("D:\\dst\\thesis.pdf", "oops");
+  sandbox.SetMtime("D:\\dst\\thesis.pdf", 1700009999);
+  for (const std::vector<std::string>& mode :
+       {std::vector<std::string>{"-a"}, {"-r", "--matching"}, {"-r", "--add"}}) {
+    std::vector<std::string> args = mode;
+    for (const char* a : {"-j", "-q", "C:\\src", "D:\\dst"}) args.emplace_back(a);
+    const ChildResult r = Run(args);
+    EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+    EXPECT_EQ(sandbox.ReadFile("C:\\src\\thesis.pdf").size(), 50000u);
+    EXPECT_EQ(sandbox.ReadFile("D:\\dst\\thesis.pdf"), "oops");
+    EXPECT_EQ(Count(r.err, "velqo-cli: warning: The File " + sandbox.HostPath("D:\\dst\\thesis.pdf") +
+                               " Is Newer Than " + sandbox.HostPath("C:\\src\\thesis.pdf") +
+                               " - It Was Left As It Is."),
+              1)
+        << r.err;
+  }
+  const ChildResult mirror = Run({"-a", "-j", "--mirror", "-b", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(mirror.exit_status, 0) << mirror.out << mirror.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\thesis.pdf").size(), 50000u);
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\thesis.~pd"), "oops");
+  EXPECT_EQ(mirror.err.find("warning"), std::string::npos);
+}
+
+TEST_F(CliEndToEnd, BothWaysASameDateWithAnotherSizeIsAConflictThatFailsTheRun) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  sandbox.WriteFile("D:\\dst\\a.txt", "edited on the other side");
+  sandbox.SetMtime("D:\\dst\\a.txt", 1700000000);
+  const ChildResult r = Run({"-r", "--both-ways", "-j", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
+  EXPECT_NE(r.err.find("velqo-cli: The Files " + sandbox.HostPath("C:\\src\\a.txt") + " And " +
+                       sandbox.HostPath("D:\\dst\\a.txt") +
+                       " Have The Same Date But Different Sizes - Neither Was Copied."),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(sandbox.ReadFile("C:\\src\\a.txt"), "data of a.txt");
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "edited on the other side");
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\b.txt"), "data of b.txt");
+}
+
+TEST_F(CliEndToEnd, AnOptionsFileInDir1CannotTurnAnUnattendedBackupIntoAMirror) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  sandbox.WriteFile("D:\\dst\\only-in-backup.txt", "keep me");
+  sandbox.WriteFile("C:\\src\\OPTIONS.UPD",
+                    "[WINVELQO]\nVelqoOnly=0\nAdd1To2=0\nAddBothWays=0\nCleanUp=1\n"
+                    "ConfirmEveryFile=1\nCreateBackup=0\nCreateNewDir=0\nIncl=0\nInclFile=0\n"
+                    "ExtString=\nFileString=\nJFDI=0\n");
+  const ChildResult r = Run({"-a", "-j", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\only-in-backup.txt"), "keep me");
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
+  EXPECT_EQ(r.out.find(kCopyPrompt), std::string::npos) << r.out;
+}
+
+TEST_F(CliEndToEnd, ArchiveEntersDotDirectoriesUnlessTold) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  MakeSource();
+  sandbox.WriteFile("C:\\src\\.config\\app\\settings", "s");
+  const ChildResult skipped = Run({"-a", "-j", "--skip-dot-dirs", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(skipped.exit_status, 0) << skipped.err;
+  EXPECT_FALSE(sandbox.Exists("D:\\dst\\.config"));
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\a.txt"), "data of a.txt");
+  const ChildResult entered = Run({"-a", "-j", "C:\\src", "D:\\dst"});
+  EXPECT_EQ(entered.exit_status, 0) << entered.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\dst\\.config\\app\\settings"), "s");
 }
 
 }  // namespace

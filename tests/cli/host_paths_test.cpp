@@ -27,6 +27,8 @@ TEST_F(HostPathsTest, EveryPathInAMessageBecomesItsHostPathAndTheWordsStay) {
             "The Directory Path " + C("x.d") + " Does Not Exist.");
   EXPECT_EQ(paths.Text("Erase The File D:\\b\\f.txt ?"), "Erase The File " + D("b/f.txt") + " ?");
   EXPECT_EQ(paths.Text("one C:\\a\ntwo D:\\b"), "one " + C("a") + "\ntwo " + D("b"));
+  EXPECT_EQ(paths.Text("The Files C:\\a b And D:\\c Have"),
+            "The Files " + C("a b") + " And " + D("c") + " Have");
   EXPECT_EQ(paths.Text("Set To C:\\ And Any"), "Set To " + sandbox.HostPath("C:\\") + " And Any");
 }
 

@@ -23,6 +23,7 @@ TEST_F(FirstRun, WritesEveryKeyWithItsFirstRunValue) {
       {"ExtString", ""}, {"FileString", ""}, {"Brief", "0"}, {"DIRDEL", "0"}, {"JFDI", "0"},
       {"Quiet", "0"}, {"XATTR", "0"}, {"EnableLog", "0"}, {"AutoGenerateFile", "1"},
       {"AppendToFile", "1"}, {"LogFilePath", prog + "\\LOG"}, {"ShowHints", "1"},
+      {"OneWay", "0"}, {"IncDotDir", "0"},
       {"Path1", "c:\\"}, {"Path2", "c:\\"}, {"MainSkin", "Gray Ghost"}, {"MainLeft", "10"},
       {"MainTop", "10"}, {"MainWidth", "600"}, {"MainHeight", "240"}};
   for (const auto& [key, value] : expected) EXPECT_EQ(Value(key), value) << key;

@@ -45,6 +45,57 @@ TEST_F(OptionsUpd, DerivationOverlaysTheFileOnTheDefaultsAndRepairsIt) {
   EXPECT_EQ(state->opt.DirOptions.Add1To2, 1);
 }
 
+TEST_F(OptionsUpd, AFileMayNarrowTheRunButNeverMakeItDeleteWriteIntoDir1OrAsk) {
+  OptionSet& session = state->opt.SessionOptions;
+  session.VelqoOnly = 0;
+  session.Add1To2 = 1;
+  session.AddBothWays = 0;
+  session.CleanUp = 0;
+  session.OneWay = 1;
+  session.JFDI = 1;
+  session.ConfirmEveryFile = 0;
+  session.CreateNewDir = 1;
+  session.EnableLog = 1;
+  session.DIRDEL = 0;
+  session.DeleteExclDays = 0;
+  state->opt.DefaultOptions.DIRDEL = 1;
+  state->opt.DefaultOptions.DeleteExclDays = 1;
+  const std::string keys =
+      "ConfirmEveryFile=1\nCreateBackup=0\nCreateNewDir=0\nIncl=0\nInclFile=0\n"
+      "ExclDays=1\nExclDaysInt=3\nEnableLog=0\nExtString=\nFileString=\n";
+  WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=0\nAdd1To2=0\nAddBothWays=0\nCleanUp=1\n" + keys);
+  DeriveRunOptions(*state, "C:\\DATA");
+  EXPECT_EQ(Active().CleanUp, 0);
+  EXPECT_EQ(Active().Add1To2, 1);
+  EXPECT_EQ(Active().DIRDEL, 0);
+  EXPECT_EQ(Active().DeleteExclDays, 0);
+  EXPECT_EQ(Active().ExclDays, 1);  // narrowing the files is the file's to say
+  EXPECT_EQ(Active().CreateBackup, 0);
+  EXPECT_EQ(Active().JFDI, 1);
+  EXPECT_EQ(Active().ConfirmEveryFile, 0);
+  EXPECT_EQ(Active().CreateNewDir, 1);
+  EXPECT_EQ(Active().EnableLog, 1);
+  EXPECT_EQ(Active().OneWay, 1);
+  EXPECT_EQ(state->opt.DirOptions.CleanUp, 1);  // what the dialog shows and saves
+
+  // Nor a two-way mode into a one-way run; a narrower mode is taken.
+  WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=0\nAdd1To2=0\nAddBothWays=1\nCleanUp=0\n" + keys);
+  DeriveRunOptions(*state, "C:\\DATA");
+  EXPECT_EQ(Active().AddBothWays, 0);
+  EXPECT_EQ(Active().Add1To2, 1);
+  WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=1\nAdd1To2=0\nAddBothWays=0\nCleanUp=0\n" + keys);
+  DeriveRunOptions(*state, "C:\\DATA");
+  EXPECT_EQ(Active().VelqoOnly, 1);
+  EXPECT_EQ(Active().Add1To2, 0);
+
+  // A run that deletes may keep deleting by the file's word.
+  session.Add1To2 = 0;
+  session.CleanUp = 1;
+  WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=0\nAdd1To2=0\nAddBothWays=0\nCleanUp=1\n" + keys);
+  DeriveRunOptions(*state, "C:\\DATA");
+  EXPECT_EQ(Active().CleanUp, 1);
+}
+
 TEST_F(OptionsUpd, EachMissingBoxKeyIsReportedOnce) {
   WriteHost(UpdHost(), "[WINVELQO]\nVelqoOnly=1\nAdd1To2=-2\n");
   DeriveActiveOptions(*state, "C:\\DATA");

@@ -131,7 +131,9 @@ TEST_F(FileListTest, TwentyThousandFilesLoadButOneMoreSkipsThePair) {
   host.boxes.clear();
   sandbox.WriteFile("C:\\A\\more.txt", "m");
   Run();
-  EXPECT_TRUE(host.Shown("Velqo Cannot Handle More Than 20000 Files in Any Directory"));
+  EXPECT_TRUE(host.Shown("Velqo Cannot Handle More Than 20000 Files in Any Directory - C:\\A Was Not Updated."));
+  EXPECT_TRUE(LogHas("Capacity Exceeded - Not Updated"));
+  EXPECT_EQ(state->flags.ErrorLogged, 1);
   for (const ShownBox& box : host.boxes) EXPECT_NE(box.caption, "Number Of Files In Dir 2");
 }
 

@@ -10,7 +10,8 @@ constexpr std::uint64_t kGB = 1000ULL * 1000 * 1000;
 
 class MatchingTest : public EngineTest {};
 
-TEST_F(MatchingTest, TwoSecondsApartAreEqualFourSecondsMakeTheLaterNewer) {
+TEST_F(MatchingTest, OnCoarseTimesTwoSecondsApartAreEqualFourSecondsMakeTheLaterNewer) {
+  platform.fs_names['D'] = "FAT32";
   File("C:\\A\\two.txt", "1", Base() + 2);
   File("D:\\B\\two.txt", "2", Base());
   File("C:\\A\\four.txt", "1", Base());

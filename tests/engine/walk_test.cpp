@@ -87,8 +87,19 @@ TEST_F(WalkTest, HiddenReadOnlyAndDotDirectoriesFollowTheOptions) {
   Run();
   pairs = PairsReconciled();
   std::sort(pairs.begin(), pairs.end());
-  // ".cache" is hidden too, but a name starting with "." is never walked.
+  // ".cache" is hidden too, but a name starting with "." is walked only
+  // when asked for.
   EXPECT_EQ(pairs, (std::vector<std::string>{"C:\\A", "C:\\A\\hid", "C:\\A\\plain", "C:\\A\\ro"}));
+
+  host.status_texts.clear();
+  opt().IncDotDir = 1;
+  File("C:\\A\\.cache\\c.txt", "c", Base());
+  Run();
+  pairs = PairsReconciled();
+  std::sort(pairs.begin(), pairs.end());
+  EXPECT_EQ(pairs, (std::vector<std::string>{"C:\\A", "C:\\A\\.cache", "C:\\A\\hid", "C:\\A\\plain",
+                                             "C:\\A\\ro"}));
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\.cache\\c.txt"), "c");
 }
 
 TEST_F(WalkTest, OnlyTheExactAttributeCombinationsAreAccepted) {
@@ -112,9 +123,14 @@ TEST_F(WalkTest, TenThousandSubdirectoriesAreOverCapacityAndNoneIsReconciled) {
   Run();
   int capacity_boxes = 0;
   for (const std::string& text : host.MessageTexts()) {
-    capacity_boxes += text == "Velqo Cannot Handle More Than 10000 SubDirectories Per Update";
+    capacity_boxes += text ==
+                      "Velqo Cannot Handle More Than 10000 SubDirectories Per Update - C:\\A And Its "
+                      "Subdirectories Were Not Updated.";
   }
   EXPECT_EQ(capacity_boxes, 1);
+  // Logged as the failure it is, not as a run with nothing to do.
+  EXPECT_TRUE(LogHas("Capacity Exceeded - Not Updated"));
+  EXPECT_EQ(state->flags.ErrorLogged, 1);
   EXPECT_TRUE(PairsReconciled().empty());
   EXPECT_FALSE(sandbox.Exists("D:\\B\\f.txt"));
 }

@@ -37,6 +37,7 @@ class ScriptedHost : public Host {
                            Buttons buttons) override;
   void DebugBox(std::string_view text, std::string_view caption) override;
   void UnattendedNotice(std::string_view text) override { notices.emplace_back(text); }
+  void Warning(std::string_view text) override { warnings.emplace_back(text); }
   void PumpEvents() override;
 
   void SetStatusText(std::string_view text) override { status_texts.emplace_back(text); }
@@ -89,6 +90,7 @@ class ScriptedHost : public Host {
   // Everything recorded.
   std::vector<ShownBox> boxes;
   std::vector<std::string> notices;          // unattended notices, without a box
+  std::vector<std::string> warnings;         // warnings that fail nothing
   std::vector<std::string> status_texts;     // status bar
   std::vector<std::string> status_window;    // "show", "hide", "mode:...", "files:top|bottom", "single:path"
   std::vector<std::string> tree_moves;       // "1:path"

@@ -26,7 +26,8 @@ constexpr Field kOnForOne[] = {
     &OptionSet::IncSysDir,    &OptionSet::Incl,             &OptionSet::InclFile,
     &OptionSet::Brief,        &OptionSet::DIRDEL,           &OptionSet::JFDI,
     &OptionSet::XATTR,        &OptionSet::Quiet,            &OptionSet::EnableLog,
-    &OptionSet::AppendToFile, &OptionSet::AutoGenerateFile, &OptionSet::ShowHints};
+    &OptionSet::AppendToFile, &OptionSet::AutoGenerateFile, &OptionSet::ShowHints,
+    &OptionSet::OneWay,       &OptionSet::IncDotDir};
 constexpr Field kTriStates[] = {&OptionSet::ArchiveFilter, &OptionSet::ReadOnlyFilter,
                                 &OptionSet::HiddenFilter, &OptionSet::SystemFilter};
 
