@@ -218,6 +218,11 @@ Status PosixPlatform::SetCurrentDirectory(std::string_view path) {
 Status PosixPlatform::PinTops(const std::vector<std::string>& tops) {
   // Copies made below the old tops are made durable before their handles go.
   Status flushed = FlushCopies();
+  // Directories below the old tops are settled while their paths still
+  // lead to them; hard links are shared within one set of tops.
+  const Status settled = SettleDirectories();
+  if (flushed.ok()) flushed = settled;
+  first_copies_.clear();
   ReleaseAppend();
   std::vector<WindowsPath> parsed;
   for (const std::string& top : tops) {
