@@ -23,6 +23,7 @@ struct CommandLine {
   Verbosity verbosity = Verbosity::kNormal;
   std::optional<long long> max_delete;
   std::optional<std::string> log_dir;  // as typed
+  CopyFidelity fidelity;               // what copies carry beside data, mode and owner
   OptionOverrides overrides;
   std::vector<std::string> switches;  // the slash switches, as typed, in order
   std::vector<std::string> paths;     // none or two, as typed

@@ -157,6 +157,7 @@ class PassRunner {
 
   PassResult Run() {
     std::unique_ptr<Platform> posix = NewPosixPlatform(config_);
+    posix->SetCopyFidelity(line_.fidelity);
     RunPaths paths;
     if (!ConvertPaths(*posix, line_, io_, &paths)) return {kExitNoStart, 0};
     std::optional<PreviewPlatform> preview;
@@ -210,6 +211,8 @@ class PassRunner {
     watching_ = true;
     const UpdateOutcome outcome = RunUpdate(s);
     watching_ = false;
+    // Once per run, not once per file: what the targets could not keep.
+    for (const std::string& note : s.fs.TakeNotKept()) host.Note("velqo-cli: " + note);
 
     RunReport report;
     report.reported_error = host.reported_errors() > errors_before;

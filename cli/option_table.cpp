@@ -64,7 +64,7 @@ std::string AddToList(std::optional<bool>* include, std::string* list, bool want
 constexpr std::string_view kExtForms = "--include-ext or --exclude-ext";
 constexpr std::string_view kNameForms = "--include-name or --exclude-name";
 
-constexpr std::array<CliOption, 42> kOptions = {{
+constexpr std::array<CliOption, 45> kOptions = {{
     {"recursive", 'r', {},
      [](CommandLine& l, std::string_view) { return SetDirectoryMode(l, DirectoryMode::kRecursive); }},
     {"no-recursive", 0, {},
@@ -225,6 +225,21 @@ constexpr std::array<CliOption, 42> kOptions = {{
        long long n = 0;
        if (!ParseCount(v, 0, kMaxCount, &n)) return std::string("N must be a whole number from 0");
        l.max_delete = n;
+       return std::string();
+     }},
+    {"no-xattrs", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.fidelity.xattrs = false;
+       return std::string();
+     }},
+    {"no-acls", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.fidelity.acls = false;
+       return std::string();
+     }},
+    {"hard-links", 'H', {},
+     [](CommandLine& l, std::string_view) {
+       l.fidelity.hard_links = true;
        return std::string();
      }},
     {"allow-empty-source", 0, {},

@@ -149,11 +149,16 @@ void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unor
 void LoadFileArrays(AppState& s, PairLists& lists) {
   s.flags.PairDirsReady = 1;
   EnsureDirectory(s, s.Path1.view(), DirPurpose::kPair);
-  EnsureDirectory(s, s.Path2.view(), DirPurpose::kPair, s.Path2Spelling);
+  const bool dir2_existed = DirectoryExists(s.fs, s.Path2.view());
+  EnsureDirectory(s, s.Path2.view(), DirPurpose::kPair, s.Path2Spelling, s.Path1.view());
   if (s.flags.PairDirsReady == 0) {
     s.flags.PairStopped = 1;
     return;
   }
+  // Where Dir 2 is made a copy of Dir 1, its directories follow Dir 1's
+  // mode, owner, attributes and time, as the new ones do.
+  const OptionSet& o = s.opt.ActiveOptions;
+  if (dir2_existed && (o.Add1To2 == 1 || o.CleanUp == 1)) (void)s.fs.MatchDirectory(s.Path1.view(), s.Path2.view());
   const Side sides[2] = {
       Side{s.Path1.view(), "Directory Path 1 is invalid - please respecify", "Number Of Files In Dir 1"},
       Side{s.Path2.view(), "Directory Path 2 is invalid - please respecify", "Number Of Files In Dir 2"}};

@@ -59,15 +59,30 @@ class PairDecision {
   void Decide() {
     const std::uint32_t packed1 = l1_.Time(i1_);
     const std::uint32_t packed2 = l2_.Time(i2_);
-    if (packed1 == packed2) return Equal();
-    const long double t1 = DosTimeToDateTime(packed1);
-    const long double t2 = DosTimeToDateTime(packed2);
-    if (t1 > t2 + kTimeTolerance) return Dir1Newer();
-    if (t1 < t2 - kTimeTolerance) return Dir2Newer();
+    if (packed1 != packed2) {
+      const long double t1 = DosTimeToDateTime(packed1);
+      const long double t2 = DosTimeToDateTime(packed2);
+      if (t1 > t2 + kTimeTolerance) return Dir1Newer();
+      if (t1 < t2 - kTimeTolerance) return Dir2Newer();
+    }
     Equal();
+    CarryMetadataOnly();
   }
 
  private:
+  // Where Dir 2 is a copy of Dir 1, a file whose data is unchanged still
+  // takes a change of its mode, owner, attributes or ACL, without its data
+  // being copied again. Not while every change is confirmed: such a change
+  // would reach the disk without a question.
+  void CarryMetadataOnly() {
+    const OptionSet& o = s_.opt.ActiveOptions;
+    if ((o.Add1To2 != 1 && o.CleanUp != 1) || o.ConfirmEveryFile == 1) return;
+    if (l1_.Size(i1_) != l2_.Size(i2_)) return;
+    bool carried = false;
+    (void)s_.fs.MatchMetadata(ChildPath(s_.Path1.view(), l1_.Name(i1_)), ChildPath(s_.Path2.view(), l2_.Name(i2_)),
+                              &carried);
+  }
+
   void Equal() {
     l1_.SetState(i1_, kStateEqual);
     l2_.SetState(i2_, kStateEqual);
