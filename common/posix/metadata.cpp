@@ -38,17 +38,38 @@ bool InGroup(gid_t gid) {
 
 bool Unsupported(int err) { return err == ENOTSUP || err == EOPNOTSUPP; }
 
-// The names of fd's extended attributes, each ending in a zero; false with
-// errno when they cannot be listed.
-bool ListNames(int fd, std::vector<char>* names) {
+// A file whose attributes are read: open as fd, or (fd < 0) by a path
+// whose last name is never followed.
+struct AttrSource {
+  int fd = -1;
+  const char* path = nullptr;
+  ssize_t List(char* buffer, std::size_t size) const {
+    return fd >= 0 ? flistxattr(fd, buffer, size) : llistxattr(path, buffer, size);
+  }
+  ssize_t Get(const char* name, void* buffer, std::size_t size) const {
+    return fd >= 0 ? fgetxattr(fd, name, buffer, size) : lgetxattr(path, name, buffer, size);
+  }
+};
+
+// Reads what read gives (a listing or a value) into out; most are short,
+// so one call reads them. False with errno.
+template <typename Read>
+bool ReadWhole(const Read& read, std::string* out) {
+  char small[1024];
+  const ssize_t n = read(small, sizeof small);
+  if (n >= 0) {
+    out->assign(small, static_cast<std::size_t>(n));
+    return true;
+  }
+  if (errno != ERANGE) return false;
   for (int attempt = 0; attempt < 4; ++attempt) {
-    const ssize_t size = flistxattr(fd, nullptr, 0);
+    const ssize_t size = read(nullptr, 0);
     if (size < 0) return false;
-    names->resize(static_cast<std::size_t>(size));
+    out->resize(static_cast<std::size_t>(size));
     if (size == 0) return true;
-    const ssize_t got = flistxattr(fd, names->data(), names->size());
+    const ssize_t got = read(out->data(), out->size());
     if (got >= 0) {
-      names->resize(static_cast<std::size_t>(got));
+      out->resize(static_cast<std::size_t>(got));
       return true;
     }
     if (errno != ERANGE) return false;
@@ -56,39 +77,19 @@ bool ListNames(int fd, std::vector<char>* names) {
   return false;
 }
 
+// The names of a file's extended attributes, each ending in a zero.
+bool ListNames(const AttrSource& from, std::string* names) {
+  return ReadWhole([&](char* buffer, std::size_t size) { return from.List(buffer, size); }, names);
+}
+
 // The value of one attribute; false with errno (ENODATA: none).
-bool ReadValue(int fd, const char* name, std::string* value) {
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    const ssize_t size = fgetxattr(fd, name, nullptr, 0);
-    if (size < 0) return false;
-    value->resize(static_cast<std::size_t>(size));
-    if (size == 0) return true;
-    const ssize_t got = fgetxattr(fd, name, value->data(), value->size());
-    if (got >= 0) {
-      value->resize(static_cast<std::size_t>(got));
-      return true;
-    }
-    if (errno != ERANGE) return false;
-  }
-  return false;
+bool ReadValue(const AttrSource& from, const char* name, std::string* value) {
+  return ReadWhole([&](char* buffer, std::size_t size) { return from.Get(name, buffer, size); }, value);
 }
 
 // Attributes a copy carries as user data: not the layer's marks, and not
 // the system namespace, whose ACLs are carried apart.
 bool Carried(const std::string& name) { return !IsOwnMark(name) && name.rfind("system.", 0) != 0; }
-
-// The carried attributes of fd by name; false with errno when unreadable.
-bool CarriedXattrs(int fd, std::map<std::string, std::string>* out) {
-  std::vector<char> names;
-  if (!ListNames(fd, &names)) return false;
-  for (std::size_t at = 0; at < names.size();) {
-    const std::string name(names.data() + at);
-    at += name.size() + 1;
-    std::string value;
-    if (Carried(name) && ReadValue(fd, name.c_str(), &value)) (*out)[name] = std::move(value);
-  }
-  return true;
-}
 
 std::string Namespace(const std::string& name) { return name.substr(0, name.find('.')); }
 
@@ -102,16 +103,16 @@ void NoteSetFailure(const std::string& name, int err, NotKeptTally* tally) {
   }
 }
 
-// What a comparison looks at of one file's attributes, from one listing:
-// the ACLs appear in it by name only when a file has more than its mode.
+// What one listing tells of a file's attributes: the carried ones by name,
+// and its ACLs, which appear by name only when it has more than its mode.
 struct XattrSnapshot {
   std::map<std::string, std::string> carried;
   std::string access_acl;
   std::string default_acl;
 };
 
-bool Snapshot(int fd, XattrSnapshot* out) {
-  std::vector<char> names;
+bool Snapshot(const AttrSource& fd, XattrSnapshot* out) {
+  std::string names;
   if (!ListNames(fd, &names)) return false;
   for (std::size_t at = 0; at < names.size();) {
     const std::string name(names.data() + at);
@@ -127,16 +128,6 @@ bool Snapshot(int fd, XattrSnapshot* out) {
 }
 
 std::string ProcFd(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
-void CarryDefaultAcl(int in, int out, NotKeptTally* tally) {
-  const acl_t acl = acl_get_file(ProcFd(in).c_str(), ACL_TYPE_DEFAULT);
-  if (acl == nullptr) return;  // a source file system without ACLs
-  const bool empty = acl_entries(acl) <= 0;
-  const int rc = empty ? acl_delete_def_file(ProcFd(out).c_str())
-                       : acl_set_file(ProcFd(out).c_str(), ACL_TYPE_DEFAULT, acl);
-  if (rc != 0 && !empty) tally->Add("ACLs not kept: a target file system keeps none");
-  acl_free(acl);
-}
 
 }  // namespace
 
@@ -187,54 +178,76 @@ mode_t CarriedMode(const struct stat& source, bool owner_kept) {
   return source.st_mode & (owner_kept ? 07777 : 0777);
 }
 
-void CarryXattrs(int in, int out, NotKeptTally* tally) {
-  std::map<std::string, std::string> wanted;
-  if (!CarriedXattrs(in, &wanted)) return;  // a source file system without them
-  std::map<std::string, std::string> present;
-  if (!CarriedXattrs(out, &present)) {
-    if (!wanted.empty()) tally->Add("extended attributes not kept: a target file system keeps none");
+namespace {
+
+void CarryXattrs(const XattrSnapshot& wanted, const XattrSnapshot* present, int out, NotKeptTally* tally) {
+  if (present == nullptr) {
+    if (!wanted.carried.empty()) tally->Add("extended attributes not kept: a target file system keeps none");
     return;
   }
   // Only user data the source no longer has goes; what the system gives
   // every new file (security labels) stays.
-  for (const auto& [name, value] : present) {
-    if (wanted.count(name) == 0 && (name.rfind("user.", 0) == 0 || name.rfind("trusted.", 0) == 0)) {
+  for (const auto& [name, value] : present->carried) {
+    if (wanted.carried.count(name) == 0 && (name.rfind("user.", 0) == 0 || name.rfind("trusted.", 0) == 0)) {
       fremovexattr(out, name.c_str());
     }
   }
-  for (const auto& [name, value] : wanted) {
-    auto it = present.find(name);
-    if (it != present.end() && it->second == value) continue;
+  for (const auto& [name, value] : wanted.carried) {
+    auto it = present->carried.find(name);
+    if (it != present->carried.end() && it->second == value) continue;
     if (fsetxattr(out, name.c_str(), value.data(), value.size(), 0) != 0) NoteSetFailure(name, errno, tally);
   }
 }
 
-void CarryAcls(int in, int out, bool directories, NotKeptTally* tally) {
-  const int extended = acl_extended_fd(in);
-  if (extended < 0) return;  // a source file system without ACLs
-  if (extended == 1) {
+void CarryAcls(int in, int out, const XattrSnapshot& wanted, const XattrSnapshot* present, bool directories,
+               NotKeptTally* tally) {
+  const bool has_access = present != nullptr && !present->access_acl.empty();
+  if (!wanted.access_acl.empty()) {
     const acl_t acl = acl_get_fd(in);
-    if (acl != nullptr) {
-      if (acl_set_fd(out, acl) != 0) tally->Add("ACLs not kept: a target file system keeps none");
-      acl_free(acl);
+    if (acl == nullptr || present == nullptr || acl_set_fd(out, acl) != 0) {
+      tally->Add("ACLs not kept: a target file system keeps none");
     }
-  } else if (fremovexattr(out, kAccessAcl) != 0) {
-    // None to remove (ENODATA), or none possible: the mode says it all.
+    if (acl != nullptr) acl_free(acl);
+  } else if (has_access) {
+    // Inherited from a default ACL of the target's directory: the source's
+    // mode alone is to hold.
+    fremovexattr(out, kAccessAcl);
   }
-  if (directories) CarryDefaultAcl(in, out, tally);
+  if (!directories) return;
+  const bool has_default = present != nullptr && !present->default_acl.empty();
+  if (!wanted.default_acl.empty()) {
+    const acl_t acl = acl_get_file(ProcFd(in).c_str(), ACL_TYPE_DEFAULT);
+    if (acl == nullptr || present == nullptr || acl_set_file(ProcFd(out).c_str(), ACL_TYPE_DEFAULT, acl) != 0) {
+      tally->Add("ACLs not kept: a target file system keeps none");
+    }
+    if (acl != nullptr) acl_free(acl);
+  } else if (has_default) {
+    fremovexattr(out, kDefaultAcl);
+  }
 }
+
+}  // namespace
 
 void CarryMetadata(int in, int out, const struct stat& source, const CopyFidelity& fidelity, NotKeptTally* tally) {
   const bool owner_kept = CarryOwnership(out, source, tally);
-  if (fidelity.xattrs) CarryXattrs(in, out, tally);
-  if (fidelity.acls) CarryAcls(in, out, S_ISDIR(source.st_mode), tally);
+  XattrSnapshot wanted;
+  // One listing of each side serves the attributes and the ACLs; a source
+  // file system without attributes has none to give.
+  if ((fidelity.xattrs || fidelity.acls) && Snapshot(AttrSource{in}, &wanted)) {
+    XattrSnapshot present;
+    const XattrSnapshot* target = Snapshot(AttrSource{out}, &present) ? &present : nullptr;
+    if (fidelity.xattrs) CarryXattrs(wanted, target, out, tally);
+    if (fidelity.acls) CarryAcls(in, out, wanted, target, S_ISDIR(source.st_mode), tally);
+  }
   if (fchmod(out, CarriedMode(source, owner_kept)) != 0) {
     tally->Add("modes not kept: a target file system keeps none");
   }
 }
 
-bool MetadataDiffers(int in, int out, const struct stat& source, const struct stat& target,
-                     const CopyFidelity& fidelity) {
+namespace {
+
+bool Differs(const AttrSource& in, const AttrSource& out, const struct stat& source, const struct stat& target,
+             const CopyFidelity& fidelity) {
   const bool uid_kept = IsRoot() || source.st_uid == target.st_uid;
   const bool gid_kept = IsRoot() || source.st_gid == target.st_gid || InGroup(source.st_gid);
   if (uid_kept && source.st_uid != target.st_uid) return true;
@@ -247,6 +260,18 @@ bool MetadataDiffers(int in, int out, const struct stat& source, const struct st
   if (!Snapshot(in, &wanted) || !Snapshot(out, &present)) return false;
   if (fidelity.xattrs && wanted.carried != present.carried) return true;
   return fidelity.acls && (wanted.access_acl != present.access_acl || wanted.default_acl != present.default_acl);
+}
+
+}  // namespace
+
+bool MetadataDiffers(int in, int out, const struct stat& source, const struct stat& target,
+                     const CopyFidelity& fidelity) {
+  return Differs(AttrSource{in}, AttrSource{out}, source, target, fidelity);
+}
+
+bool MetadataDiffersAt(const std::string& in, const std::string& out, const struct stat& source,
+                       const struct stat& target, const CopyFidelity& fidelity) {
+  return Differs(AttrSource{-1, in.c_str()}, AttrSource{-1, out.c_str()}, source, target, fidelity);
 }
 
 }  // namespace velqo

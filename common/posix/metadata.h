@@ -33,23 +33,25 @@ bool CarryOwnership(int out, const struct stat& source, NotKeptTally* tally);
 // privileges to whoever owns the copy.
 mode_t CarriedMode(const struct stat& source, bool owner_kept);
 
-// Extended attributes of in onto out, but for the layer's own marks
-// (user.velqo.*) and the system namespace (ACLs have their own call).
-void CarryXattrs(int in, int out, NotKeptTally* tally);
-
-// The access ACL of in onto out (and the default ACL between directories);
-// a source without an extended ACL leaves out with none either.
-void CarryAcls(int in, int out, bool directories, NotKeptTally* tally);
-
 // Owner, extended attributes, ACLs and mode of source (open as in) onto out,
 // in the order that keeps each: the owner first (a change of owner clears
 // setuid), the mode last (setting an ACL rewrites the permission bits).
+// Extended attributes are all but the layer's own marks (user.velqo.*) and
+// the system namespace; an ACL is carried as a whole, and a source without
+// one (its mode says it all) leaves out with none either, whatever out's
+// directory would have it inherit.
 void CarryMetadata(int in, int out, const struct stat& source, const CopyFidelity& fidelity, NotKeptTally* tally);
 
 // Whether out lacks metadata that CarryMetadata would give it from in (only
 // what the process and out's file system can keep counts).
 bool MetadataDiffers(int in, int out, const struct stat& source, const struct stat& target,
                      const CopyFidelity& fidelity);
+
+// The same for two files named by paths whose last names are never
+// followed (a directory handle's path and a name), so that files alike
+// cost no opening.
+bool MetadataDiffersAt(const std::string& in, const std::string& out, const struct stat& source,
+                       const struct stat& target, const CopyFidelity& fidelity);
 
 // Whether the extended attribute named so is one of the layer's own marks,
 // which say something about one file and are never copied as user data.

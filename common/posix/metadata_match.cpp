@@ -21,6 +21,12 @@ Status PosixPlatform::MatchMetadata(std::string_view from, std::string_view to, 
   // nothing to be given.
   if (!S_ISREG(src.st.st_mode) || !S_ISREG(dst.st.st_mode)) return Status::Ok();
   if (src.st.st_dev == dst.st.st_dev && src.st.st_ino == dst.st.st_ino) return Status::Ok();
+  // Read-only is the target's own attribute, settled by the caller's
+  // rules; only a copy may change it.
+  struct stat wanted = src.st;
+  wanted.st_mode = (src.st.st_mode & ~static_cast<mode_t>(S_IWUSR)) | (dst.st.st_mode & S_IWUSR);
+  // Most files are alike: that is found without opening either.
+  if (!MetadataDiffersAt(src.ProcPath(), dst.ProcPath(), wanted, dst.st, fidelity_)) return Status::Ok();
   constexpr int kOpen = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
   const int in = openat(src.at_fd(), src.at_name(), kOpen);
   if (in < 0) return Status::FromErrno(errno, "open " + src.host);

@@ -4,7 +4,9 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <grp.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -155,6 +157,47 @@ TEST_F(MetadataTest, CopyKeepsSpecialBitsOwnerAttributesAndAcls) {
     EXPECT_EQ(Acl("D:\\tool", ACL_TYPE_ACCESS), Acl("C:\\tool", ACL_TYPE_ACCESS));
   }
   EXPECT_TRUE(fs->TakeNotKept().empty());
+}
+
+// What an ordinary user's copy keeps of another user's setuid file, run
+// in a child that has given up root.
+TEST_F(MetadataTest, WithoutRootTheOwnerIsNotKeptAndNeitherAreTheSpecialBits) {
+  if (!Root()) GTEST_SKIP() << "needs root to make another user's file and to become that user";
+  constexpr uid_t kUser = 65534;
+  sandbox.WriteFile("C:\\tool", "#!/bin/sh\n");
+  sandbox.WriteFile("C:\\mine", "mine");
+  ASSERT_EQ(chown(Host("C:\\tool").c_str(), 1234, 5678), 0);
+  ASSERT_EQ(chmod(Host("C:\\tool").c_str(), 06755), 0);
+  ASSERT_EQ(chown(Host("C:\\mine").c_str(), kUser, kUser), 0);
+  ASSERT_EQ(chmod(Host("C:\\mine").c_str(), 02750), 0);
+  for (const std::string& dir : {sandbox.root(), sandbox.DriveDir('C'), sandbox.DriveDir('D')}) {
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+  }
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(kUser) != 0 || setuid(kUser) != 0) _exit(10);
+    const std::unique_ptr<Platform> user_fs = NewPosixPlatform(sandbox.Config());
+    if (!user_fs->CopyFile("C:\\tool", "D:\\tool").ok()) _exit(11);
+    if (!user_fs->CopyFile("C:\\mine", "D:\\mine").ok()) _exit(12);
+    if (!user_fs->EndOfRun().ok()) _exit(13);
+    const std::vector<std::string> notes = user_fs->TakeNotKept();
+    const bool owners = std::find(notes.begin(), notes.end(), "owners not kept: not running as root") != notes.end();
+    const bool groups =
+        std::find(notes.begin(), notes.end(), "groups not kept: not a member of the group") != notes.end();
+    _exit(owners && groups && notes.size() == 2 ? 0 : 14);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  const struct stat tool = Lstat("D:\\tool");
+  EXPECT_EQ(tool.st_uid, kUser);
+  EXPECT_EQ(tool.st_mode & 07777, 0755u);
+  // The user's own file keeps its setgid bit with its owner and group.
+  const struct stat mine = Lstat("D:\\mine");
+  EXPECT_EQ(mine.st_gid, kUser);
+  EXPECT_EQ(mine.st_mode & 07777, 02750u);
 }
 
 TEST_F(MetadataTest, AttributesAndAclsStayOutWhenTurnedOff) {
