@@ -31,6 +31,7 @@ void FileList::Free() {
   times_.reset();
   sizes_.reset();
   states_.reset();
+  sparse_.clear();
   count_ = 0;
 }
 
@@ -38,6 +39,7 @@ bool FileList::Add(const FindData& entry) {
   if (!names_->Store(count_, entry.name)) return false;
   times_->Item(count_) = static_cast<std::int32_t>(entry.dos_time);
   sizes_->Item(count_) = static_cast<std::int64_t>(entry.size);
+  if (entry.allocated != 0 && entry.allocated < entry.size) sparse_[count_] = entry.allocated;
   ++count_;
   return true;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 #include "common/platform/platform.h"
 #include "config/app_state.h"
@@ -40,6 +41,12 @@ class FileList {
   std::string_view Name(int i) { return names_->Item(i); }
   std::uint32_t Time(int i) { return static_cast<std::uint32_t>(times_->Item(i)); }
   std::uint64_t Size(int i) { return static_cast<std::uint64_t>(sizes_->Item(i)); }
+  // What a copy of the file takes on disk: less than its size when it
+  // has holes.
+  std::uint64_t Allocated(int i) {
+    const auto it = sparse_.find(i);
+    return it == sparse_.end() ? Size(i) : it->second;
+  }
   std::int32_t State(int i) { return states_->Item(i); }
   void SetState(int i, std::int32_t state) { states_->Item(i) = state; }
 
@@ -48,6 +55,7 @@ class FileList {
   std::unique_ptr<TDynLongIntArray> times_;
   std::unique_ptr<TDynSizeArray> sizes_;
   std::unique_ptr<TDynWordArray> states_;
+  std::unordered_map<int, std::uint64_t> sparse_;  // the few files with holes
   int count_ = 0;
 };
 

@@ -100,10 +100,13 @@ class PairDecision {
     l1_.SetState(i1_, kStateNewer);
     l2_.SetState(i2_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
+    // What the files take on disk: a copy keeps a sparse file's holes.
+    const std::uint64_t taken1 = l1_.Allocated(i1_);
+    const std::uint64_t taken2 = l2_.Allocated(i2_);
     const std::uint32_t unit = ClusterSize(s_, space_, 2);
-    space_.growth2 += RoundToUnit(size1, unit) - RoundToUnit(size2, unit);
-    space_.backup2 += RoundToUnit(size2, unit);
-    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(size2, unit));
+    space_.growth2 += RoundToUnit(taken1, unit) - RoundToUnit(taken2, unit);
+    space_.backup2 += RoundToUnit(taken2, unit);
+    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(taken2, unit));
   }
 
   void Dir2Newer() {
@@ -113,10 +116,12 @@ class PairDecision {
     l2_.SetState(i2_, kStateNewer);
     l1_.SetState(i1_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
+    const std::uint64_t taken1 = l1_.Allocated(i1_);
+    const std::uint64_t taken2 = l2_.Allocated(i2_);
     const std::uint32_t unit = ClusterSize(s_, space_, 1);
-    space_.growth1 += RoundToUnit(size2, unit) - RoundToUnit(size1, unit);
-    space_.backup1 += RoundToUnit(size1, unit);
-    space_.largest_replaced1 = std::max(space_.largest_replaced1, RoundToUnit(size1, unit));
+    space_.growth1 += RoundToUnit(taken2, unit) - RoundToUnit(taken1, unit);
+    space_.backup1 += RoundToUnit(taken1, unit);
+    space_.largest_replaced1 = std::max(space_.largest_replaced1, RoundToUnit(taken1, unit));
   }
 
   AppState& s_;
@@ -143,12 +148,12 @@ void CountLoneFiles(AppState& s, PairContext& pair) {
   FileList& l2 = pair.lists.list2;
   for (int i = 0; i < l1.count(); ++i) {
     if (l1.State(i) != kStateLone) continue;
-    pair.space.new2 += RoundToUnit(l1.Size(i), ClusterSize(s, pair.space, 2));
+    pair.space.new2 += RoundToUnit(l1.Allocated(i), ClusterSize(s, pair.space, 2));
     s.flags.NothingToUpdate = 0;
   }
   for (int i = 0; i < l2.count(); ++i) {
     if (l2.State(i) != kStateLone) continue;
-    pair.space.new1 += RoundToUnit(l2.Size(i), ClusterSize(s, pair.space, 1));
+    pair.space.new1 += RoundToUnit(l2.Allocated(i), ClusterSize(s, pair.space, 1));
     s.flags.NothingToUpdate = 0;
   }
 }

@@ -19,6 +19,9 @@ struct FindData {
   std::uint32_t attributes = 0; // FileAttribute bits
   std::uint64_t size = 0;       // full 64-bit size
   std::uint32_t dos_time = 0;   // last write, packed local time
+  // What the file takes on disk when it has holes (a sparse file), which a
+  // copy keeps; 0 when that is its size (or unknown).
+  std::uint64_t allocated = 0;
 };
 
 // An open directory search. The first call of Next gives the first entry.
@@ -154,6 +157,7 @@ class Platform {
   // The existing directory path is to look like the directory model: what
   // differs of owner, mode, attributes and ACLs is given at the end of the
   // run, with model's time.
+  // A drive root is left as it is.
   virtual Status MatchDirectory(std::string_view /*model*/, std::string_view /*path*/) { return Status::Ok(); }
   // The file to, whose data equals from's, gets what differs of from's
   // mode, owner, attributes and ACLs, without its data being copied again;

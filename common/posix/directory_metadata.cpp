@@ -66,6 +66,9 @@ Status PosixPlatform::MatchDirectory(std::string_view model, std::string_view pa
   Status st = LocateExisting(path, &r);
   if (!st.ok()) return st;
   if (!S_ISDIR(r.st.st_mode)) return Status::InvalidArgument("not a directory: " + std::string(path));
+  // A drive's own directory (a mount point, the home directory) is the
+  // user's, whatever tree is copied into it.
+  if (r.windows.IsRoot()) return Status::Ok();
   DirIdentity identity;
   if (!IdentityOf(r.at_fd(), r.at_name(), &identity)) return Status::FromErrno(errno, "examine " + r.host);
   dirs_to_settle_.push_back(DirToSettle{std::string(model), std::string(path), identity, false});

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <string>
@@ -16,6 +17,14 @@
 namespace velqo {
 
 namespace {
+
+// The space a sparse regular file takes, which is all its copy takes;
+// 0 for every other entry.
+std::uint64_t SparseAllocation(const struct stat& st) {
+  const auto blocks = static_cast<std::uint64_t>(st.st_blocks) * 512;
+  return S_ISREG(st.st_mode) && blocks < static_cast<std::uint64_t>(st.st_size) ? std::max<std::uint64_t>(blocks, 1)
+                                                                                 : 0;
+}
 
 bool IsDevice(const struct stat& st) { return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode); }
 
@@ -151,7 +160,8 @@ Status PosixPlatform::FindOne(std::string_view pattern, std::string_view last, s
       WithoutStoredFlags(mask) ? AttributeStore::ReadWithoutFlags(r.st, r.name) : AttributesOf(r);
   if (IsListable(r.st) && !IsTemporaryName(r.name) && !Excluded(attributes, mask)) {
     const bool dir = S_ISDIR(r.st.st_mode);
-    found->push_back(FindData{r.name, attributes, dir ? 0 : static_cast<std::uint64_t>(r.st.st_size), DosTimeOf(r.st)});
+    found->push_back(FindData{r.name, attributes, dir ? 0 : static_cast<std::uint64_t>(r.st.st_size), DosTimeOf(r.st),
+                              SparseAllocation(r.st)});
   }
   return Status::Ok();
 }
@@ -275,7 +285,8 @@ Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, de
     if (Excluded(attributes, mask)) return Status::Ok();
     const bool is_dir = S_ISDIR(probe.st.st_mode);
     found->push_back(FindData{std::string(name), attributes,
-                              is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st, &times)});
+                              is_dir ? 0 : static_cast<std::uint64_t>(probe.st.st_size), DosTimeOf(probe.st, &times),
+                              SparseAllocation(probe.st)});
     return Status::Ok();
   };
   found->reserve(found->size() + picked.size());
