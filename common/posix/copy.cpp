@@ -147,20 +147,21 @@ Status PosixPlatform::CopyTo(std::string_view from, std::string_view to, const s
       return kept;
     };
   }
+  Linked linked = Linked::kNo;
   if (S_ISLNK(src.st.st_mode)) {
     st = CopyLink(src, dst, keep_backup);
   } else if (IsSpecial(src.st)) {
     st = CopySpecial(src, dst, keep_backup);
   } else {
-    bool linked = false;
     st = LinkToFirstCopy(src, dst, keep_backup, &linked);
-    if (st.ok() && !linked) {
+    if (st.ok() && linked == Linked::kNo) {
       st = CopyRegular(src, dst, keep_backup);
       if (st.ok()) RememberFirstCopy(src, dst, to);
     }
   }
-  // The old target's inode may be reused by any later file.
-  if (st.ok() && dst.exists) ForgetPending(dst.st);
+  // The old target's inode may be reused by any later file; a target that
+  // is the first copy already keeps its own.
+  if (st.ok() && dst.exists && linked != Linked::kAlready) ForgetPending(dst.st);
   std::string_view added;
   if (st.ok() && !dst.exists) added = dst.name;
   if (backup_added) added = bak.name;
@@ -169,21 +170,24 @@ Status PosixPlatform::CopyTo(std::string_view from, std::string_view to, const s
 }
 
 Status PosixPlatform::LinkToFirstCopy(const ResolvedPath& src, const ResolvedPath& dst,
-                                      const BeforePlace& before_place, bool* linked) {
-  *linked = false;
+                                      const BeforePlace& before_place, Linked* linked) {
+  *linked = Linked::kNo;
   if (!fidelity_.hard_links || src.st.st_nlink < 2) return Status::Ok();
   const auto it = first_copies_.find(InodeKey(src.st.st_dev, src.st.st_ino));
   if (it == first_copies_.end()) return Status::Ok();
   ResolvedPath first;
   // The first copy must still be the file that was made: anything else
   // under its name is copied over instead of shared.
+  DirIdentity found;
   if (!Locate(it->second.target, &first).ok() || !first.exists || !S_ISREG(first.st.st_mode) ||
-      first.st.st_dev != it->second.dev || first.st.st_ino != it->second.ino) {
+      !IdentityOf(first.at_fd(), first.at_name(), &found) || !(found == it->second.identity)) {
     first_copies_.erase(it);
     return Status::Ok();
   }
-  *linked = true;
-  if (dst.exists && dst.st.st_dev == first.st.st_dev && dst.st.st_ino == first.st.st_ino) return Status::Ok();
+  if (dst.exists && dst.st.st_dev == first.st.st_dev && dst.st.st_ino == first.st.st_ino) {
+    *linked = Linked::kAlready;
+    return Status::Ok();
+  }
   const int dir_fd = dst.at_fd();
   std::string temp;
   for (int attempt = 0;; ++attempt) {
@@ -191,10 +195,10 @@ Status PosixPlatform::LinkToFirstCopy(const ResolvedPath& src, const ResolvedPat
     if (linkat(first.at_fd(), first.at_name(), dir_fd, temp.c_str(), 0) == 0) break;
     if (errno != EEXIST || attempt > 100) {
       // Another file system, or too many links: the name gets a copy.
-      *linked = false;
       return Status::Ok();
     }
   }
+  *linked = Linked::kNow;
   Arm(dst.dir->ProcPath() + "/" + temp);
   Status st = before_place ? before_place() : Status::Ok();
   if (st.ok() && renameat(dir_fd, temp.c_str(), dir_fd, dst.at_name()) != 0) {
@@ -207,9 +211,9 @@ Status PosixPlatform::LinkToFirstCopy(const ResolvedPath& src, const ResolvedPat
 
 void PosixPlatform::RememberFirstCopy(const ResolvedPath& src, const ResolvedPath& dst, std::string_view to) {
   if (!fidelity_.hard_links || src.st.st_nlink < 2) return;
-  struct stat made;
-  if (fstatat(dst.at_fd(), dst.at_name(), &made, AT_SYMLINK_NOFOLLOW) != 0) return;
-  first_copies_[InodeKey(src.st.st_dev, src.st.st_ino)] = FirstCopy{std::string(to), made.st_dev, made.st_ino};
+  DirIdentity made;
+  if (!IdentityOf(dst.at_fd(), dst.at_name(), &made)) return;
+  first_copies_[InodeKey(src.st.st_dev, src.st.st_ino)] = FirstCopy{std::string(to), made};
 }
 
 Status PosixPlatform::CopySpecial(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place) {
@@ -223,8 +227,8 @@ Status PosixPlatform::CopySpecial(const ResolvedPath& from, const ResolvedPath& 
     if (errno != EEXIST || attempt > 100) return Status::FromErrno(errno, "make " + to.host);
   }
   Arm(to.dir->ProcPath() + "/" + temp);
-  const bool root = geteuid() == 0;
-  bool owner_kept = root || from.st.st_uid == geteuid();
+  const bool root = ids_.Root();
+  bool owner_kept = root || from.st.st_uid == ids_.euid;
   if (root && fchownat(dir_fd, temp.c_str(), from.st.st_uid, from.st.st_gid, AT_SYMLINK_NOFOLLOW) != 0) {
     not_kept_.Add("owners not kept: a target file system keeps none");
     owner_kept = false;
@@ -322,7 +326,7 @@ Status PosixPlatform::Settle(int in, int out, const struct stat& source, const R
                              StagedCopy* staged) {
   staged->atime = source.st_atim;
   staged->real_mtime = RealMtime(source);
-  CarryMetadata(in, out, source, fidelity_, &not_kept_);
+  CarryMetadata(in, out, source, fidelity_, ids_, &not_kept_);
   // Until the flush the copy reads as older than its source, and its
   // time's nanoseconds mark it as pending. Where no such time can be given
   // (a source dated before the packed times begin, a file system keeping

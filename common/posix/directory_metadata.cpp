@@ -108,8 +108,8 @@ Status PosixPlatform::SettleDirectory(const DirToSettle& dir) {
     }
     return Status::Ok();
   }
-  if (dir.created || MetadataDiffers(in.get(), out.get(), source, target, fidelity_)) {
-    CarryMetadata(in.get(), out.get(), source, fidelity_, &not_kept_);
+  if (dir.created || MetadataDiffers(in.get(), out.get(), source, target, fidelity_, ids_)) {
+    CarryMetadata(in.get(), out.get(), source, fidelity_, ids_, &not_kept_);
   }
   // Last, since every entry made in it has changed its time.
   if (!SameTime(target.st_mtim, source.st_mtim)) {

@@ -17,25 +17,6 @@ namespace {
 constexpr const char* kAccessAcl = "system.posix_acl_access";
 constexpr const char* kDefaultAcl = "system.posix_acl_default";
 
-bool IsRoot() {
-  static const bool root = geteuid() == 0;
-  return root;
-}
-
-bool InGroup(gid_t gid) {
-  static const std::vector<gid_t> groups = [] {
-    std::vector<gid_t> all(1, getegid());
-    const int n = getgroups(0, nullptr);
-    if (n > 0) {
-      std::vector<gid_t> more(static_cast<std::size_t>(n));
-      const int got = getgroups(n, more.data());
-      if (got > 0) all.insert(all.end(), more.begin(), more.begin() + got);
-    }
-    return all;
-  }();
-  return std::find(groups.begin(), groups.end(), gid) != groups.end();
-}
-
 bool Unsupported(int err) { return err == ENOTSUP || err == EOPNOTSUPP; }
 
 // A file whose attributes are read: open as fd, or (fd < 0) by a path
@@ -140,16 +121,32 @@ std::vector<std::string> NotKeptTally::Take() {
   return std::exchange(order_, {});
 }
 
+ProcessIds ProcessIds::Current() {
+  ProcessIds ids;
+  ids.euid = geteuid();
+  ids.egid = getegid();
+  ids.groups.push_back(ids.egid);
+  const int n = getgroups(0, nullptr);
+  if (n > 0) {
+    std::vector<gid_t> more(static_cast<std::size_t>(n));
+    const int got = getgroups(n, more.data());
+    if (got > 0) ids.groups.insert(ids.groups.end(), more.begin(), more.begin() + got);
+  }
+  return ids;
+}
+
+bool ProcessIds::InGroup(gid_t gid) const { return std::find(groups.begin(), groups.end(), gid) != groups.end(); }
+
 bool IsOwnMark(const std::string& name) { return name.rfind("user.velqo.", 0) == 0; }
 
-bool CarryOwnership(int out, const struct stat& source, NotKeptTally* tally) {
+bool CarryOwnership(int out, const struct stat& source, const ProcessIds& ids, NotKeptTally* tally) {
   struct stat now;
   if (fstat(out, &now) != 0) return false;
   if (now.st_uid == source.st_uid && now.st_gid == source.st_gid) return true;
   uid_t uid = static_cast<uid_t>(-1);
   gid_t gid = static_cast<gid_t>(-1);
   bool kept = true;
-  if (IsRoot()) {
+  if (ids.Root()) {
     uid = source.st_uid;
     gid = source.st_gid;
   } else {
@@ -158,7 +155,7 @@ bool CarryOwnership(int out, const struct stat& source, NotKeptTally* tally) {
       kept = false;
     }
     if (source.st_gid != now.st_gid) {
-      if (InGroup(source.st_gid)) {
+      if (ids.InGroup(source.st_gid)) {
         gid = source.st_gid;
       } else {
         tally->Add("groups not kept: not a member of the group");
@@ -228,8 +225,9 @@ void CarryAcls(int in, int out, const XattrSnapshot& wanted, const XattrSnapshot
 
 }  // namespace
 
-void CarryMetadata(int in, int out, const struct stat& source, const CopyFidelity& fidelity, NotKeptTally* tally) {
-  const bool owner_kept = CarryOwnership(out, source, tally);
+void CarryMetadata(int in, int out, const struct stat& source, const CopyFidelity& fidelity, const ProcessIds& ids,
+                   NotKeptTally* tally) {
+  const bool owner_kept = CarryOwnership(out, source, ids, tally);
   XattrSnapshot wanted;
   // One listing of each side serves the attributes and the ACLs; a source
   // file system without attributes has none to give.
@@ -247,9 +245,9 @@ void CarryMetadata(int in, int out, const struct stat& source, const CopyFidelit
 namespace {
 
 bool Differs(const AttrSource& in, const AttrSource& out, const struct stat& source, const struct stat& target,
-             const CopyFidelity& fidelity) {
-  const bool uid_kept = IsRoot() || source.st_uid == target.st_uid;
-  const bool gid_kept = IsRoot() || source.st_gid == target.st_gid || InGroup(source.st_gid);
+             const CopyFidelity& fidelity, const ProcessIds& ids) {
+  const bool uid_kept = ids.Root() || source.st_uid == target.st_uid;
+  const bool gid_kept = ids.Root() || source.st_gid == target.st_gid || ids.InGroup(source.st_gid);
   if (uid_kept && source.st_uid != target.st_uid) return true;
   if (gid_kept && source.st_gid != target.st_gid) return true;
   if ((target.st_mode & 07777) != CarriedMode(source, uid_kept && gid_kept)) return true;
@@ -265,13 +263,13 @@ bool Differs(const AttrSource& in, const AttrSource& out, const struct stat& sou
 }  // namespace
 
 bool MetadataDiffers(int in, int out, const struct stat& source, const struct stat& target,
-                     const CopyFidelity& fidelity) {
-  return Differs(AttrSource{in}, AttrSource{out}, source, target, fidelity);
+                     const CopyFidelity& fidelity, const ProcessIds& ids) {
+  return Differs(AttrSource{in}, AttrSource{out}, source, target, fidelity, ids);
 }
 
 bool MetadataDiffersAt(const std::string& in, const std::string& out, const struct stat& source,
-                       const struct stat& target, const CopyFidelity& fidelity) {
-  return Differs(AttrSource{-1, in.c_str()}, AttrSource{-1, out.c_str()}, source, target, fidelity);
+                       const struct stat& target, const CopyFidelity& fidelity, const ProcessIds& ids) {
+  return Differs(AttrSource{-1, in.c_str()}, AttrSource{-1, out.c_str()}, source, target, fidelity, ids);
 }
 
 }  // namespace velqo

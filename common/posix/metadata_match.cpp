@@ -26,7 +26,7 @@ Status PosixPlatform::MatchMetadata(std::string_view from, std::string_view to, 
   struct stat wanted = src.st;
   wanted.st_mode = (src.st.st_mode & ~static_cast<mode_t>(S_IWUSR)) | (dst.st.st_mode & S_IWUSR);
   // Most files are alike: that is found without opening either.
-  if (!MetadataDiffersAt(src.ProcPath(), dst.ProcPath(), wanted, dst.st, fidelity_)) return Status::Ok();
+  if (!MetadataDiffersAt(src.ProcPath(), dst.ProcPath(), wanted, dst.st, fidelity_, ids_)) return Status::Ok();
   constexpr int kOpen = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
   const int in = openat(src.at_fd(), src.at_name(), kOpen);
   if (in < 0) return Status::FromErrno(errno, "open " + src.host);
@@ -42,8 +42,8 @@ Status PosixPlatform::MatchMetadata(std::string_view from, std::string_view to, 
     // Read-only is the target's own attribute, settled by the caller's
     // rules; only a copy may change it.
     source.st_mode = (source.st_mode & ~static_cast<mode_t>(S_IWUSR)) | (target.st_mode & S_IWUSR);
-    if (MetadataDiffers(in, out, source, target, fidelity_)) {
-      CarryMetadata(in, out, source, fidelity_, &not_kept_);
+    if (MetadataDiffers(in, out, source, target, fidelity_, ids_)) {
+      CarryMetadata(in, out, source, fidelity_, ids_, &not_kept_);
       *carried = true;
     }
   }

@@ -190,8 +190,8 @@ class PosixPlatform final : public Platform {
   void ForgetPending(const struct stat& st) { pending_.erase(InodeKey(st.st_dev, st.st_ino)); }
   DirRef SharedPendingDir(const DirRef& dir);
 
-  // Which directory an entry is: device and inode, and its birth time
-  // where the file system keeps one (an inode number is soon reused).
+  // Which file or directory an entry is: device and inode, and its birth
+  // time where the file system keeps one (an inode number is soon reused).
   struct DirIdentity {
     dev_t dev = 0;
     ino_t ino = 0;
@@ -219,13 +219,13 @@ class PosixPlatform final : public Platform {
   // with more than one name, which its later names become links to.
   struct FirstCopy {
     std::string target;  // Windows path
-    dev_t dev = 0;
-    ino_t ino = 0;
+    DirIdentity identity;  // device, inode and birth: an inode number is soon reused
   };
   // Makes to (resolved as dst) a link to the first copy of src when there is
-  // one this run; *linked tells whether it did.
+  // one this run; *linked tells whether it did, or found dst that copy already.
+  enum class Linked { kNo, kNow, kAlready };
   Status LinkToFirstCopy(const ResolvedPath& src, const ResolvedPath& dst, const BeforePlace& before_place,
-                         bool* linked);
+                         Linked* linked);
   void RememberFirstCopy(const ResolvedPath& src, const ResolvedPath& dst, std::string_view to);
 
   // The file of the last appends (an update log gets a line at a time),
@@ -257,6 +257,7 @@ class PosixPlatform final : public Platform {
   using BackupKey = InodeKey;
   std::map<BackupKey, std::string> unmarked_backups_;
   CopyFidelity fidelity_;
+  ProcessIds ids_ = ProcessIds::Current();
   NotKeptTally not_kept_;
   std::vector<DirToSettle> dirs_to_settle_;
   std::map<InodeKey, FirstCopy> first_copies_;  // source inodes with more than one link
