@@ -57,7 +57,7 @@ void ReportCreationFailure(AppState& s, std::string_view path, DirPurpose purpos
 }  // namespace
 
 void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose,
-                     const std::function<std::string()>& spell) {
+                     const std::function<std::string()>& spell, std::string_view model) {
   if (DirectoryExists(s.fs, path)) return;
   if (!DirectoryExists(s.fs, path.substr(0, 3))) {
     ReportMissingRoot(s, path);
@@ -67,7 +67,7 @@ void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose,
   if (answer == Answer::kYes) {
     const std::string spelled = spell ? spell() : std::string();
     const bool spelling_fits = spelled.size() == path.size() && EqualsIgnoreCase(spelled, path);
-    if (!MakeDirectory(s, spelling_fits ? spelled : path)) ReportCreationFailure(s, path, purpose);
+    if (!MakeDirectory(s, spelling_fits ? spelled : path, model)) ReportCreationFailure(s, path, purpose);
     return;
   }
   if (answer == Answer::kNo) {
@@ -83,8 +83,20 @@ void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose,
   s.flags.PairDirsReady = 0;
 }
 
-bool MakeDirectory(AppState& s, std::string_view path) {
-  (void)MakeDirPath(s.fs, path);
+bool MakeDirectory(AppState& s, std::string_view path, std::string_view model) {
+  std::string_view last = path;
+  while (last.size() > 3 && last.back() == '\\') last.remove_suffix(1);
+  const std::size_t cut = last.rfind('\\');
+  // Only the directory itself copies the model; ancestors it lacks are
+  // plain new directories.
+  if (model.empty() || last.size() <= 3 || cut == std::string_view::npos) {
+    (void)MakeDirPath(s.fs, path);
+  } else {
+    const std::string_view parent = last.substr(0, cut == 2 ? 3 : cut);
+    if (DirectoryExists(s.fs, parent) || MakeDirPath(s.fs, parent).empty()) {
+      (void)s.fs.CreateDirectoryLike(last, model);
+    }
+  }
   return DirectoryExists(s.fs, path);
 }
 

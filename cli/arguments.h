@@ -26,6 +26,7 @@ struct CommandLine {
   std::optional<long long> max_delete;
   std::optional<std::string> log_dir;   // as typed
   std::optional<std::string> log_file;  // as typed
+  CopyFidelity fidelity;                // what copies carry beside data, mode and owner
   OptionOverrides overrides;
   std::vector<PatternArgument> patterns;  // in order; read by BuildPathRules
   PathRules path_rules;                   // what they make, once built

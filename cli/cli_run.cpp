@@ -231,6 +231,7 @@ class PassRunner {
 
   PassResult Run() {
     std::unique_ptr<Platform> posix = NewPosixPlatform(config_);
+    posix->SetCopyFidelity(line_.fidelity);
     RunPaths paths;
     if (!ConvertPaths(*posix, line_, io_, &paths)) return {kExitNoStart, 0};
     std::optional<PreviewPlatform> preview;
@@ -296,6 +297,8 @@ class PassRunner {
     const UpdateOutcome outcome = RunUpdate(s);
     watching_ = false;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+    // Once per run, not once per file: what the targets could not keep.
+    for (const std::string& note : s.fs.TakeNotKept()) host.Note("velqo-cli: " + note);
 
     RunReport report;
     report.reported_error = host.reported_errors() > 0;

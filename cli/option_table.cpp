@@ -257,6 +257,21 @@ constexpr CliOption kOptions[] = {
        l.max_delete = n;
        return std::string();
      }},
+    {"no-xattrs", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.fidelity.xattrs = false;
+       return std::string();
+     }},
+    {"no-acls", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.fidelity.acls = false;
+       return std::string();
+     }},
+    {"hard-links", 'H', {},
+     [](CommandLine& l, std::string_view) {
+       l.fidelity.hard_links = true;
+       return std::string();
+     }},
     {"allow-empty-source", 0, {},
      [](CommandLine& l, std::string_view) {
        l.allow_empty_source = true;

@@ -36,6 +36,7 @@ void FileList::Free() {
   sizes_.reset();
   states_.reset();
   exact_ = {};
+  sparse_.clear();
   count_ = 0;
 }
 
@@ -44,6 +45,7 @@ bool FileList::Add(const FindData& entry) {
   times_->Item(count_) = static_cast<std::int32_t>(entry.dos_time);
   sizes_->Item(count_) = static_cast<std::int64_t>(entry.size);
   exact_.push_back(ExactTime{entry.mtime_sec, entry.mtime_nsec});
+  if (entry.allocated != 0 && entry.allocated < entry.size) sparse_[count_] = entry.allocated;
   ++count_;
   return true;
 }
@@ -176,11 +178,16 @@ void LoadFileArrays(AppState& s, PairLists& lists) {
     return;
   }
   EnsureDirectory(s, s.Path1.view(), DirPurpose::kPair);
-  EnsureDirectory(s, s.Path2.view(), DirPurpose::kPair, s.Path2Spelling);
+  const bool dir2_existed = DirectoryExists(s.fs, s.Path2.view());
+  EnsureDirectory(s, s.Path2.view(), DirPurpose::kPair, s.Path2Spelling, s.Path1.view());
   if (s.flags.PairDirsReady == 0) {
     s.flags.PairStopped = 1;
     return;
   }
+  // Where Dir 2 is made a copy of Dir 1, its directories follow Dir 1's
+  // mode, owner, attributes and time, as the new ones do.
+  const OptionSet& o = s.opt.ActiveOptions;
+  if (dir2_existed && (o.Add1To2 == 1 || o.CleanUp == 1)) (void)s.fs.MatchDirectory(s.Path1.view(), s.Path2.view());
   const Side sides[2] = {
       Side{s.Path1.view(), "Directory Path 1 is invalid - please respecify", "Number Of Files In Dir 1"},
       Side{s.Path2.view(), "Directory Path 2 is invalid - please respecify", "Number Of Files In Dir 2"}};

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 #include <vector>
+#include <unordered_map>
 
 #include "common/platform/platform.h"
 #include "config/app_state.h"
@@ -44,6 +45,12 @@ class FileList {
   std::int64_t Seconds(int i) const { return exact_[static_cast<std::size_t>(i)].seconds; }
   std::int32_t Nanoseconds(int i) const { return exact_[static_cast<std::size_t>(i)].nanoseconds; }
   std::uint64_t Size(int i) { return static_cast<std::uint64_t>(sizes_->Item(i)); }
+  // What a copy of the file takes on disk: less than its size when it
+  // has holes.
+  std::uint64_t Allocated(int i) {
+    const auto it = sparse_.find(i);
+    return it == sparse_.end() ? Size(i) : it->second;
+  }
   std::int32_t State(int i) { return states_->Item(i); }
   void SetState(int i, std::int32_t state) { states_->Item(i) = state; }
 
@@ -57,6 +64,7 @@ class FileList {
     std::int32_t nanoseconds;
   };
   std::vector<ExactTime> exact_;
+  std::unordered_map<int, std::uint64_t> sparse_;  // the few files with holes
   int count_ = 0;
 };
 

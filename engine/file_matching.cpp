@@ -70,7 +70,9 @@ class PairDecision {
     const Difference d = CompareVersions(VersionOf(l1_, i1_), VersionOf(l2_, i2_), TimePrecision(s_, space_));
     switch (d) {
       case Difference::kSame:
-        return Equal();
+        Equal();
+        CarryMetadataOnly();
+        return;
       case Difference::kDir1Newer:
         return Dir1Newer();
       case Difference::kSameTimeOtherSize:
@@ -89,6 +91,19 @@ class PairDecision {
   }
 
  private:
+  // Where Dir 2 is a copy of Dir 1, a file whose data is unchanged still
+  // takes a change of its mode, owner, attributes or ACL, without its data
+  // being copied again. Not while every change is confirmed: such a change
+  // would reach the disk without a question.
+  void CarryMetadataOnly() {
+    const OptionSet& o = s_.opt.ActiveOptions;
+    if ((o.Add1To2 != 1 && o.CleanUp != 1) || o.ConfirmEveryFile == 1) return;
+    if (l1_.Size(i1_) != l2_.Size(i2_)) return;
+    bool carried = false;
+    (void)s_.fs.MatchMetadata(ChildPath(s_.Path1.view(), l1_.Name(i1_)), ChildPath(s_.Path2.view(), l2_.Name(i2_)),
+                              &carried);
+  }
+
   void Equal() {
     l1_.SetState(i1_, kStateEqual);
     l2_.SetState(i2_, kStateEqual);
@@ -106,15 +121,16 @@ class PairDecision {
     l1_.SetState(i1_, kStateNewer);
     l2_.SetState(i2_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
-    CountReplacementInDir2(size1, size2);
+    CountReplacementInDir2(l1_.Allocated(i1_), l2_.Allocated(i2_));
   }
 
-  // Room on Dir 2's drive for size_in replacing size_out there.
-  void CountReplacementInDir2(std::uint64_t size_in, std::uint64_t size_out) {
+  // Room on Dir 2's drive for what taken_in takes on disk replacing
+  // taken_out there (a copy keeps a sparse file's holes).
+  void CountReplacementInDir2(std::uint64_t taken_in, std::uint64_t taken_out) {
     const std::uint32_t unit = ClusterSize(s_, space_, 2);
-    space_.growth2 += RoundToUnit(size_in, unit) - RoundToUnit(size_out, unit);
-    space_.backup2 += RoundToUnit(size_out, unit);
-    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(size_out, unit));
+    space_.growth2 += RoundToUnit(taken_in, unit) - RoundToUnit(taken_out, unit);
+    space_.backup2 += RoundToUnit(taken_out, unit);
+    space_.largest_replaced2 = std::max(space_.largest_replaced2, RoundToUnit(taken_out, unit));
   }
 
   void Dir2Newer() {
@@ -124,12 +140,14 @@ class PairDecision {
     l2_.SetState(i2_, kStateNewer);
     l1_.SetState(i1_, kStateOlder);
     s_.flags.NothingToUpdate = 0;
+    const std::uint64_t taken1 = l1_.Allocated(i1_);
+    const std::uint64_t taken2 = l2_.Allocated(i2_);
     // CleanUp replaces the newer Dir 2 file by Dir 1's: Dir 2's drive takes it.
-    if (s_.opt.ActiveOptions.CleanUp == 1) return CountReplacementInDir2(size1, size2);
+    if (s_.opt.ActiveOptions.CleanUp == 1) return CountReplacementInDir2(taken1, taken2);
     const std::uint32_t unit = ClusterSize(s_, space_, 1);
-    space_.growth1 += RoundToUnit(size2, unit) - RoundToUnit(size1, unit);
-    space_.backup1 += RoundToUnit(size1, unit);
-    space_.largest_replaced1 = std::max(space_.largest_replaced1, RoundToUnit(size1, unit));
+    space_.growth1 += RoundToUnit(taken2, unit) - RoundToUnit(taken1, unit);
+    space_.backup1 += RoundToUnit(taken1, unit);
+    space_.largest_replaced1 = std::max(space_.largest_replaced1, RoundToUnit(taken1, unit));
   }
 
   AppState& s_;
@@ -156,12 +174,12 @@ void CountLoneFiles(AppState& s, PairContext& pair) {
   FileList& l2 = pair.lists.list2;
   for (int i = 0; i < l1.count(); ++i) {
     if (l1.State(i) != kStateLone) continue;
-    pair.space.new2 += RoundToUnit(l1.Size(i), ClusterSize(s, pair.space, 2));
+    pair.space.new2 += RoundToUnit(l1.Allocated(i), ClusterSize(s, pair.space, 2));
     s.flags.NothingToUpdate = 0;
   }
   for (int i = 0; i < l2.count(); ++i) {
     if (l2.State(i) != kStateLone) continue;
-    pair.space.new1 += RoundToUnit(l2.Size(i), ClusterSize(s, pair.space, 1));
+    pair.space.new1 += RoundToUnit(l2.Allocated(i), ClusterSize(s, pair.space, 1));
     s.flags.NothingToUpdate = 0;
   }
 }

@@ -77,8 +77,9 @@ UpdateOutcome RunUpdate(AppState& s) {
   PathChecks checks;
   if (Active(s).UseBatchFile == 0) checks = TakeAndCheckPaths(s);
   RunPairSequence(s, checks);
-  // Copies still waiting for a flush get it before the run is over.
-  (void)s.fs.FlushCopies();
+  // Copies still waiting for a flush get it before the run is over, and
+  // the directories made or matched their final mode and time.
+  (void)s.fs.EndOfRun();
   return FinishRun(s);
 }
 

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, when missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ make libgtest-dev clang libclang-rt-14-dev rsync
+packages=(cmake ninja-build g++ make libgtest-dev clang libclang-rt-14-dev rsync libacl1-dev
           qt6-base-dev libgl-dev libqt6svg6)
 missing=()
 for p in "${packages[@]}"; do

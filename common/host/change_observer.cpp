@@ -55,6 +55,11 @@ Status ChangeObserver::DeleteFile(std::string_view path) {
   return Report(std::move(change), PlatformWrapper::DeleteFile(path));
 }
 
+Status ChangeObserver::CreateDirectoryLike(std::string_view path, std::string_view model) {
+  return Report(MakeChange(FileChange::Kind::kCreateDirectory, std::string(path)),
+                PlatformWrapper::CreateDirectoryLike(path, model));
+}
+
 Status ChangeObserver::CreateDirectory(std::string_view path) {
   return Report(MakeChange(FileChange::Kind::kCreateDirectory, std::string(path)),
                 PlatformWrapper::CreateDirectory(path));

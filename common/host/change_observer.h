@@ -32,6 +32,7 @@ class ChangeObserver : public PlatformWrapper {
   Status MoveFile(std::string_view from, std::string_view to) override;
   Status DeleteFile(std::string_view path) override;
   Status CreateDirectory(std::string_view path) override;
+  Status CreateDirectoryLike(std::string_view path, std::string_view model) override;
   Status RemoveDirectory(std::string_view path) override;
 
  private:

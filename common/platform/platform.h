@@ -23,6 +23,9 @@ struct FindData {
   // nanoseconds (both 0 where a platform knows only the packed time).
   std::int64_t mtime_sec = 0;
   std::int32_t mtime_nsec = 0;
+  // What the file takes on disk when it has holes (a sparse file), which a
+  // copy keeps; 0 when that is its size (or unknown).
+  std::uint64_t allocated = 0;
 };
 
 // An open directory search. The first call of Next gives the first entry.
@@ -62,6 +65,13 @@ struct FileAccess {
   bool follow_link = true;
   // ReadFile refuses a larger file with kTooLarge before reading any of it.
   std::uint64_t max_size = UINT64_MAX;
+};
+
+// What a copy carries beside data, permission bits, owner and times.
+struct CopyFidelity {
+  bool xattrs = true;       // extended attributes (user.*, and trusted.*, security.* where permitted)
+  bool acls = true;         // POSIX ACLs
+  bool hard_links = false;  // names sharing a file in the source share one in the target
 };
 
 // Reports the progress of one long copy (bytes done of total).
@@ -122,6 +132,17 @@ class Platform {
   // or, while they are few, small and recent, left for a later flush (they
   // keep looking out of date until then, so a crash costs a copy again).
   virtual Status EndOfPair() { return FlushCopies(); }
+  // The end of a run: copies flushed as FlushCopies does, then the
+  // directories made or matched during the run (CreateDirectoryLike,
+  // MatchDirectory) get their final mode and time, now that their content
+  // is complete.
+  virtual Status EndOfRun() { return FlushCopies(); }
+  // What copies carry beyond data, mode and times, for the rest of the run.
+  virtual void SetCopyFidelity(const CopyFidelity& /*fidelity*/) {}
+  // What the targets could not keep since the last call (owners without
+  // root, attributes on a file system without them, a device not made),
+  // each said once; for a summary at the end of a run.
+  virtual std::vector<std::string> TakeNotKept() { return {}; }
   // Observer of long copies (may be empty).
   virtual void SetCopyProgress(CopyProgress progress) = 0;
 
@@ -131,6 +152,24 @@ class Platform {
   virtual Status DeleteFile(std::string_view path) = 0;
   // Creates one directory; its parent must exist.
   virtual Status CreateDirectory(std::string_view path) = 0;
+  // Creates one directory as a copy of the directory model: closed to
+  // everyone but the process until the end of the run, then given model's
+  // mode, owner, attributes and time (EndOfRun).
+  virtual Status CreateDirectoryLike(std::string_view path, std::string_view /*model*/) {
+    return CreateDirectory(path);
+  }
+  // The existing directory path is to look like the directory model: what
+  // differs of owner, mode, attributes and ACLs is given at the end of the
+  // run, with model's time.
+  // A drive root is left as it is.
+  virtual Status MatchDirectory(std::string_view /*model*/, std::string_view /*path*/) { return Status::Ok(); }
+  // The file to, whose data equals from's, gets what differs of from's
+  // mode, owner, attributes and ACLs, without its data being copied again;
+  // *carried tells whether anything changed.
+  virtual Status MatchMetadata(std::string_view /*from*/, std::string_view /*to*/, bool* carried) {
+    *carried = false;
+    return Status::Ok();
+  }
   // Removes an empty directory.
   virtual Status RemoveDirectory(std::string_view path) = 0;
   // The process's current directory (a Windows path; ".." is understood).

@@ -34,6 +34,9 @@ class PlatformWrapper : public Platform {
   }
   Status FlushCopies() override { return target_.FlushCopies(); }
   Status EndOfPair() override { return target_.EndOfPair(); }
+  Status EndOfRun() override { return target_.EndOfRun(); }
+  void SetCopyFidelity(const CopyFidelity& fidelity) override { target_.SetCopyFidelity(fidelity); }
+  std::vector<std::string> TakeNotKept() override { return target_.TakeNotKept(); }
   void SetCopyProgress(CopyProgress progress) override {
     target_.SetCopyProgress(std::move(progress));
   }
@@ -42,6 +45,15 @@ class PlatformWrapper : public Platform {
   }
   Status DeleteFile(std::string_view path) override { return target_.DeleteFile(path); }
   Status CreateDirectory(std::string_view path) override { return target_.CreateDirectory(path); }
+  Status CreateDirectoryLike(std::string_view path, std::string_view model) override {
+    return target_.CreateDirectoryLike(path, model);
+  }
+  Status MatchDirectory(std::string_view model, std::string_view path) override {
+    return target_.MatchDirectory(model, path);
+  }
+  Status MatchMetadata(std::string_view from, std::string_view to, bool* carried) override {
+    return target_.MatchMetadata(from, to, carried);
+  }
   Status RemoveDirectory(std::string_view path) override { return target_.RemoveDirectory(path); }
   Status SetCurrentDirectory(std::string_view path) override {
     return target_.SetCurrentDirectory(path);

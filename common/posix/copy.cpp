@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/posix/copy_data.h"
+#include "common/posix/metadata.h"
 #include "common/posix/copy_test_seam.h"
 #include "common/time/provisional_time.h"
 #include "common/posix/temp_names.h"
@@ -67,11 +68,14 @@ bool ChangedMeanwhile(const struct stat& before, const struct stat& after) {
          !SameTime(before.st_ctim, after.st_ctim);
 }
 
+// A pipe or a device: made anew by a copy, never opened.
+bool IsSpecial(const struct stat& st) { return S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode); }
+
 // What a copy from src over dst must never do.
 Status CheckCopy(std::string_view from, std::string_view to, const ResolvedPath& src, const ResolvedPath& dst,
                  bool replace_read_only) {
   if (src.is_top || S_ISDIR(src.st.st_mode)) return Status::AccessDenied("cannot copy a directory: " + std::string(from));
-  if (!S_ISREG(src.st.st_mode) && !S_ISLNK(src.st.st_mode)) {
+  if (!S_ISREG(src.st.st_mode) && !S_ISLNK(src.st.st_mode) && !IsSpecial(src.st)) {
     return Status::AccessDenied("not a regular file: " + std::string(from));
   }
   if (!dst.parent_exists) return Status::PathNotFound(std::string(to));
@@ -84,7 +88,9 @@ Status CheckCopy(std::string_view from, std::string_view to, const ResolvedPath&
     if (!replace_read_only && S_ISREG(dst.st.st_mode) && (dst.st.st_mode & S_IWUSR) == 0) {
       return Status::AccessDenied("read-only target: " + std::string(to));
     }
-    if (!S_ISREG(dst.st.st_mode) && !S_ISLNK(dst.st.st_mode)) return Status::AccessDenied(std::string(to));
+    if (!S_ISREG(dst.st.st_mode) && !S_ISLNK(dst.st.st_mode) && !IsSpecial(dst.st)) {
+      return Status::AccessDenied(std::string(to));
+    }
   }
   if (dst.host.size() + kTempPrefix.size() + 64 > PATH_MAX) return Status::TooLong(dst.host);
   return Status::Ok();
@@ -141,13 +147,102 @@ Status PosixPlatform::CopyTo(std::string_view from, std::string_view to, const s
       return kept;
     };
   }
-  st = S_ISLNK(src.st.st_mode) ? CopyLink(src, dst, keep_backup) : CopyRegular(src, dst, keep_backup);
-  // The old target's inode may be reused by any later file.
-  if (st.ok() && dst.exists) ForgetPending(dst.st);
+  Linked linked = Linked::kNo;
+  if (S_ISLNK(src.st.st_mode)) {
+    st = CopyLink(src, dst, keep_backup);
+  } else if (IsSpecial(src.st)) {
+    st = CopySpecial(src, dst, keep_backup);
+  } else {
+    st = LinkToFirstCopy(src, dst, keep_backup, &linked);
+    if (st.ok() && linked == Linked::kNo) {
+      st = CopyRegular(src, dst, keep_backup);
+      if (st.ok()) RememberFirstCopy(src, dst, to);
+    }
+  }
+  // The old target's inode may be reused by any later file; a target that
+  // is the first copy already keeps its own.
+  if (st.ok() && dst.exists && linked != Linked::kAlready) ForgetPending(dst.st);
   std::string_view added;
   if (st.ok() && !dst.exists) added = dst.name;
   if (backup_added) added = bak.name;
   resolver_.EndChange(dir, listing_current, added, {}, dst.at_fd());
+  return st;
+}
+
+Status PosixPlatform::LinkToFirstCopy(const ResolvedPath& src, const ResolvedPath& dst,
+                                      const BeforePlace& before_place, Linked* linked) {
+  *linked = Linked::kNo;
+  if (!fidelity_.hard_links || src.st.st_nlink < 2) return Status::Ok();
+  const auto it = first_copies_.find(InodeKey(src.st.st_dev, src.st.st_ino));
+  if (it == first_copies_.end()) return Status::Ok();
+  ResolvedPath first;
+  // The first copy must still be the file that was made: anything else
+  // under its name is copied over instead of shared.
+  DirIdentity found;
+  if (!Locate(it->second.target, &first).ok() || !first.exists || !S_ISREG(first.st.st_mode) ||
+      !IdentityOf(first.at_fd(), first.at_name(), &found) || !(found == it->second.identity)) {
+    first_copies_.erase(it);
+    return Status::Ok();
+  }
+  if (dst.exists && dst.st.st_dev == first.st.st_dev && dst.st.st_ino == first.st.st_ino) {
+    *linked = Linked::kAlready;
+    return Status::Ok();
+  }
+  const int dir_fd = dst.at_fd();
+  std::string temp;
+  for (int attempt = 0;; ++attempt) {
+    temp = FreshTemporaryName();
+    if (linkat(first.at_fd(), first.at_name(), dir_fd, temp.c_str(), 0) == 0) break;
+    if (errno != EEXIST || attempt > 100) {
+      // Another file system, or too many links: the name gets a copy.
+      return Status::Ok();
+    }
+  }
+  *linked = Linked::kNow;
+  Arm(dst.dir->ProcPath() + "/" + temp);
+  Status st = before_place ? before_place() : Status::Ok();
+  if (st.ok() && renameat(dir_fd, temp.c_str(), dir_fd, dst.at_name()) != 0) {
+    st = Status::FromErrno(errno, "replace " + dst.host);
+  }
+  if (!st.ok()) unlinkat(dir_fd, temp.c_str(), 0);
+  Disarm();
+  return st;
+}
+
+void PosixPlatform::RememberFirstCopy(const ResolvedPath& src, const ResolvedPath& dst, std::string_view to) {
+  if (!fidelity_.hard_links || src.st.st_nlink < 2) return;
+  DirIdentity made;
+  if (!IdentityOf(dst.at_fd(), dst.at_name(), &made)) return;
+  first_copies_[InodeKey(src.st.st_dev, src.st.st_ino)] = FirstCopy{std::string(to), made};
+}
+
+Status PosixPlatform::CopySpecial(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place) {
+  const int dir_fd = to.at_fd();
+  std::string temp;
+  // Nobody may open it before it has its owner and mode.
+  const mode_t kind = from.st.st_mode & S_IFMT;
+  for (int attempt = 0;; ++attempt) {
+    temp = FreshTemporaryName();
+    if (mknodat(dir_fd, temp.c_str(), kind | 0600, from.st.st_rdev) == 0) break;
+    if (errno != EEXIST || attempt > 100) return Status::FromErrno(errno, "make " + to.host);
+  }
+  Arm(to.dir->ProcPath() + "/" + temp);
+  const bool root = ids_.Root();
+  bool owner_kept = root || from.st.st_uid == ids_.euid;
+  if (root && fchownat(dir_fd, temp.c_str(), from.st.st_uid, from.st.st_gid, AT_SYMLINK_NOFOLLOW) != 0) {
+    not_kept_.Add("owners not kept: a target file system keeps none");
+    owner_kept = false;
+  }
+  if (fchmodat(dir_fd, temp.c_str(), CarriedMode(from.st, owner_kept), 0) != 0) {
+    not_kept_.Add("modes not kept: a target file system keeps none");
+  }
+  // Complete when it exists, so it gets its real time at once.
+  const struct timespec times[2] = {from.st.st_atim, from.st.st_mtim};
+  utimensat(dir_fd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+  Status st = before_place ? before_place() : Status::Ok();
+  if (st.ok() && renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) st = Status::FromErrno(errno, "replace " + to.host);
+  if (!st.ok()) unlinkat(dir_fd, temp.c_str(), 0);
+  Disarm();
   return st;
 }
 
@@ -206,24 +301,32 @@ Status PosixPlatform::StageOnce(const ResolvedPath& from, const ResolvedPath& to
     }
   }
   Arm(to.dir->ProcPath() + "/" + staged->temp);
-  const bool copied = CopyData(in, out, static_cast<std::uint64_t>(before.st_size), progress_);
+  const bool copied = CopyFileData(in, out, before);
   const int copy_error = errno;
   struct stat after;
   *changed = copied && (fstat(in, &after) != 0 || ChangedMeanwhile(before, after));
-  close(in);
   Status st;
   if (!copied) st = Status::FromErrno(copy_error, "copy " + from.host + " to " + to.host);
   if (*changed) st = Status::IOError("changed while it was copied: " + from.host);
-  if (st.ok()) st = Settle(out, before, to, staged);
+  if (st.ok()) st = Settle(in, out, before, to, staged);
+  close(in);
   if (close(out) != 0 && st.ok()) st = Status::FromErrno(errno, "write " + to.host);
   if (!st.ok()) Unstage(to, *staged);
   return st;
 }
 
-Status PosixPlatform::Settle(int out, const struct stat& source, const ResolvedPath& to, StagedCopy* staged) {
+bool PosixPlatform::CopyFileData(int in, int out, const struct stat& source) {
+  const auto size = static_cast<std::uint64_t>(source.st_size);
+  // Fewer blocks than the size needs: the file has holes, which the copy keeps.
+  const bool sparse = static_cast<std::uint64_t>(source.st_blocks) * 512 < size;
+  return sparse ? CopySparse(in, out, size, progress_) : CopyData(in, out, size, progress_);
+}
+
+Status PosixPlatform::Settle(int in, int out, const struct stat& source, const ResolvedPath& to,
+                             StagedCopy* staged) {
   staged->atime = source.st_atim;
   staged->real_mtime = RealMtime(source);
-  CarryOwner(out, source);
+  CarryMetadata(in, out, source, fidelity_, ids_, &not_kept_);
   // Until the flush the copy reads as older than its source, and its
   // time's nanoseconds mark it as pending. Where no such time can be given
   // (a source dated before the packed times begin, a file system keeping
@@ -231,9 +334,6 @@ Status PosixPlatform::Settle(int out, const struct stat& source, const ResolvedP
   // time at once.
   struct timespec provisional {};
   staged->pending = ProvisionalTimeFor(staged->real_mtime, &provisional);
-  // File systems without Unix permissions (vfat, exfat) refuse some modes;
-  // the copy is still good, and read-only is settled by the caller.
-  fchmod(out, source.st_mode & 0777);
   if (staged->pending) {
     const struct timespec times[2] = {staged->atime, provisional};
     staged->pending = futimens(out, times) == 0 && KeepsExactTimes(out, to.dir->st().st_dev, provisional);

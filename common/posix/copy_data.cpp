@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -40,7 +41,77 @@ bool FallBackFromCopyRange(int err) {
          err == EPERM || err == ETXTBSY;
 }
 
+// Copies length bytes at offset of in to the same offset of out.
+bool CopyRange(int in, int out, off_t offset, off_t length, std::uint64_t total, std::vector<char>* buffer,
+               bool* kernel_copy) {
+  while (length > 0) {
+    if (ChunkHook()) {
+      const int injected = ChunkHook()(static_cast<std::uint64_t>(offset), total);
+      if (injected != 0) {
+        errno = injected;
+        return false;
+      }
+    }
+    const std::size_t want = static_cast<std::size_t>(std::min<off_t>(length, static_cast<off_t>(g_chunk_size)));
+    ssize_t n;
+    if (*kernel_copy) {
+      off_t in_at = offset;
+      off_t out_at = offset;
+      n = copy_file_range(in, &in_at, out, &out_at, want, 0);
+      if ((n < 0 && FallBackFromCopyRange(errno)) || n == 0) {
+        *kernel_copy = false;
+        continue;
+      }
+    } else {
+      buffer->resize(want);
+      n = pread(in, buffer->data(), want, offset);
+      for (ssize_t put = 0; n > 0 && put < n;) {
+        const ssize_t w = pwrite(out, buffer->data() + put, static_cast<std::size_t>(n - put), offset + put);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+          if (w == 0) errno = EIO;
+          return false;
+        }
+        put += w;
+      }
+      // The file ends before its data did a moment ago: it is changing,
+      // which the caller sees.
+      if (n == 0) return true;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    offset += n;
+    length -= n;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool CopySparse(int in, int out, std::uint64_t total, const CopyProgress& progress) {
+  std::vector<char> buffer;
+  bool kernel_copy = true;
+  off_t at = 0;
+  const off_t size = static_cast<off_t>(total);
+  while (at < size) {
+    const off_t data = lseek(in, at, SEEK_DATA);
+    if (data < 0 && errno == ENXIO) break;  // only a hole is left
+    if (data < 0) {
+      // A file system that cannot say where the data is: every byte is copied.
+      if (at == 0 && (errno == EINVAL || errno == ENOTSUP || errno == EOPNOTSUPP)) {
+        return CopyData(in, out, total, progress);
+      }
+      return false;
+    }
+    const off_t hole = lseek(in, data, SEEK_HOLE);
+    if (hole < 0) return false;
+    if (!CopyRange(in, out, data, hole - data, total, &buffer, &kernel_copy)) return false;
+    at = hole;
+    if (progress && total >= kProgressThreshold) progress(static_cast<std::uint64_t>(std::min(at, size)), total);
+  }
+  // The holes at the end have no data to write: the size makes them.
+  return ftruncate(out, size) == 0;
+}
 
 void SetCopyChunkHookForTesting(CopyChunkHook hook) { ChunkHook() = std::move(hook); }
 void SetCopyChunkSizeForTesting(std::size_t bytes) { g_chunk_size = bytes == 0 ? kChunk : bytes; }

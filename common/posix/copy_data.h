@@ -13,6 +13,11 @@ namespace velqo {
 // false with errno set when it fails.
 bool CopyData(int in, int out, std::uint64_t total, const CopyProgress& progress);
 
+// Copies the data of in (total bytes long) to out at the same offsets,
+// leaving out the holes of in, so that a sparse file stays sparse: only
+// the ranges that hold data are written, and the size makes the rest.
+bool CopySparse(int in, int out, std::uint64_t total, const CopyProgress& progress);
+
 // Gives the file open as fd the owner and group of source where the
 // process may (root), as cp -a and rsync -a do; elsewhere the file stays
 // the user's own.

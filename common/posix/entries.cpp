@@ -138,12 +138,16 @@ Status PosixPlatform::DeleteFile(std::string_view path) {
 
 Status PosixPlatform::CreateDirectory(std::string_view path) {
   ResolvedPath r;
-  Status st = Locate(path, &r);
+  return MakeDirectory(path, 0777, &r);
+}
+
+Status PosixPlatform::MakeDirectory(std::string_view path, mode_t mode, ResolvedPath* r) {
+  Status st = Locate(path, r);
   if (!st.ok()) return st;
-  if (r.is_top || r.exists) return Status::AlreadyExists(std::string(path));
-  if (!r.parent_exists) return Status::PathNotFound(std::string(path));
-  const int err = ChangeEntry(r, EntryChange::kAdds, [&] { return mkdirat(r.at_fd(), r.at_name(), 0777) == 0; });
-  if (err != 0) return Status::FromErrno(err, "create directory " + r.host);
+  if (r->is_top || r->exists) return Status::AlreadyExists(std::string(path));
+  if (!r->parent_exists) return Status::PathNotFound(std::string(path));
+  const int err = ChangeEntry(*r, EntryChange::kAdds, [&] { return mkdirat(r->at_fd(), r->at_name(), mode) == 0; });
+  if (err != 0) return Status::FromErrno(err, "create directory " + r->host);
   return Status::Ok();
 }
 

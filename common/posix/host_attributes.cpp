@@ -203,6 +203,18 @@ Status AttributeStore::Write(const std::string& host, const struct stat& st, std
     if (wanted != 0) return Status::NotSupported("a symbolic link cannot carry attributes: " + host);
     return Status::Ok();
   }
+  if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    // A pipe or a device holds no user attributes: read-only is its mode,
+    // and the archive flag every file may carry is simply kept.
+    std::uint32_t wanted = attributes & (kAttrHidden | kAttrSystem);
+    if (dot) wanted &= ~kAttrHidden;
+    if (wanted != 0) return Status::NotSupported("a pipe or device cannot carry attributes: " + host);
+    const mode_t mode = st.st_mode & 07777;
+    const bool read_only = (attributes & kAttrReadOnly) != 0;
+    if (read_only && (mode & 0222) != 0) return SetMode(host, mode & ~static_cast<mode_t>(0222));
+    if (!read_only && (mode & S_IWUSR) == 0) return SetMode(host, mode | S_IWUSR);
+    return Status::Ok();
+  }
   if (IsVfat(host, st.st_dev)) return WriteVfat(host, st, attributes);
 
   const bool is_dir = S_ISDIR(st.st_mode);

@@ -17,6 +17,7 @@
 #include "common/platform/drive_map.h"
 #include "common/posix/helper_thread.h"
 #include "common/posix/host_attributes.h"
+#include "common/posix/metadata.h"
 #include "common/posix/path_resolver.h"
 #include "common/posix/posix_platform.h"
 
@@ -41,6 +42,12 @@ class PosixPlatform final : public Platform {
   Status CheckBackup(std::string_view to, std::string_view backup, bool* needed) override;
   Status FlushCopies() override;
   Status EndOfPair() override;
+  Status EndOfRun() override;
+  void SetCopyFidelity(const CopyFidelity& fidelity) override { fidelity_ = fidelity; }
+  std::vector<std::string> TakeNotKept() override { return not_kept_.Take(); }
+  Status CreateDirectoryLike(std::string_view path, std::string_view model) override;
+  Status MatchDirectory(std::string_view model, std::string_view path) override;
+  Status MatchMetadata(std::string_view from, std::string_view to, bool* carried) override;
   void SetCopyProgress(CopyProgress progress) override { progress_ = std::move(progress); }
   Status MoveFile(std::string_view from, std::string_view to) override;
   Status DeleteFile(std::string_view path) override;
@@ -159,10 +166,15 @@ class PosixPlatform final : public Platform {
   Status CopyTo(std::string_view from, std::string_view to, const std::string_view* backup, bool* backup_failed);
   Status CopyLink(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place);
   Status CopyRegular(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place);
+  // A pipe or a device, made anew with the source's owner, mode and times.
+  Status CopySpecial(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place);
   // One attempt at the new data; *changed when the source changed meanwhile.
   Status StageOnce(const ResolvedPath& from, const ResolvedPath& to, StagedCopy* staged, bool* changed);
-  // Owner, mode, time and pending mark of the new data open as out.
-  Status Settle(int out, const struct stat& source, const ResolvedPath& to, StagedCopy* staged);
+  // The data of source (open as in) into out, its holes kept.
+  bool CopyFileData(int in, int out, const struct stat& source);
+  // Owner, mode, attributes, time and pending mark of the new data open as
+  // out, from source open as in.
+  Status Settle(int in, int out, const struct stat& source, const ResolvedPath& to, StagedCopy* staged);
   void Unstage(const ResolvedPath& to, const StagedCopy& staged);
   // Whether the file system of fd (device dev) keeps a time as given
   // (asked once per file system: every later answer is yes).
@@ -180,6 +192,44 @@ class PosixPlatform final : public Platform {
   bool IsPendingCopy(const ResolvedPath& r) const;
   void ForgetPending(const struct stat& st) { pending_.erase(InodeKey(st.st_dev, st.st_ino)); }
   DirRef SharedPendingDir(const DirRef& dir);
+
+  // Which file or directory an entry is: device and inode, and its birth
+  // time where the file system keeps one (an inode number is soon reused).
+  struct DirIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    std::int64_t born_sec = 0;
+    std::uint32_t born_nsec = 0;
+    bool operator==(const DirIdentity&) const = default;
+  };
+  static bool IdentityOf(int dir_fd, const char* name, DirIdentity* identity);
+  // A directory that gets its model's metadata at the end of the run,
+  // known by its identity so that nothing else ever gets it in its place.
+  struct DirToSettle {
+    std::string model;  // Windows paths
+    std::string path;
+    DirIdentity identity;
+    bool created = false;  // made by the run, closed until it is settled
+  };
+  // Makes the directory r names with the given mode.
+  Status MakeDirectory(std::string_view path, mode_t mode, ResolvedPath* r);
+  // Settles the directories of the run, the deepest first (a private
+  // parent stays reachable until its children are done).
+  Status SettleDirectories();
+  Status SettleDirectory(const DirToSettle& dir);
+
+  // Hard links (CopyFidelity::hard_links): the first copy of a source file
+  // with more than one name, which its later names become links to.
+  struct FirstCopy {
+    std::string target;  // Windows path
+    DirIdentity identity;  // device, inode and birth: an inode number is soon reused
+  };
+  // Makes to (resolved as dst) a link to the first copy of src when there is
+  // one this run; *linked tells whether it did, or found dst that copy already.
+  enum class Linked { kNo, kNow, kAlready };
+  Status LinkToFirstCopy(const ResolvedPath& src, const ResolvedPath& dst, const BeforePlace& before_place,
+                         Linked* linked);
+  void RememberFirstCopy(const ResolvedPath& src, const ResolvedPath& dst, std::string_view to);
 
   // The file of the last appends (an update log gets a line at a time),
   // kept open while its name still leads to it.
@@ -209,6 +259,11 @@ class PosixPlatform final : public Platform {
   // Backups made on file systems that cannot mark them, and whose.
   using BackupKey = InodeKey;
   std::map<BackupKey, std::string> unmarked_backups_;
+  CopyFidelity fidelity_;
+  ProcessIds ids_ = ProcessIds::Current();
+  NotKeptTally not_kept_;
+  std::vector<DirToSettle> dirs_to_settle_;
+  std::map<InodeKey, FirstCopy> first_copies_;  // source inodes with more than one link
   std::set<dev_t> exact_times_;  // file systems seen to keep nanoseconds  // file system names read from the mount table
   mode_t umask_ = 022;
 };

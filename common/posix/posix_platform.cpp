@@ -161,6 +161,19 @@ std::uint32_t PosixPlatform::DosTimeOf(const struct stat& st, DosTimeConverter* 
   return converter->FromTimespec(t);
 }
 
+namespace {
+
+// The space a sparse regular file takes, which is all its copy takes;
+// 0 for every other entry.
+std::uint64_t SparseAllocation(const struct stat& st) {
+  const auto blocks = static_cast<std::uint64_t>(st.st_blocks) * 512;
+  return S_ISREG(st.st_mode) && blocks < static_cast<std::uint64_t>(st.st_size)
+             ? std::max<std::uint64_t>(blocks, 1)
+             : 0;
+}
+
+}  // namespace
+
 FindData PosixPlatform::EntryOf(std::string name, std::uint32_t attributes, const struct stat& st,
                                 DosTimeConverter* converter) const {
   FindData entry;
@@ -171,6 +184,7 @@ FindData PosixPlatform::EntryOf(std::string name, std::uint32_t attributes, cons
   const struct timespec ts = RealMtime(st);
   entry.mtime_sec = static_cast<std::int64_t>(ts.tv_sec);
   entry.mtime_nsec = static_cast<std::int32_t>(ts.tv_nsec);
+  entry.allocated = SparseAllocation(st);
   return entry;
 }
 
@@ -232,6 +246,11 @@ Status PosixPlatform::SetCurrentDirectory(std::string_view path) {
 Status PosixPlatform::PinTops(const std::vector<std::string>& tops) {
   // Copies made below the old tops are made durable before their handles go.
   Status flushed = FlushCopies();
+  // Directories below the old tops are settled while their paths still
+  // lead to them; hard links are shared within one set of tops.
+  const Status settled = SettleDirectories();
+  if (flushed.ok()) flushed = settled;
+  first_copies_.clear();
   ReleaseAppend();
   std::vector<WindowsPath> parsed;
   for (const std::string& top : tops) {

@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <string>
 #include <vector>
 
 #include "common/platform/listed_search.h"
@@ -15,28 +18,40 @@ namespace velqo {
 
 namespace {
 
-// Pipes, sockets and devices are never offered: opening a pipe to copy it
-// would hang the run.
+bool IsDevice(const struct stat& st) { return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode); }
+
+// Pipes are offered, to be made anew (a copy never opens one: reading it
+// would hang the run), and devices where the process may make them (root).
+// Sockets are never offered: only the program that made one can serve it.
 bool IsListable(const struct stat& st) {
-  return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode);
+  static const bool root = geteuid() == 0;
+  return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode) || S_ISFIFO(st.st_mode) ||
+         (root && IsDevice(st));
 }
 
-// What a directory entry's type tells before any stat: pipes, sockets and
-// devices are never listed, and a search for directories only needs no look
-// at plain files. Links stay, to be reported as the entries of their own they
+// What a directory entry's type tells before any stat: a search for
+// directories only needs no look at plain files, pipes, devices or
+// sockets. Links stay, to be reported as the entries of their own they
 // are. DT_UNKNOWN (a file system that does not fill in the type) tells
-// nothing, so such entries are examined as before.
+// nothing, so such entries are examined.
 bool LeftOutByType(unsigned char type, bool directories_only) {
   switch (type) {
     case DT_UNKNOWN:
     case DT_DIR:
     case DT_LNK:
       return false;
-    case DT_REG:
-      return directories_only;
     default:
-      return true;
+      return directories_only;
   }
+}
+
+// The note about an entry that is not offered, once per run.
+std::string LeftOutNote(const struct stat& st, const std::string& dir_proc_path, const char* name) {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink(dir_proc_path.c_str(), buffer, sizeof buffer);
+  const std::string path = (n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : dir_proc_path) + "/" + name;
+  if (S_ISSOCK(st.st_mode)) return "socket left out: " + path;
+  return "device left out (not running as root): " + path;
 }
 
 // What the lookups of one entry found.
@@ -66,7 +81,9 @@ void ProbeEntry(int dir_fd, const char* name, bool directories_only, dev_t flags
   // cannot be examined (a directory that may be listed but not searched)
   // makes the listing incomplete.
   if (!probe->found && errno != ENOENT) probe->error = errno;
-  if (probe->found && directories_only && S_ISREG(probe->st.st_mode)) probe->found = false;
+  if (probe->found && directories_only && !S_ISDIR(probe->st.st_mode) && !S_ISLNK(probe->st.st_mode)) {
+    probe->found = false;
+  }
   if (!probe->found || probe->st.st_dev != flags_dev) return;
   if (!S_ISREG(probe->st.st_mode) && !S_ISDIR(probe->st.st_mode)) return;
   AttributeStore::ReadStoredAt(dir_fd, name, &probe->stored);
@@ -247,7 +264,11 @@ Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, de
       errno = probe.error;
       return Status::FromErrno(probe.error, name);
     }
-    if (!probe.found || !IsListable(probe.st)) return Status::Ok();
+    if (!probe.found) return Status::Ok();
+    if (!IsListable(probe.st)) {
+      if (S_ISSOCK(probe.st.st_mode) || IsDevice(probe.st)) not_kept_.Add(LeftOutNote(probe.st, dir_host, name));
+      return Status::Ok();
+    }
     const std::uint32_t attributes =
         without_flags ? AttributeStore::ReadWithoutFlags(probe.st, name)
                       : attributes_.ReadAt(dir_fd, dir_host, name, probe.st, probe.stored_read ? &probe.stored : nullptr);

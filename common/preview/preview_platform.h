@@ -42,10 +42,19 @@ class PreviewPlatform : public PlatformWrapper {
                             bool* backup_failed) override;
   Status CheckBackup(std::string_view to, std::string_view backup, bool* needed) override;
   Status FlushCopies() override { return Status::Ok(); }
+  Status EndOfRun() override { return Status::Ok(); }
   void SetCopyProgress(CopyProgress) override {}
   Status MoveFile(std::string_view from, std::string_view to) override;
   Status DeleteFile(std::string_view path) override;
   Status CreateDirectory(std::string_view path) override;
+  // A preview makes nothing: the directory lives in the overlay, and no
+  // metadata reaches the disk.
+  Status CreateDirectoryLike(std::string_view path, std::string_view) override { return CreateDirectory(path); }
+  Status MatchDirectory(std::string_view, std::string_view) override { return Status::Ok(); }
+  Status MatchMetadata(std::string_view, std::string_view, bool* carried) override {
+    *carried = false;
+    return Status::Ok();
+  }
   Status RemoveDirectory(std::string_view path) override;
   Status OpenReadWrite(std::string_view path) override;
   Status CreateNewFile(std::string_view path) override;

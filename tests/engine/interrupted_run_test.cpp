@@ -16,6 +16,7 @@ class HeldFlush : public PlatformWrapper {
  public:
   using PlatformWrapper::PlatformWrapper;
   Status FlushCopies() override { return flush ? PlatformWrapper::FlushCopies() : Status::Ok(); }
+  Status EndOfRun() override { return flush ? PlatformWrapper::EndOfRun() : Status::Ok(); }
   bool flush = true;
 };
 

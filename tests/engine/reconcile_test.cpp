@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 
 #include "engine/pair_context.h"
@@ -126,6 +128,20 @@ TEST_F(SpaceTest, FreeSpaceMustExceedTheNeedByTwoPercent) {
   EXPECT_EQ(host.notices[0],
             "The D Drive Has Insufficient Space For The File Operations Related To The C:\\A "
             "Directory.  This Directory Will Not Be Updated.");
+}
+
+TEST_F(SpaceTest, ASparseFileNeedsRoomForItsDataOnlySinceItsCopyKeepsTheHoles) {
+  File("C:\\A\\disk.img", "boot", Base());
+  ASSERT_EQ(truncate(sandbox.HostPath("C:\\A\\disk.img").c_str(), 64L << 20), 0);
+  sandbox.SetMtime("C:\\A\\disk.img", Base());
+  struct stat st {};
+  ASSERT_EQ(stat(sandbox.HostPath("C:\\A\\disk.img").c_str(), &st), 0);
+  if (st.st_blocks * 512 >= st.st_size) GTEST_SKIP() << "the file system keeps no holes";
+  platform.frees['D'] = 1 << 20;  // far less than 64 MiB, more than its data
+  opt().JFDI = 1;
+  Run();
+  EXPECT_TRUE(sandbox.Exists("D:\\B\\disk.img"));
+  EXPECT_FALSE(LogHas("Insufficient Space"));
 }
 
 TEST_F(SpaceTest, AReplacedFileNeedsRoomForItsNewCopyBesideTheOldOneOnTheDirectorysFileSystem) {

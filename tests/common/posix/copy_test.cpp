@@ -190,7 +190,11 @@ TEST_F(PlatformCopyTest, RefusesWhatWouldLoseData) {
   EXPECT_EQ(fs->CopyFile("C:\\Same.txt", "D:\\Missing\\x").code(), Status::Code::kPathNotFound);
   EXPECT_EQ(fs->CopyFile("C:\\None", "D:\\x").code(), Status::Code::kFileNotFound);
   ASSERT_EQ(mkfifo(sandbox.HostPath("C:\\pipe").c_str(), 0644), 0);
-  EXPECT_FALSE(fs->CopyFile("C:\\pipe", "D:\\pipe").ok());  // and does not hang
+  // Made anew, never opened: reading a pipe would hang the copy.
+  ASSERT_TRUE(fs->CopyFile("C:\\pipe", "D:\\pipe").ok());
+  struct stat pipe {};
+  ASSERT_EQ(lstat(sandbox.HostPath("D:\\pipe").c_str(), &pipe), 0);
+  EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
 }
 
 TEST_F(PlatformCopyTest, LongCopiesReportProgressUpToTheTotal) {
