@@ -48,6 +48,7 @@ void TFMain::BeginRun() {
 
 void TFMain::EndRun() {
   running_ = false;
+  host_.FlushDisplay();
   SetRunningMenus(false);
 }
 

@@ -113,7 +113,8 @@ class DialogsTest : public QObject {
     QVERIFY(!stat->findChild<QWidget*>("Panel4")->isVisible());
     QCOMPARE(stat->findChild<QLabel*>("LMode")->text(), QString("Is Being Deleted..."));
     host().StatusSetFiles("c:\\s", "sd", "d:\\t", "td");
-    QVERIFY(stat->findChild<QWidget*>("Panel4")->isVisible());
+    // The latest state shows within the pacing interval.
+    QTRY_VERIFY(stat->findChild<QWidget*>("Panel4")->isVisible());
     QCOMPARE(stat->findChild<QLabel*>("LFile2Name")->text(), QString("d:\\t"));
     auto* cancel = stat->findChild<QPushButton*>("BBCancelVelqo");
     QCOMPARE(cancel->text(), QString("Cancel UpDate"));
