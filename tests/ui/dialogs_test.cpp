@@ -13,6 +13,7 @@
 #include "ui/help_viewer.h"
 #include "ui/int_set.h"
 #include "ui/options_dialog.h"
+#include "ui/preview_window.h"
 #include "ui/prompter.h"
 #include "ui/get_dir.h"
 #include "ui/status_window.h"
@@ -201,6 +202,9 @@ class DialogsTest : public QObject {
       ui->main().ShowHelp(0);
       check(ui->main().help_viewer());
       ui->main().help_viewer()->close();
+      ui->main().BBPreviewClick();
+      check(ui->main().preview_window());
+      ui->main().preview_window()->close();
       // Message boxes whose caption is longer than their question.
       for (const char* caption : {"Erase Contents Of Current Log File?", "Delete Confirmation",
                                   "Replace Existing .OPT File?", "Save As Template File?"}) {
