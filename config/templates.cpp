@@ -7,6 +7,7 @@
 #include "config/config_texts.h"
 #include "config/file_problem.h"
 #include "config/ini_load.h"
+#include "config/ini_locate.h"
 #include "config/ini_writers.h"
 #include "config/option_keys.h"
 #include "config/typed_path.h"
@@ -36,6 +37,14 @@ NameCheck CompleteTemplateName(AppState& s, const std::string& chosen, std::stri
   }
   return EqualsIgnoreCase(std::string_view(*path).substr(dot), ".opt") ? NameCheck::kGood
                                                                        : NameCheck::kWrongExtension;
+}
+
+// Templates are kept beside the settings they copy: the program's directory
+// for a program in its build tree, the settings directory for an installed
+// one, whose program directory is not the user's to write.
+std::string TemplateFolder(const AppState& s) {
+  const std::string folder = IniDirectory(s);
+  return folder.empty() ? s.places.ProgramDir : folder;
 }
 
 void Tell(AppState& s, std::string_view text) {
@@ -69,7 +78,7 @@ std::optional<std::string> ChooseTemplateToSave(AppState& s) {
   for (;;) {
     std::string chosen;
     if (!s.host.SaveFileDialog("Save Current Options To .OPT File For Later Reuse", kOptFilterSave,
-                               s.places.ProgramDir, &chosen)) {
+                               TemplateFolder(s), &chosen)) {
       return std::nullopt;
     }
     std::string path;
@@ -101,7 +110,7 @@ std::optional<std::string> ChooseTemplateToLoad(AppState& s) {
   for (;;) {
     std::string chosen;
     if (!s.host.OpenFileDialog("Load Previously-saved Options Template File", kOptFilterLoad,
-                               s.places.ProgramDir, &chosen)) {
+                               TemplateFolder(s), &chosen)) {
       return std::nullopt;
     }
     std::string path;

@@ -5,7 +5,7 @@
 namespace velqo {
 
 // "Save Option Template As...": asks for a .opt file (through the host's
-// save dialog, starting in the program directory), copies the INI file there
+// save dialog, starting where the INI file is), copies the INI file there
 // byte for byte and writes the current options, LastBatch or the two paths
 // over the copy. Returns true when a template was saved.
 bool SaveOptionTemplate(AppState& s);

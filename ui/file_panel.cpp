@@ -1,9 +1,13 @@
 #include "ui/file_panel.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/logic/layout_rules.h"
 
 namespace velqo::ui {
 
@@ -36,8 +40,28 @@ QLabel* CentredText(const QString& text, const QString& object_name, QWidget* pa
   return label;
 }
 
+int CaptionWidth(const QWidget* window) {
+  // Title bars commonly draw in bold, in the desktop's font or the window's.
+  int text = 0;
+  for (QFont font : {window->font(), QApplication::font()}) {
+    font.setBold(true);
+    text = std::max(text, QFontMetrics(font).horizontalAdvance(window->windowTitle()));
+  }
+  return CaptionFitWidth(text, window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
+}
+
+void FitCaption(QWidget* window) {
+  const int needed = CaptionWidth(window);
+  if (window->minimumWidth() < needed) window->setMinimumWidth(needed);
+  if (window->width() < needed) window->resize(needed, window->height());
+}
+
 void CentreOnScreen(QWidget* window, int width, int height) {
+  FitCaption(window);
+  width = std::max(width, window->minimumWidth());
   window->resize(width, height);
+  width = window->width();
+  height = window->height();
   QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();

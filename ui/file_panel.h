@@ -24,7 +24,13 @@ class FilePanel : public QFrame {
 // A centred text line between or below the panels.
 QLabel* CentredText(const QString& text, const QString& object_name, QWidget* parent);
 
-// Puts a window of the given size in the middle of the screen it is on.
+// The width a window needs to show its whole caption at the font in use.
+int CaptionWidth(const QWidget* window);
+// Makes a window at least that wide, now and whenever it is resized.
+void FitCaption(QWidget* window);
+
+// Puts a window of the given size in the middle of the screen it is on,
+// widened to show its whole caption.
 void CentreOnScreen(QWidget* window, int width, int height);
 
 }  // namespace velqo::ui

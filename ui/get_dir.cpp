@@ -38,6 +38,9 @@ TFGetDir::TFGetDir(AppState& s, QWidget* parent) : QDialog(parent), s_(s) {
   connect(ok, &QPushButton::clicked, this, &TFGetDir::BBOKClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(drives_, &QComboBox::activated, this, [this](int) { DCGetDirChange(); });
+  // The tree changes drive on its own too (the log directory on another
+  // drive): the selector always names the drive the tree shows.
+  connect(tree_, &TTarquelDir::changed, this, &TFGetDir::ShowTreeDrive);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tree_, 1);
   layout->addWidget(drives_);
@@ -57,6 +60,13 @@ TFGetDir::TFGetDir(AppState& s, QWidget* parent) : QDialog(parent), s_(s) {
 void TFGetDir::DCGetDirChange() {
   const QVariant letter = drives_->currentData();
   if (letter.isValid()) (void)tree_->SetDriveLetter(static_cast<char>(letter.toChar().toLatin1()));
+}
+
+void TFGetDir::ShowTreeDrive() {
+  const int index = drives_->findData(QChar(AsciiLower(tree_->DriveLetter())));
+  if (index < 0 || index == drives_->currentIndex()) return;
+  const QSignalBlocker block(drives_);
+  drives_->setCurrentIndex(index);
 }
 
 void TFGetDir::showEvent(QShowEvent* event) {

@@ -32,6 +32,7 @@ class TFGetDir : public QDialog {
 
  private:
   void DCGetDirChange();
+  void ShowTreeDrive();
   void BBOKClick();
 
   AppState& s_;

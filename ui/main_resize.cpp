@@ -18,6 +18,16 @@ void TFMain::resizeEvent(QResizeEvent* event) {
   FormResize();
 }
 
+// The labels are sized to their text: a new font (the stored one, or one
+// chosen in the options dialog) sizes them anew.
+void TFMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::FontChange) return;
+  PlaceFixedControls();
+  if (ld2_ != nullptr) ld2_->resize(ld2_->sizeHint());
+  FormResize();
+}
+
 bool TFMain::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
     if (auto* menu = qobject_cast<QMenu*>(watched)) {

@@ -48,6 +48,7 @@ void TFMain::BeginRun() {
 
 void TFMain::EndRun() {
   running_ = false;
+  host_.FlushDisplay();
   SetRunningMenus(false);
 }
 
@@ -102,11 +103,12 @@ void TFMain::closeEvent(QCloseEvent* event) {
 
 void TFMain::FormClose() {
   const QRect screen = this->screen() != nullptr ? this->screen()->geometry() : QRect(0, 0, 0, 0);
+  const ScreenRect frame = LiveFrame();
   WindowGeometry live;
-  live.left = pos().x();
-  live.top = pos().y();
-  live.width = width();
-  live.height = height();
+  live.left = frame.left;
+  live.top = frame.top;
+  live.width = frame.width;
+  live.height = frame.height;
   WriteOnClose(s_, live, screen.width(), screen.height());
 }
 

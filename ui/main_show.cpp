@@ -38,21 +38,47 @@ void TFMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (event->spontaneous()) return;
   FormShow();
-  // The real title bar is known once the window manager has framed us.
-  if (!caption_measured_) {
-    caption_measured_ = true;
-    QTimer::singleShot(0, this, &TFMain::UpdateCaptionFlagFromFrame);
+  // One press of Space or Enter on a newly opened window starts the update,
+  // not whatever control happens to come first.
+  bb_update_->setFocus(Qt::OtherFocusReason);
+  // The window manager frames the window some time after it is shown.
+  for (const int ms : {0, 100, 400}) {
+    QTimer::singleShot(ms, this, [this, ms] { CheckFrame(ms == 400); });
   }
 }
 
-void TFMain::UpdateCaptionFlagFromFrame() {
-  const int caption = geometry().top() - frameGeometry().top();
-  if (caption <= 0) return;  // no window manager: keep the estimate
-  const bool large = caption >= kLargeCaptionHeight;
-  if (large == large_caption_) return;
-  SetLargeCaption(large);
-  // The size was bounded by the other set's minimum: take the stored one again.
-  resize(s_.window.MainWidth, s_.window.MainHeight);
+namespace {
+
+FrameMargins MarginsOf(const QWidget& window) {
+  const QRect frame = window.frameGeometry();
+  const QRect client = window.geometry();
+  return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+          frame.bottom() - client.bottom()};
+}
+
+bool Framed(const FrameMargins& m) { return m.top > 0 || m.left > 0; }
+
+}  // namespace
+
+void TFMain::CheckFrame(bool last_try) {
+  const FrameMargins m = MarginsOf(*this);
+  if (!Framed(m)) {
+    // No window manager, or not yet: frame and client are one.
+    if (last_try) wanted_frame_.reset();
+    return;
+  }
+  margins_ = m;
+  const bool large = m.top >= kLargeCaptionHeight;
+  if (large != large_caption_) {
+    SetLargeCaption(large);
+    // The size was bounded by the other set's minimum: ask for the stored one again.
+    if (!wanted_frame_) wanted_frame_ = ScreenRect{s_.window.MainLeft, s_.window.MainTop,
+                                                   s_.window.MainWidth, s_.window.MainHeight};
+  }
+  if (!wanted_frame_) return;
+  const ScreenRect wanted = *wanted_frame_;
+  wanted_frame_.reset();
+  if (LiveFrame() != wanted) PlaceFrame(wanted);
 }
 
 void TFMain::FormShow() {
@@ -117,9 +143,31 @@ void TFMain::PaintPanel(QWidget* panel) {
   panel->setPalette(palette);
 }
 
+ScreenRect TFMain::LiveFrame() const {
+  const QRect frame = frameGeometry();
+  return {frame.x(), frame.y(), frame.width(), frame.height()};
+}
+
+void TFMain::PlaceFrame(const ScreenRect& frame) {
+  const ScreenRect client = ClientOfFrame(frame, margins_);
+  resize(client.width, client.height);
+  // A window's position is its frame's.
+  move(frame.left, frame.top);
+}
+
 void TFMain::ApplyGeometry() {
-  resize(s_.window.MainWidth, s_.window.MainHeight);
-  move(s_.window.MainLeft, s_.window.MainTop);
+  std::vector<ScreenRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect area = screen->availableGeometry();
+    screens.push_back({area.x(), area.y(), area.width(), area.height()});
+  }
+  const int caption = Framed(margins_) ? margins_.top : EstimatedCaptionHeight();
+  const ScreenRect stored{s_.window.MainLeft, s_.window.MainTop, s_.window.MainWidth,
+                          s_.window.MainHeight};
+  const ScreenRect placed = PlaceOnScreens(stored, caption, screens);
+  PlaceFrame(placed);
+  // Until the window manager has framed the window, its frame is a guess.
+  wanted_frame_ = placed;
 }
 
 void TFMain::ShowBatchLayout() {

@@ -64,10 +64,11 @@ void TFMain::ShowHelp(int context) {
 }
 
 void TFMain::RecordGeometry() {
-  s_.window.MainLeft = pos().x();
-  s_.window.MainTop = pos().y();
-  s_.window.MainWidth = width();
-  s_.window.MainHeight = height();
+  const ScreenRect frame = LiveFrame();
+  s_.window.MainLeft = frame.left;
+  s_.window.MainTop = frame.top;
+  s_.window.MainWidth = frame.width;
+  s_.window.MainHeight = frame.height;
 }
 
 void TFMain::Reshow() {

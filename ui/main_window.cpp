@@ -19,21 +19,21 @@
 
 namespace velqo::ui {
 
-namespace {
-
 // The title bar's height before the window manager has framed a window:
 // the style's figure, which follows the desktop's font and scale factor.
-int EstimatedCaptionHeight() {
+int TFMain::EstimatedCaptionHeight() {
   return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
 }
-
-}  // namespace
 
 TFMain::TFMain(AppState& s, QtHost& host) : s_(s), host_(host) {
   setObjectName("FMain");
   quit_ = [] { QCoreApplication::exit(0); };
   // Resizable and minimisable, without a maximise box.
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+  // The tool buttons carry no text, only their hints: those show whether
+  // or not the window has the focus (the status window, another program,
+  // or no window manager to give it at all), as long as ShowHints is on.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
   BuildControls();
   BuildMenus();
 }

@@ -3,10 +3,12 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/app_state.h"
+#include "ui/logic/window_place.h"
 #include "ui/logic/window_refresh.h"
 
 class QAction;
@@ -108,6 +110,7 @@ class TFMain : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -136,7 +139,13 @@ class TFMain : public QMainWindow {
   void ShowBatchLayout();
   void ShowDirectoryLayout(const RefreshPlan& plan);
   void ApplyGeometry();
-  void UpdateCaptionFlagFromFrame();
+  static int EstimatedCaptionHeight();
+  // The window's place is its frame: what is stored is what is restored.
+  ScreenRect LiveFrame() const;
+  void PlaceFrame(const ScreenRect& frame);
+  // Once the window manager has framed the window: the real title bar
+  // decides the large-caption flag, and the frame goes where it was asked.
+  void CheckFrame(bool last_try);
   // main_tools.cpp
   void RecordGeometry();
   void HideAndShow();
@@ -158,7 +167,10 @@ class TFMain : public QMainWindow {
   bool running_ = false;
   bool end_requested_ = false;
   bool close_pending_ = false;
-  bool caption_measured_ = false;
+  // The frame asked for, until the window manager's frame is known.
+  std::optional<ScreenRect> wanted_frame_;
+  // The frame as last seen; none yet before the first showing.
+  FrameMargins margins_;
   std::function<int()> options_dialog_;
   std::function<void()> quit_;
   std::map<QString, QAction*> actions_;

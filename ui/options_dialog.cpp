@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "ui/file_panel.h"
 #include "ui/get_dir.h"
 #include "ui/logic/appearance.h"
 #include "ui/logic/appearance_keys.h"
@@ -70,6 +71,8 @@ void TFOptionsDlg::Prepare() {
   FillSkins();
   FormToWidgets();
   setWindowTitle(Q(form_.caption));
+  // The caption names the options' source, a long path among them.
+  FitCaption(this);
   // The page showing when the dialog last closed, found by its name.
   if (QWidget* page = pages_->findChild<QWidget*>(page_name_); page != nullptr && !page_name_.isEmpty()) {
     pages_->setCurrentWidget(page);

@@ -1,9 +1,15 @@
 #include "ui/prompter.h"
 
 #include <QColorDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
+
+#include "ui/file_panel.h"
 
 #include "common/host/safe_answers.h"
 
@@ -77,7 +83,7 @@ Answer FromQt(int button, const QString& caption, Buttons buttons) {
 Answer Prompter::Message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
                          Buttons buttons) {
   Script& script = TheScript();
-  script.shown.push_back({caption, text, icon, buttons});
+  script.shown.push_back({caption, text, icon, buttons, {}, {}});
   if (!script.answers.empty()) {
     const Answer answer = script.answers.front();
     script.answers.pop_front();
@@ -88,20 +94,39 @@ Answer Prompter::Message(QWidget* parent, const QString& text, const QString& ca
     return buttons == Buttons::kYesNo || buttons == Buttons::kYesNoCancel ? Answer::kYes
                                                                           : Answer::kOk;
   }
-  QMessageBox box(ToQtIcon(icon), caption, text, ToQtButtons(buttons), parent);
-  box.setObjectName("MessageBox");
+  const std::unique_ptr<QMessageBox> box = BuildBox(parent, text, caption, icon, buttons);
+  return FromQt(box->exec(), caption, buttons);
+}
+
+std::unique_ptr<QMessageBox> Prompter::BuildBox(QWidget* parent, const QString& text,
+                                                const QString& caption, Icon icon, Buttons buttons) {
+  auto box = std::make_unique<QMessageBox>(ToQtIcon(icon), caption, text, ToQtButtons(buttons), parent);
+  box->setObjectName("MessageBox");
   // A caution asks before something that cannot be undone: No is the
   // answer Enter gives.
   if (buttons == Buttons::kYesNo && caption == QLatin1String("Caution!")) {
-    box.setDefaultButton(QMessageBox::No);
+    box->setDefaultButton(QMessageBox::No);
   }
-  return FromQt(box.exec(), caption, buttons);
+  // A box sizes itself to its text; one whose caption is longer than a
+  // short question would show the caption cut. A row as wide as the
+  // caption needs keeps it whole.
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+    const QMargins margins = grid->contentsMargins();
+    const int width = CaptionWidth(box.get()) - margins.left() - margins.right();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  return box;
 }
 
 QString Prompter::FileDialog(QWidget* parent, bool save, const QString& title,
                              const QString& filter, const QString& start_dir) {
   Script& script = TheScript();
-  script.shown.push_back({title, filter, Icon::kNone, Buttons::kOkCancel});
+  // A dialog opens in a folder with its name box empty: whatever it is
+  // given to start from is never offered as a name to save under.
+  const QFileInfo start(start_dir.isEmpty() ? QDir::currentPath() : start_dir);
+  const QString folder = start.isDir() ? start.absoluteFilePath() : start.absolutePath();
+  script.shown.push_back({title, filter, Icon::kNone, Buttons::kOkCancel, folder, QString()});
   if (!script.files.empty()) {
     QString path = script.files.front();
     script.files.pop_front();
@@ -115,8 +140,8 @@ QString Prompter::FileDialog(QWidget* parent, bool save, const QString& title,
   QString qt_filter = filter;
   const int bar = filter.indexOf('|');
   if (bar >= 0) qt_filter = filter.left(bar) + " (" + filter.mid(bar + 1) + ")";
-  return save ? QFileDialog::getSaveFileName(parent, title, start_dir, qt_filter)
-              : QFileDialog::getOpenFileName(parent, title, start_dir, qt_filter);
+  return save ? QFileDialog::getSaveFileName(parent, title, folder, qt_filter)
+              : QFileDialog::getOpenFileName(parent, title, folder, qt_filter);
 }
 
 QString Prompter::SaveFile(QWidget* parent, const QString& title, const QString& filter,
@@ -132,7 +157,7 @@ QString Prompter::OpenFile(QWidget* parent, const QString& title, const QString&
 // Colour and font dialogs are recorded with their title as the caption.
 std::optional<QColor> Prompter::ChooseColor(QWidget* parent, const QColor& initial) {
   Script& script = TheScript();
-  script.shown.push_back({"Color", {}, Icon::kNone, Buttons::kOkCancel});
+  script.shown.push_back({"Color", {}, Icon::kNone, Buttons::kOkCancel, {}, {}});
   if (!script.colors.empty()) {
     const std::optional<QColor> color = script.colors.front();
     script.colors.pop_front();
@@ -151,7 +176,7 @@ std::optional<QColor> Prompter::ChooseColor(QWidget* parent, const QColor& initi
 
 std::optional<QFont> Prompter::ChooseFont(QWidget* parent, const QFont& initial) {
   Script& script = TheScript();
-  script.shown.push_back({"Font", {}, Icon::kNone, Buttons::kOkCancel});
+  script.shown.push_back({"Font", {}, Icon::kNone, Buttons::kOkCancel, {}, {}});
   if (!script.fonts.empty()) {
     const std::optional<QFont> font = script.fonts.front();
     script.fonts.pop_front();

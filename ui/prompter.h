@@ -5,11 +5,13 @@
 #include <QString>
 #include <optional>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/host/host.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace velqo::ui {
@@ -25,11 +27,18 @@ class Prompter {
     QString text;
     Icon icon = Icon::kNone;
     Buttons buttons = Buttons::kOk;
+    // File dialogs: the folder they open in and the name they propose.
+    QString folder;
+    QString name;
   };
 
   static Answer Message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
                         Buttons buttons);
-  // Empty when cancelled. filter is "Description|*.ext".
+  // The box Message shows, made but not shown.
+  static std::unique_ptr<QMessageBox> BuildBox(QWidget* parent, const QString& text,
+                                               const QString& caption, Icon icon, Buttons buttons);
+  // Empty when cancelled. filter is "Description|*.ext"; start_dir a host
+  // directory (empty: the working directory).
   static QString SaveFile(QWidget* parent, const QString& title, const QString& filter,
                           const QString& start_dir);
   static QString OpenFile(QWidget* parent, const QString& title, const QString& filter,

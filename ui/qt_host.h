@@ -1,6 +1,13 @@
 #pragma once
 
+#include <QString>
+#include <memory>
+
 #include "common/host/host.h"
+#include "common/platform/platform.h"
+#include "ui/logic/display_pacer.h"
+
+class QTimer;
 
 namespace velqo::ui {
 
@@ -13,6 +20,9 @@ class TFVelqoStat;
 // windows are attached once they exist; until then only boxes are shown.
 class QtHost : public Host {
  public:
+  QtHost();
+  ~QtHost() override;
+
   struct Windows {
     TFMain* main = nullptr;
     ConfirmDialog* conf = nullptr;
@@ -21,11 +31,20 @@ class QtHost : public Host {
     TFVelqoStat* stat = nullptr;
   };
   void Attach(const Windows& windows) { w_ = windows; }
+  // The platform that turns the program's paths into host paths for the
+  // file dialogs.
+  void SetPlatform(Platform* fs) { fs_ = fs; }
 
   // What the Cancel buttons do: the run stops at its next check.
   void Cancel() { RequestCancel(); }
   // Passes of the event pump so far.
   long pumps() const { return pumps_; }
+  // Shows at once what the run has set and not shown yet, and hides a
+  // status window whose hiding was put off (the end of a run).
+  void FlushDisplay();
+  // States drawn so far: the status texts, progress and status window
+  // files, each time the run's latest state was put on screen.
+  long displays() const { return displays_; }
 
   Answer MessageBox(std::string_view text, std::string_view caption, Icon icon,
                     Buttons buttons) override;
@@ -73,9 +92,38 @@ class QtHost : public Host {
   int Confirm(ConfirmDialog* dialog, std::string_view path1, std::string_view data1,
               std::string_view path2, std::string_view data2);
 
+  // What the run has set and the window does not show yet.
+  struct Pending {
+    bool status = false;
+    QString status_text;
+    bool progress_max = false;
+    int maximum = 0;
+    bool progress = false;
+    int position = 0;
+    bool mode = false;
+    QString mode_text;
+    bool files = false;
+    bool single = false;
+    QString top_path, top_data, bottom_path, bottom_data;
+  };
+  void Changed();
+  void ShowPending();
+  void HideStatusNow();
+  QTimer* Timer(std::unique_ptr<QTimer>& timer, void (QtHost::*fire)());
+  void PutOffHide();
+
+  QString HostFolder(std::string_view windows_dir) const;
+
   Windows w_;
+  Platform* fs_ = nullptr;
   long pumps_ = 0;
+  long displays_ = 0;
   bool wait_cursor_ = false;
+  DisplayPacer pacer_;
+  Pending pending_;
+  std::unique_ptr<QTimer> display_timer_;
+  std::unique_ptr<QTimer> hide_timer_;
+  bool hide_pending_ = false;
 };
 
 }  // namespace velqo::ui

@@ -16,6 +16,9 @@ TFVelqoStat::TFVelqoStat(std::function<void()> on_cancel, QWidget* parent)
   setObjectName("TFVelqoStat");
   setWindowTitle("Velqo Status");
   setModal(false);
+  // It reports; it never takes the keyboard or the menus from the main
+  // window, however often a run shows it.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   auto* layout = new QVBoxLayout(this);
   top_ = new FilePanel(1, "Panel3", this);
   mode_ = CentredText("Is Being Copied To:", "LMode", this);
@@ -38,9 +41,8 @@ void TFVelqoStat::ShowWindow(bool large_caption, const QFont& font) {
   const WindowSize size = kStatSize[large_caption ? 1 : 0];
   setFont(font);
   if (isVisible()) return;
-  show();
   CentreOnScreen(this, size.width, size.height);
-  raise();
+  show();
 }
 
 void TFVelqoStat::SetMode(const QString& mode) { mode_->setText(mode); }

@@ -17,6 +17,7 @@ namespace velqo::ui {
 VelqoApp::VelqoApp(const PlatformConfig& config, std::vector<std::string> args)
     : fs_(NewPosixPlatform(config)), args_(std::move(args)) {
   state_ = std::make_unique<AppState>(*fs_, host_);
+  host_.SetPlatform(fs_.get());
   // A long copy reports its progress; each report is a chance to repaint
   // and to notice Cancel.
   fs_->SetCopyProgress([this](std::uint64_t, std::uint64_t) { host_.PumpEvents(); });

@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
+#include <QScreen>
 
 #include "tests/ui/ui_fixture.h"
 #include "ui/hint_gate.h"
@@ -156,13 +158,81 @@ class MainWindowTest : public QObject {
     ui->main().resize(640, 480);
     ui->find<QLineEdit>("EDir1")->setText("c:\\new");
     ui->find<QLineEdit>("EDir2")->setText("d:\\not there");
+    const QRect frame = ui->main().frameGeometry();
     ui->main().close();
+    // The frame is stored, as the window is placed by its frame.
     QCOMPARE(ui->IniValue("MainLeft"), std::string("44"));
-    QCOMPARE(ui->IniValue("MainWidth"), std::string("640"));
-    QCOMPARE(ui->IniValue("MainHeight"), std::string("480"));
+    QCOMPARE(ui->IniValue("MainTop"), std::string("55"));
+    QCOMPARE(ui->IniValue("MainWidth"), std::to_string(frame.width()));
+    QCOMPARE(ui->IniValue("MainHeight"), std::to_string(frame.height()));
+    QVERIFY(frame.width() >= 640);
     QCOMPARE(ui->IniValue("Path1"), std::string("c:\\new"));
     QCOMPARE(ui->IniValue("Path2"), std::string("D:\\"));
     QCOMPARE(Prompter::shown().back().text, QString("Directory Path 2 is invalid and will not be saved"));
+  }
+
+  void theUpdateButtonHasTheFocusWhenTheWindowOpens() {
+    ui->WriteIni();
+    QVERIFY(ui->Start());
+    auto* update = ui->find<QPushButton>("BBUpdate");
+    QTRY_COMPARE(ui->main().focusWidget(), static_cast<QWidget*>(update));
+    QVERIFY(update->hasFocus());
+    // Again after the window has been hidden and shown (an edited INI file).
+    ui->find<QToolButton>("SBViewLog")->setFocus();
+    ui->main().hide();
+    ui->main().show();
+    QTRY_COMPARE(ui->main().focusWidget(), static_cast<QWidget*>(update));
+  }
+
+  // Each round starts the program anew on the INI file the last one wrote.
+  void theWindowComesBackWhereItWasClosedRoundAfterRound() {
+    ui->WriteIni({{"MainLeft", "123"}, {"MainTop", "87"}, {"MainWidth", "655"}, {"MainHeight", "456"}});
+    const QRect stored(123, 87, 655, 456);
+    for (int round = 0; round < 4; ++round) {
+      QVERIFY(ui->Start());
+      QTest::qWait(450);  // until the frame has been checked
+      QCOMPARE(ui->main().frameGeometry(), stored);
+      ui->main().close();
+      QCOMPARE(ui->IniValue("MainLeft"), std::string("123"));
+      QCOMPARE(ui->IniValue("MainTop"), std::string("87"));
+      QCOMPARE(ui->IniValue("MainWidth"), std::string("655"));
+      QCOMPARE(ui->IniValue("MainHeight"), std::string("456"));
+      ui->Stop();
+    }
+    // A place moved to by the user is the next start's too.
+    QVERIFY(ui->Start());
+    ui->main().move(201, 99);
+    QApplication::processEvents();
+    ui->main().close();
+    ui->Stop();
+    QVERIFY(ui->Start());
+    QTest::qWait(450);
+    QCOMPARE(ui->main().frameGeometry(), QRect(201, 99, 655, 456));
+  }
+
+  void aPlaceOffEveryScreenComesBackWithItsTitleBarOnOne() {
+    ui->WriteIni({{"MainLeft", "-5000"}, {"MainTop", "9000"}, {"MainWidth", "640"}, {"MainHeight", "480"}});
+    QVERIFY(ui->Start());
+    QTest::qWait(450);
+    const QRect frame = ui->main().frameGeometry();
+    const QRect screen = ui->main().screen()->availableGeometry();
+    QCOMPARE(frame.size(), QSize(640, 480));
+    QVERIFY(screen.contains(QRect(frame.topLeft(), QSize(frame.width(), ui->main().geometry().top() - frame.top()))));
+  }
+
+  void toolButtonHintsShowWithShowHintsEvenWhenAnotherWindowIsActive() {
+    ui->WriteIni({{"ShowHints", "1"}});
+    QVERIFY(ui->Start());
+    QWidget other;
+    other.setObjectName("OtherWindow");
+    other.show();
+    other.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &other);
+    auto* tool = ui->find<QToolButton>("SBViewLog");
+    QTest::mouseMove(tool, tool->rect().center());
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QString("View Log File"));
+    QToolTip::hideText();
   }
 
   void closingUnderReadOnlyPathsKeepsThePaths() {

@@ -1,16 +1,35 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QThread>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "tests/ui/ui_fixture.h"
+#include "ui/main_window.h"
 #include "ui/status_window.h"
 
 namespace velqo::ui::testing {
+
+// Counts the events of one type that reach the watched object.
+class EventCounter : public QObject {
+ public:
+  EventCounter(QEvent::Type type, int* count) : type_(type), count_(count) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == type_) ++*count_;
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QEvent::Type type_;
+  int* count_;
+};
 
 class RunTest : public QObject {
   Q_OBJECT
@@ -102,6 +121,78 @@ class RunTest : public QObject {
     }
     QVERIFY(copied > 0);
     QVERIFY(copied < 60);
+  }
+
+  // A long run leaves the main window the user's: its menus open and stay
+  // open, the status window never takes the focus nor comes up anew for
+  // each directory, the run's texts are drawn at a pace rather than per
+  // file, and the main window's Cancel stops the run.
+  void menusKeysAndCancelStayTheUsersThroughALongRun() {
+    for (int d = 0; d < 8; ++d) {
+      for (int f = 0; f < 60; ++f) {
+        NewerPair("C:\\src\\d" + std::to_string(d), "D:\\dst\\d" + std::to_string(d), "f" + std::to_string(f));
+      }
+    }
+    ui->WriteIni({{"Path1", "C:\\src"}, {"Path2", "D:\\dst"}, {"SelectSeparate", "0"}, {"UseDir1And", "1"}});
+    QVERIFY(ui->Start());
+    TFMain& main = ui->main();
+    main.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&main));
+    TFVelqoStat* stat = ui->app().stat();
+    int stat_shows = 0;
+    EventCounter shows(QEvent::Show, &stat_shows);
+    stat->installEventFilter(&shows);
+    auto* help = main.menuBar()->findChild<QMenu*>("Help1");
+    enum class Step { kWaitForRun, kMenuOpen, kMenuClosed, kCancelled } step = Step::kWaitForRun;
+    int ticks_open = 0;
+    int stat_active = 0;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (QApplication::activeWindow() == stat) ++stat_active;
+      switch (step) {
+        case Step::kWaitForRun:
+          if (!stat->isVisible()) return;
+          QTest::keyClick(&main, Qt::Key_H, Qt::AltModifier);
+          step = Step::kMenuOpen;
+          return;
+        case Step::kMenuOpen:
+          QVERIFY(help->isVisible());
+          QCOMPARE(QApplication::activePopupWidget(), static_cast<QWidget*>(help));
+          // Each pass of the run's pump comes here: the menu stays open
+          // over a good hundred files and more than one directory.
+          QThread::msleep(1);
+          if (++ticks_open < 300) return;
+          QTest::keyClick(help, Qt::Key_Escape);
+          step = Step::kMenuClosed;
+          return;
+        case Step::kMenuClosed:
+          if (help->isVisible()) return;
+          ui->find<QPushButton>("BBMCancel")->click();
+          step = Step::kCancelled;
+          return;
+        case Step::kCancelled:
+          return;
+      }
+    });
+    watcher.start(0);
+    const auto start = std::chrono::steady_clock::now();
+    const long displays_before = ui->app().host().displays();
+    PressUpdate();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    watcher.stop();
+    QCOMPARE(step, Step::kCancelled);
+    QCOMPARE(ticks_open, 300);
+    QCOMPARE(Status(), QString("Update Cancelled"));
+    QCOMPARE(stat_active, 0);
+    // Shown once, though the run went through several directories.
+    QCOMPARE(stat_shows, 1);
+    QVERIFY(!stat->isVisible());
+    // At most one drawing per pacing interval, besides the status window's
+    // showing and the run's end.
+    const long displays = ui->app().host().displays() - displays_before;
+    const long intervals = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 50;
+    QVERIFY2(displays <= intervals + stat_shows + 2,
+             qPrintable(QString("%1 drawings in %2 intervals").arg(displays).arg(intervals)));
   }
 
   void closingDuringARunCancelsItAndClosesWhenItHasStopped() {

@@ -36,9 +36,10 @@ class StartupTest : public QObject {
     QCOMPARE(ui->IniValue("MainHeight"), std::string("240"));
     QCOMPARE(ui->IniValue("MainSkin"), std::string("Gray Ghost"));
     QCOMPARE(ui->IniValue("Path1"), std::string("c:\\"));
-    // 240 is below the minimum height, which wins.
+    // The stored place is the frame's; 240 is below the minimum height, which wins.
     const MinimumSize minimum = MainMinimumSize(main.large_caption());
-    QCOMPARE(main.width(), std::max(600, minimum.width));
+    QCOMPARE(main.frameGeometry().topLeft(), QPoint(10, 10));
+    QCOMPARE(main.width(), std::max(600 - (main.frameGeometry().width() - main.width()), minimum.width));
     QCOMPARE(main.height(), minimum.height);
     QVERIFY(!qApp->styleSheet().isEmpty());  // the default skin is on
     QVERIFY(ui->find<QPushButton>("BBUpdate")->isEnabled());

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -117,6 +118,33 @@ class ToolsTest : public QObject {
     std::filesystem::remove(ui->sandbox().HostPath("C:\\LOG\\LOG.TXT"));
     Trigger("ViewLog1");
     QCOMPARE(Prompter::shown().back().text, QString("No Current Log File Exists"));
+  }
+
+  // Both template dialogs open where the INI file is, with nothing in the
+  // name box: the program's directory in a build tree, the settings
+  // directory for an installed program.
+  void templateDialogsOpenBesideTheSettingsWithAnEmptyName() {
+    for (const bool installed : {false, true}) {
+      ui = std::make_unique<UiSandbox>();
+      if (installed) std::filesystem::remove_all(ui->sandbox().ProgramDir() + "/Skins");
+      QVERIFY(ui->Start());
+      const QString folder = QString::fromStdString(installed ? ui->sandbox().WindowsDir()
+                                                              : ui->sandbox().ProgramDir());
+      Prompter::Reset();
+      Trigger("SaveTemplate1");  // the dialog is cancelled
+      Prompter::QueueAnswer(Answer::kNo);  // no saving first
+      Trigger("LoadTemplate1");
+      QStringList titles;
+      for (const auto& shown : Prompter::shown()) {
+        if (shown.folder.isEmpty()) continue;
+        titles << shown.caption;
+        QCOMPARE(QFileInfo(shown.folder).canonicalFilePath(), QFileInfo(folder).canonicalFilePath());
+        QVERIFY(QFileInfo(shown.folder).isDir());
+        QCOMPARE(shown.name, QString());
+      }
+      QCOMPARE(titles, QStringList({"Save Current Options To .OPT File For Later Reuse",
+                                    "Load Previously-saved Options Template File"}));
+    }
   }
 
   void templateRoundTripKeepsTheWindowsPlace() {

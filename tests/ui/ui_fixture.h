@@ -40,6 +40,9 @@ class UiSandbox {
   // Creates the program (false when it could not start) and shows its window.
   bool Start(std::vector<std::string> switches = {}, bool show = true,
              PlatformConfig* config_override = nullptr);
+  // Ends the program (after closing its window), as a user's next start
+  // finds it.
+  void Stop() { app_.reset(); }
   VelqoApp& app() { return *app_; }
   TFMain& main();
   template <typename T>

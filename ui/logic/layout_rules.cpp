@@ -31,3 +31,14 @@ DirectoryLayout ComputeDirectoryLayout(bool large_caption, int width, int height
 }
 
 }  // namespace velqo::ui
+
+namespace velqo::ui {
+
+int CaptionFitWidth(int text_width, int caption_height) {
+  const int button = caption_height > 0 ? caption_height : 24;
+  // The window icon and three title bar buttons, each about as wide as the
+  // bar is high, and a margin at each end.
+  return text_width + 4 * button + 2 * kCaptionMargin;
+}
+
+}  // namespace velqo::ui

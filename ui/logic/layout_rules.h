@@ -42,4 +42,9 @@ UpdateRow SplitUpdateRow(bool large_caption, int left, int width);
 // A title bar this high or higher selects the large set of constants.
 inline constexpr int kLargeCaptionHeight = 23;
 
+// The narrowest window whose title bar shows its whole caption, a text
+// text_width pixels wide, in a title bar caption_height high (0: not known).
+inline constexpr int kCaptionMargin = 12;
+int CaptionFitWidth(int text_width, int caption_height);
+
 }  // namespace velqo::ui
