@@ -9,6 +9,7 @@ namespace {
 const char* KindWord(const FileChange& c) {
   switch (c.kind) {
     case FileChange::Kind::kCopy:
+      if (c.link) return "link";
       return c.replaces ? "update" : "copy";
     case FileChange::Kind::kBackup:
       return "backup";
@@ -20,6 +21,8 @@ const char* KindWord(const FileChange& c) {
       return "mkdir";
     case FileChange::Kind::kRemoveDirectory:
       return "rmdir";
+    case FileChange::Kind::kMetadata:
+      return "metadata";
   }
   return "change";
 }

@@ -15,8 +15,10 @@ struct RunTops {
 };
 
 // One change as a line that scripts can read, "KIND SIDE PATH":
-//   KIND  copy (a new file), update (a file replaced), backup (an old
-//         version kept under its backup name), rename, delete, mkdir, rmdir;
+//   KIND  copy (a new file), update (a file replaced), link (a symbolic
+//         link copied, where sizes are looked up), metadata (mode, owner or
+//         attributes carried, data unchanged), backup (an old version kept
+//         under its backup name), rename, delete, mkdir, rmdir;
 //   SIDE  ">" the change landed in Dir 2, "<" in Dir 1, "=" elsewhere;
 //   PATH  the host path relative to that top ("sub/report.txt", "." for the
 //         top itself), or the whole host path for "=".

@@ -32,6 +32,9 @@ void RunStats::Count(const FileChange& change, bool ok) {
     case FileChange::Kind::kRemoveDirectory:
       ++dirs_removed;
       break;
+    case FileChange::Kind::kMetadata:
+      ++metadata_only;
+      break;
   }
 }
 
@@ -51,6 +54,7 @@ std::string StatsText(const RunStats& s, std::chrono::duration<double> elapsed) 
   text += FilesLine("Files updated: ", s.updated, s.updated_bytes);
   text += FilesLine("Files deleted: ", s.deleted, s.deleted_bytes);
   text += Line("Backups kept: ", s.backups);
+  if (s.metadata_only > 0) text += Line("Files with changed metadata only: ", s.metadata_only);
   if (s.renamed > 0) text += Line("Files renamed: ", s.renamed);
   text += Line("Directories made: ", s.dirs_made);
   text += Line("Directories removed: ", s.dirs_removed);

@@ -17,6 +17,7 @@ struct RunStats {
   int deleted = 0;
   std::uint64_t deleted_bytes = 0;
   int backups = 0;
+  int metadata_only = 0;  // mode, owner or attributes carried, data unchanged
   int renamed = 0;
   int dirs_made = 0;
   int dirs_removed = 0;

@@ -16,11 +16,17 @@ Status ChangeObserver::Report(FileChange change, Status status) {
   return status;
 }
 
+bool ChangeObserver::IsLink(std::string_view path) {
+  std::uint32_t attributes = 0;
+  return target().GetAttributes(path, &attributes).ok() && (attributes & kAttrReparsePoint) != 0;
+}
+
 Status ChangeObserver::CopyFile(std::string_view from, std::string_view to) {
   FileChange change = MakeChange(FileChange::Kind::kCopy, std::string(from), std::string(to));
   if (details_) {
     change.bytes = SizeOf(from);
     change.replaces = EntryExists(target(), to);
+    change.link = IsLink(from);
   }
   return Report(std::move(change), PlatformWrapper::CopyFile(from, to));
 }
@@ -37,6 +43,7 @@ Status ChangeObserver::CopyFileWithBackup(std::string_view from, std::string_vie
   if (details_) {
     copy.bytes = SizeOf(from);
     copy.replaces = backed_up || EntryExists(target(), to);
+    copy.link = IsLink(from);
   }
   const Status status = PlatformWrapper::CopyFileWithBackup(from, to, backup, backup_failed);
   if (backed_up && (status.ok() || *backup_failed)) Report(std::move(keep), status);
@@ -63,6 +70,12 @@ Status ChangeObserver::CreateDirectoryLike(std::string_view path, std::string_vi
 Status ChangeObserver::CreateDirectory(std::string_view path) {
   return Report(MakeChange(FileChange::Kind::kCreateDirectory, std::string(path)),
                 PlatformWrapper::CreateDirectory(path));
+}
+
+Status ChangeObserver::MatchMetadata(std::string_view from, std::string_view to, bool* carried) {
+  const Status status = PlatformWrapper::MatchMetadata(from, to, carried);
+  if (*carried || !status.ok()) Report(MakeChange(FileChange::Kind::kMetadata, std::string(to)), status);
+  return status;
 }
 
 Status ChangeObserver::RemoveDirectory(std::string_view path) {

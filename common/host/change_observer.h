@@ -34,10 +34,13 @@ class ChangeObserver : public PlatformWrapper {
   Status CreateDirectory(std::string_view path) override;
   Status CreateDirectoryLike(std::string_view path, std::string_view model) override;
   Status RemoveDirectory(std::string_view path) override;
+  // Reported only when something was carried, or the attempt failed.
+  Status MatchMetadata(std::string_view from, std::string_view to, bool* carried) override;
 
  private:
   Status Report(FileChange change, Status status);
   std::uint64_t SizeOf(std::string_view path);
+  bool IsLink(std::string_view path);
 
   Observer observer_;
   bool details_;

@@ -37,6 +37,8 @@ void Count(ChangeTotals* t, const FileChange& c) {
     case FileChange::Kind::kRemoveDirectory:
       ++t->removed_dirs;
       break;
+    case FileChange::Kind::kMetadata:
+      break;
   }
 }
 
@@ -79,6 +81,8 @@ std::string DescribeChange(const FileChange& c, bool planned) {
       return "Directory " + c.path + will + "created";
     case FileChange::Kind::kRemoveDirectory:
       return "Directory " + c.path + will + "removed";
+    case FileChange::Kind::kMetadata:
+      return c.path + will + "given its source's mode, owner and attributes";
   }
   return {};
 }

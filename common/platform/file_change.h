@@ -13,7 +13,9 @@ namespace velqo {
 struct FileChange {
   // kBackup: the target's old data kept under the backup name before a
   // copy replaces it (path: the target; target: the backup name).
-  enum class Kind { kCopy, kRename, kDelete, kCreateDirectory, kRemoveDirectory, kBackup };
+  // kMetadata: a file whose data was already the same took its source's
+  // mode, owner, attributes or ACLs (path: that file).
+  enum class Kind { kCopy, kRename, kDelete, kCreateDirectory, kRemoveDirectory, kBackup, kMetadata };
   Kind kind = Kind::kCopy;
   std::string path;        // the source of a copy or rename, else the entry itself
   std::string target;      // the target of a copy or rename; empty otherwise
@@ -21,6 +23,8 @@ struct FileChange {
   // A copy over an existing file; a rename that first deleted an older
   // file of the target's name (an older backup).
   bool replaces = false;
+  // A copy of a symbolic link (known where sizes are looked up too).
+  bool link = false;
 
   bool operator==(const FileChange&) const = default;
 };

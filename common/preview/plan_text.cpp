@@ -90,6 +90,8 @@ std::string AttemptText(const FileChange& c) {
       return "create the directory " + c.path;
     case FileChange::Kind::kRemoveDirectory:
       return "remove the directory " + c.path;
+    case FileChange::Kind::kMetadata:
+      return "give " + c.path + " its source's mode, owner and attributes";
   }
   return {};
 }

@@ -1,6 +1,8 @@
 // The lines -v (--itemize-changes) prints for each change, and --stats.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -82,6 +84,28 @@ TEST_F(ItemizeRun, EveryChangeOfAnUpdateHasItsLineAndStatsSumThemUp) {
   EXPECT_NE(r.out.find("Files updated: 1 (13 B)\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Backups kept: 1\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Changes that failed: 0\n"), std::string::npos) << r.out;
+}
+
+TEST_F(ItemizeRun, ALinkAndAChangeOfModeAloneHaveTheirOwnKinds) {
+  ASSERT_EQ(Run({}).exit_status, 0);
+  SetIni({{"EnableLog", "0"}, {"ConfirmEveryFile", "0"}});
+  sandbox.WriteFile("C:\\src\\m.txt", "same");
+  sandbox.SetMtime("C:\\src\\m.txt", 1700000000);
+  sandbox.WriteFile("D:\\dst\\m.txt", "same");
+  sandbox.SetMtime("D:\\dst\\m.txt", 1700000000);
+  ASSERT_EQ(chmod(sandbox.HostPath("C:\\src\\m.txt").c_str(), 0640), 0);
+  ASSERT_EQ(chmod(sandbox.HostPath("D:\\dst\\m.txt").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("m.txt", sandbox.HostPath("C:\\src\\l").c_str()), 0);
+  const ChildResult r = Run({"--mirror", "-j", "-v", "--stats", sandbox.HostPath("C:\\src"),
+                             sandbox.HostPath("D:\\dst")});
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  const std::vector<std::string> lines = LinesWith(r.out, " > ");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "metadata > m.txt"), lines.end()) << r.out;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "link > l"), lines.end()) << r.out;
+  EXPECT_NE(r.out.find("Files with changed metadata only: 1\n"), std::string::npos) << r.out;
+  struct stat st {};
+  ASSERT_EQ(stat(sandbox.HostPath("D:\\dst\\m.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 }  // namespace
