@@ -66,6 +66,7 @@ struct DirRead {
   std::vector<FindData> entries;
   std::vector<std::string> unusable;
   ReadResult result = ReadResult::kRead;
+  Status failure;  // why the directory could not be read
 };
 
 // Reads dir, stopping one past the limit so the count is taken before any
@@ -75,7 +76,10 @@ ReadResult ReadEntries(AppState& s, std::string_view dir, DirRead* read) {
   const Status status = s.fs.FindFirst(SearchPattern(dir), FileSearchMask(s.opt.ActiveOptions), &search);
   if (status.code() == Status::Code::kFileNotFound) return ReadResult::kRead;  // nothing matched
   if (status.code() == Status::Code::kPathNotFound) return ReadResult::kPathNotFound;
-  if (!status.ok() || search == nullptr) return ReadResult::kUnreadable;
+  if (!status.ok() || search == nullptr) {
+    read->failure = status;
+    return ReadResult::kUnreadable;
+  }
   read->unusable = search->Unusable();
   FindData entry;
   while (search->Next(&entry)) {
@@ -92,7 +96,7 @@ struct Side {
   std::string_view count_caption;
 };
 
-bool ReportReadFailure(AppState& s, const Side& side, ReadResult result) {
+bool ReportReadFailure(AppState& s, const Side& side, ReadResult result, const Status& failure) {
   switch (result) {
     case ReadResult::kRead:
       return false;
@@ -100,7 +104,7 @@ bool ReportReadFailure(AppState& s, const Side& side, ReadResult result) {
       s.host.MessageBox(side.invalid_text, "Error", Icon::kWarning, Buttons::kOk);
       break;
     case ReadResult::kUnreadable:
-      ReportUnreadableDirectory(s, side.dir);
+      ReportUnreadableDirectory(s, side.dir, failure.ToString());
       break;
     case ReadResult::kTooMany:
       ReportCapacityExceeded(s, "Velqo Cannot Handle More Than 20000 Files in Any Directory", side.dir,
@@ -195,7 +199,8 @@ void LoadFileArrays(AppState& s, PairLists& lists) {
   // a case twin on one side is left out on both.
   DirRead reads[2];
   for (int i = 0; i < 2; ++i) {
-    if (ReportReadFailure(s, sides[i], ReadEntries(s, sides[i].dir, &reads[i]))) return;
+    const ReadResult result = ReadEntries(s, sides[i].dir, &reads[i]);
+    if (ReportReadFailure(s, sides[i], result, reads[i].failure)) return;
   }
   for (int i = 0; i < 2; ++i) {
     for (const std::string& name : reads[i].unusable) ReportUnusableName(s, sides[i].dir, name);

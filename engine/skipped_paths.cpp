@@ -38,10 +38,16 @@ void ReportPathTooLong(AppState& s, std::string_view path) {
   LogFailure(s, "!!! Path Longer Than 256 Characters - Left Out Of This Update: !!!", path);
 }
 
-void ReportUnreadableDirectory(AppState& s, std::string_view dir) {
+void ReportUnreadableDirectory(AppState& s, std::string_view dir, std::string_view reason) {
   std::string text = "The Directory ";
   text += dir;
-  text += " Cannot Be Read - This Directory Pair Will Not Be Updated.";
+  text += " Cannot Be Read";
+  if (!reason.empty()) {
+    text += " (";
+    text += reason;
+    text += ")";
+  }
+  text += " - This Directory Pair Will Not Be Updated.";
   ShowUnlessJfdi(s, text);
   LogFailure(s, "!!! Could Not Read The Following Directory - Its Pair Was NOT Updated !!!", dir);
 }

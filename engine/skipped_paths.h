@@ -19,7 +19,8 @@ namespace velqo {
 void ReportPathTooLong(AppState& s, std::string_view path);
 
 // Reports that a directory could not be read, so its pair was not updated.
-void ReportUnreadableDirectory(AppState& s, std::string_view dir);
+// reason: the file system's, shown in brackets after the directory.
+void ReportUnreadableDirectory(AppState& s, std::string_view dir, std::string_view reason);
 
 // Reports that name, in directory dir, holds a backslash and so cannot be
 // a name here: it was left out.

@@ -137,6 +137,27 @@ TEST_F(FileListTest, TwentyThousandFilesLoadButOneMoreSkipsThePair) {
   for (const ShownBox& box : host.boxes) EXPECT_NE(box.caption, "Number Of Files In Dir 2");
 }
 
+TEST_F(FileListTest, AnUnreadableDirectoryIsNamedWithTheReasonAndItsPairLeftAlone) {
+  File("C:\\A\\a.txt", "a", Base());
+  platform.unreadable.insert("D:\\B\\*.*");
+  opt().Add1To2 = 1;
+  Run();
+  EXPECT_FALSE(sandbox.Exists("D:\\B\\a.txt"));
+  bool named = false;
+  for (const ShownBox& box : host.boxes) {
+    named = named || (box.text.rfind("The Directory D:\\B Cannot Be Read (", 0) == 0 &&
+                      box.text.find(") - This Directory Pair Will Not Be Updated.") != std::string::npos);
+  }
+  EXPECT_TRUE(named);
+  EXPECT_EQ(state->flags.ErrorLogged, 1);
+  // Unattended, no box: the same words reach the host's notices.
+  host.boxes.clear();
+  opt().JFDI = 1;
+  Run();
+  ASSERT_FALSE(host.notices.empty());
+  EXPECT_EQ(host.notices.back().rfind("The Directory D:\\B Cannot Be Read (", 0), 0u) << host.notices.back();
+}
+
 TEST_F(FileListTest, EmptyDirectoriesStopWithoutQuestionOrLogLine) {
   EXPECT_EQ(Run(), UpdateOutcome::kNothingToDo);
   EXPECT_TRUE(host.Messages().empty());
