@@ -216,6 +216,20 @@ void PosixPlatform::RememberFirstCopy(const ResolvedPath& src, const ResolvedPat
   first_copies_[InodeKey(src.st.st_dev, src.st.st_ino)] = FirstCopy{std::string(to), made};
 }
 
+// A link or special file is complete when it exists: it gets its real
+// time at once and replaces the target's name, or goes again.
+Status PosixPlatform::PlaceComplete(const ResolvedPath& from, const ResolvedPath& to, const std::string& temp,
+                                    const BeforePlace& before_place) {
+  const int dir_fd = to.at_fd();
+  const struct timespec times[2] = {from.st.st_atim, from.st.st_mtim};
+  utimensat(dir_fd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+  Status st = before_place ? before_place() : Status::Ok();
+  if (st.ok() && renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) st = Status::FromErrno(errno, "replace " + to.host);
+  if (!st.ok()) unlinkat(dir_fd, temp.c_str(), 0);
+  Disarm();
+  return st;
+}
+
 Status PosixPlatform::CopySpecial(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place) {
   const int dir_fd = to.at_fd();
   std::string temp;
@@ -236,14 +250,7 @@ Status PosixPlatform::CopySpecial(const ResolvedPath& from, const ResolvedPath& 
   if (fchmodat(dir_fd, temp.c_str(), CarriedMode(from.st, owner_kept), 0) != 0) {
     not_kept_.Add("modes not kept: a target file system keeps none");
   }
-  // Complete when it exists, so it gets its real time at once.
-  const struct timespec times[2] = {from.st.st_atim, from.st.st_mtim};
-  utimensat(dir_fd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
-  Status st = before_place ? before_place() : Status::Ok();
-  if (st.ok() && renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) st = Status::FromErrno(errno, "replace " + to.host);
-  if (!st.ok()) unlinkat(dir_fd, temp.c_str(), 0);
-  Disarm();
-  return st;
+  return PlaceComplete(from, to, temp, before_place);
 }
 
 Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place) {
@@ -268,14 +275,7 @@ Status PosixPlatform::CopyLink(const ResolvedPath& from, const ResolvedPath& to,
   if (geteuid() == 0 && fchownat(dir_fd, temp.c_str(), from.st.st_uid, from.st.st_gid, AT_SYMLINK_NOFOLLOW) != 0) {
     // A file system without owners: the link is still good.
   }
-  // A link is complete when it exists, so it gets its real time at once.
-  const struct timespec times[2] = {from.st.st_atim, from.st.st_mtim};
-  utimensat(dir_fd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
-  Status st = before_place ? before_place() : Status::Ok();
-  if (st.ok() && renameat(dir_fd, temp.c_str(), dir_fd, to.at_name()) != 0) st = Status::FromErrno(errno, "replace " + to.host);
-  if (!st.ok()) unlinkat(dir_fd, temp.c_str(), 0);
-  Disarm();
-  return st;
+  return PlaceComplete(from, to, temp, before_place);
 }
 
 Status PosixPlatform::StageOnce(const ResolvedPath& from, const ResolvedPath& to, StagedCopy* staged, bool* changed) {

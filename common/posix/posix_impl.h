@@ -168,6 +168,8 @@ class PosixPlatform final : public Platform {
   Status CopyRegular(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place);
   // A pipe or a device, made anew with the source's owner, mode and times.
   Status CopySpecial(const ResolvedPath& from, const ResolvedPath& to, const BeforePlace& before_place);
+  Status PlaceComplete(const ResolvedPath& from, const ResolvedPath& to, const std::string& temp,
+                       const BeforePlace& before_place);
   // One attempt at the new data; *changed when the source changed meanwhile.
   Status StageOnce(const ResolvedPath& from, const ResolvedPath& to, StagedCopy* staged, bool* changed);
   // The data of source (open as in) into out, its holes kept.
