@@ -297,8 +297,6 @@ class PassRunner {
     const UpdateOutcome outcome = RunUpdate(s);
     watching_ = false;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
-    // Once per run, not once per file: what the targets could not keep.
-    for (const std::string& note : s.fs.TakeNotKept()) host.Note("velqo-cli: " + note);
 
     RunReport report;
     report.reported_error = host.reported_errors() > 0;

@@ -1,7 +1,9 @@
 #include "engine/update_run.h"
 
 #include <string>
+#include <vector>
 
+#include "actions/update_log.h"
 #include "engine/cleanup_dirs.h"
 #include "engine/empty_source.h"
 #include "engine/reconcile_pair.h"
@@ -62,6 +64,18 @@ void RunPairSequence(AppState& s, const PathChecks& checks) {
   }
 }
 
+// What the targets could not keep (owners without root, modes on vfat) is
+// said once per run, not once per file: as a warning, and in the log, where
+// the window's user reads what a run did.
+void ReportNotKept(AppState& s) {
+  const std::vector<std::string> notes = s.fs.TakeNotKept();
+  if (notes.empty()) return;
+  for (const std::string& note : notes) s.host.Warning(note);
+  if (Active(s).EnableLog != 1) return;
+  WriteLogLine(s, "*** Not Kept In Dir 2: ***");
+  for (const std::string& note : notes) WriteLogLine(s, note);
+}
+
 }  // namespace
 
 void ReconcileCurrentPair(AppState& s) {
@@ -80,6 +94,7 @@ UpdateOutcome RunUpdate(AppState& s) {
   // Copies still waiting for a flush get it before the run is over, and
   // the directories made or matched their final mode and time.
   (void)s.fs.EndOfRun();
+  ReportNotKept(s);
   return FinishRun(s);
 }
 
