@@ -88,4 +88,14 @@ Difference CompareVersions(const FileVersion& v1, const FileVersion& v2, std::in
   return v1.size == v2.size ? Difference::kSame : Difference::kSameTimeOtherSize;
 }
 
+bool MetadataMayDiffer(const EntryMetadata& source, const EntryMetadata& target) {
+  if (source.mode == 0 || target.mode == 0) return true;
+  constexpr std::uint32_t kOwnWrite = 0200;
+  constexpr std::uint32_t kPermissions = 07777;
+  if (((source.mode ^ target.mode) & kPermissions & ~kOwnWrite) != 0) return true;
+  if (source.uid != target.uid || source.gid != target.gid) return true;
+  if (source.ctime_sec != target.ctime_sec) return source.ctime_sec > target.ctime_sec;
+  return source.ctime_nsec > target.ctime_nsec;
+}
+
 }  // namespace velqo

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/platform/platform.h"
+
 namespace velqo {
 
 // How finely a file system keeps modification times: in nanoseconds, or 0
@@ -35,5 +37,14 @@ enum class Difference {
 // the packed times are compared with the tolerance of their 2-second
 // resolution.
 Difference CompareVersions(const FileVersion& v1, const FileVersion& v2, std::int64_t precision);
+
+// Whether a copy whose data matches its source may still lack some of the
+// source's metadata, judged from what the listings of both gave: a
+// difference of permission bits (but the owner's write bit, which the
+// target keeps as its own read-only attribute), of owner or group, or a
+// change of the source's inode after the target's last one (an attribute
+// or ACL set since the copy was made). Metadata a listing did not give
+// counts as different, so the file system is asked.
+bool MetadataMayDiffer(const EntryMetadata& source, const EntryMetadata& target);
 
 }  // namespace velqo

@@ -21,6 +21,8 @@ bool FileList::Create(AppState& s, int n) {
   states_ = std::make_unique<TDynWordArray>(s, n);
   exact_.clear();
   exact_.reserve(static_cast<std::size_t>(n));
+  metadata_.clear();
+  metadata_.reserve(static_cast<std::size_t>(n));
   count_ = 0;
   if (!names_->Valid() || !times_->Valid() || !sizes_->Valid() || !states_->Valid()) {
     s.flags.PairStopped = 1;
@@ -36,6 +38,7 @@ void FileList::Free() {
   sizes_.reset();
   states_.reset();
   exact_ = {};
+  metadata_ = {};
   sparse_.clear();
   count_ = 0;
 }
@@ -45,6 +48,7 @@ bool FileList::Add(const FindData& entry) {
   times_->Item(count_) = static_cast<std::int32_t>(entry.dos_time);
   sizes_->Item(count_) = static_cast<std::int64_t>(entry.size);
   exact_.push_back(ExactTime{entry.mtime_sec, entry.mtime_nsec});
+  metadata_.push_back(entry.metadata);
   if (entry.allocated != 0 && entry.allocated < entry.size) sparse_[count_] = entry.allocated;
   ++count_;
   return true;

@@ -51,6 +51,8 @@ class FileList {
     const auto it = sparse_.find(i);
     return it == sparse_.end() ? Size(i) : it->second;
   }
+  // What the listing said of the entry's inode beyond its data.
+  const EntryMetadata& Metadata(int i) const { return metadata_[static_cast<std::size_t>(i)]; }
   std::int32_t State(int i) { return states_->Item(i); }
   void SetState(int i, std::int32_t state) { states_->Item(i) = state; }
 
@@ -64,6 +66,7 @@ class FileList {
     std::int32_t nanoseconds;
   };
   std::vector<ExactTime> exact_;
+  std::vector<EntryMetadata> metadata_;
   std::unordered_map<int, std::uint64_t> sparse_;  // the few files with holes
   int count_ = 0;
 };

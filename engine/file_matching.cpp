@@ -99,6 +99,7 @@ class PairDecision {
     const OptionSet& o = s_.opt.ActiveOptions;
     if ((o.Add1To2 != 1 && o.CleanUp != 1) || o.ConfirmEveryFile == 1) return;
     if (l1_.Size(i1_) != l2_.Size(i2_)) return;
+    if (!MetadataMayDiffer(l1_.Metadata(i1_), l2_.Metadata(i2_))) return;
     bool carried = false;
     (void)s_.fs.MatchMetadata(ChildPath(s_.Path1.view(), l1_.Name(i1_)), ChildPath(s_.Path2.view(), l2_.Name(i2_)),
                               &carried);

@@ -14,6 +14,14 @@
 namespace velqo {
 
 // One entry returned by a directory search.
+struct EntryMetadata {
+  std::uint32_t mode = 0;
+  std::uint32_t uid = 0;
+  std::uint32_t gid = 0;
+  std::int64_t ctime_sec = 0;
+  std::int32_t ctime_nsec = 0;
+};
+
 struct FindData {
   std::string name;             // as the file system spells it
   std::uint32_t attributes = 0; // FileAttribute bits
@@ -26,6 +34,11 @@ struct FindData {
   // What the file takes on disk when it has holes (a sparse file), which a
   // copy keeps; 0 when that is its size (or unknown).
   std::uint64_t allocated = 0;
+  // What the entry's inode says beyond its data, for telling without
+  // further questions that a copy's metadata still matches: permission bits
+  // and type as stat gives them (0 where a platform does not know them),
+  // owner, group, and the last change of the inode.
+  EntryMetadata metadata{};
 };
 
 // An open directory search. The first call of Next gives the first entry.

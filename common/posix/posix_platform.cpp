@@ -185,6 +185,11 @@ FindData PosixPlatform::EntryOf(std::string name, std::uint32_t attributes, cons
   entry.mtime_sec = static_cast<std::int64_t>(ts.tv_sec);
   entry.mtime_nsec = static_cast<std::int32_t>(ts.tv_nsec);
   entry.allocated = SparseAllocation(st);
+  entry.metadata.mode = static_cast<std::uint32_t>(st.st_mode);
+  entry.metadata.uid = static_cast<std::uint32_t>(st.st_uid);
+  entry.metadata.gid = static_cast<std::uint32_t>(st.st_gid);
+  entry.metadata.ctime_sec = static_cast<std::int64_t>(st.st_ctim.tv_sec);
+  entry.metadata.ctime_nsec = static_cast<std::int32_t>(st.st_ctim.tv_nsec);
   return entry;
 }
 

@@ -213,6 +213,22 @@ TEST_F(FidelityTest, BackupKeepsWhatRsyncArchiveModeKeeps) {
   struct stat deeper {};
   ASSERT_EQ(stat((velqo + "/private/deeper").c_str(), &deeper), 0);
   EXPECT_EQ(deeper.st_mode & 07777, 0755u);
+
+  // So does a change that leaves the mode as it was: an attribute or an
+  // ACL set on the source after its copy was made.
+  const bool xattrs = StoresExtendedAttributes(Src()) &&
+                      lsetxattr(Src("/plain.txt").c_str(), "user.comment", "again", 5, 0) == 0;
+  const bool acl = acls_ && Acl("/team/shared.txt", ACL_TYPE_ACCESS, "u::rw-,u:4321:r--,g::r--,m::r--,o::r--");
+  if (!xattrs && !acl) return;
+  ASSERT_EQ(Velqo({"-q", "-a", "-j", "-H", "--no-backup", Src(), velqo}).exit_status, 0);
+  if (xattrs) {
+    char value[16] = {};
+    EXPECT_EQ(getxattr((velqo + "/plain.txt").c_str(), "user.comment", value, sizeof value), 5);
+    EXPECT_STREQ(value, "again");
+  }
+  if (acl) {
+    EXPECT_EQ(AclText(velqo + "/team/shared.txt", ACL_TYPE_ACCESS), AclText(Src("/team/shared.txt"), ACL_TYPE_ACCESS));
+  }
 }
 
 TEST_F(FidelityTest, AttributesAndAclsCanBeLeftOut) {
