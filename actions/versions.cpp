@@ -151,7 +151,7 @@ void RecordVersionChange(Platform& fs, VersionState& v, VersionChange::Kind kind
   c.path = std::move(relative);
   c.version = std::move(version);
   FindData left;
-  if (kind != VersionChange::Kind::kDeleted && StatEntry(fs, path, &left)) {
+  if ((kind == VersionChange::Kind::kReplaced || kind == VersionChange::Kind::kAdded) && StatEntry(fs, path, &left)) {
     c.size = left.size;
     c.mtime_sec = left.mtime_sec;
     c.mtime_nsec = left.mtime_nsec;
@@ -192,6 +192,28 @@ std::vector<std::string> VersionsOf(Platform& fs, std::string_view top, std::str
   }
   std::sort(stamps.begin(), stamps.end());
   return stamps;
+}
+
+std::vector<std::string> MissingDirectories(Platform& fs, const VersionState& v, std::string_view path) {
+  std::vector<std::string> missing;
+  std::string dir(path);
+  while (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
+  std::string relative;
+  while (RelativeToVersionTop(v, dir, &relative) && !DirectoryExists(fs, dir)) {
+    missing.insert(missing.begin(), dir);
+    const std::size_t cut = dir.rfind('\\');
+    if (cut == std::string::npos) break;
+    dir.resize(cut);
+  }
+  return missing;
+}
+
+void RecordMadeDirectories(Platform& fs, VersionState& v, const std::vector<std::string>& dirs) {
+  for (const std::string& dir : dirs) {
+    std::string relative;
+    if (!RelativeToVersionTop(v, dir, &relative) || !DirectoryExists(fs, dir)) continue;
+    RecordVersionChange(fs, v, VersionChange::Kind::kDirectoryAdded, dir, std::move(relative), {});
+  }
 }
 
 Status DeleteKeepingVersion(AppState& s, std::string_view path, bool restore_attributes,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/platform/platform.h"
 #include "config/app_state.h"
@@ -45,6 +46,12 @@ int PruneVersions(Platform& fs, std::string_view top, int keep_days, const Local
 // The versions of the file at relative (below top): their folder names,
 // oldest first.
 std::vector<std::string> VersionsOf(Platform& fs, std::string_view top, std::string_view relative);
+
+// The directories from path up to (not including) the top of the versioned
+// tree that do not exist yet, the highest first; empty outside that tree.
+std::vector<std::string> MissingDirectories(Platform& fs, const VersionState& v, std::string_view path);
+// Records those of dirs that exist now as made by the run.
+void RecordMadeDirectories(Platform& fs, VersionState& v, const std::vector<std::string>& dirs);
 
 // Deletes the file at path after keeping it as a version when it lies in
 // the versioned tree, and records the deletion. attributes are the file's

@@ -88,7 +88,7 @@ struct LogState {
 // One change a run made to the tree whose old files it keeps, as the run
 // journal holds it. Paths are relative to the tree's top, "/"-joined.
 struct VersionChange {
-  enum class Kind { kReplaced = 1, kDeleted = 2, kAdded = 3 };
+  enum class Kind { kReplaced = 1, kDeleted = 2, kAdded = 3, kDirectoryAdded = 4 };
   Kind kind = Kind::kReplaced;
   std::string path;
   std::string version;  // where the old file went; empty for an added file

@@ -47,8 +47,11 @@ Status Restore(Platform& fs, VersionState& v, const UndoStep& step, const std::s
                 (attributes & kAttrReparsePoint) == 0;
     if (read_only) (void)fs.SetAttributes(path, attributes & ~kAttrReadOnly);
   } else if (!DirectoryExists(fs, ParentOf(path))) {
-    // A file of a directory the run removed: the directory comes back first.
+    // A file of a directory the run removed: the directory comes back
+    // first, as a change of this run too.
+    const std::vector<std::string> made = MissingDirectories(fs, v, ParentOf(path));
     const std::string missing = MakeDirPath(fs, ParentOf(path));
+    RecordMadeDirectories(fs, v, made);
     if (!missing.empty()) return Status::PathNotFound("cannot create " + missing);
   }
   Status st = fs.CopyFile(version, path);
@@ -94,6 +97,11 @@ UndoStep PlanUndoStep(Platform& fs, std::string_view top, const VersionChange& c
   const std::string path = BelowTop(top, change.path);
   FindData now;
   const bool present = StatEntry(fs, path, &now);
+  if (change.kind == VersionChange::Kind::kDirectoryAdded) {
+    const bool is_dir = present && (now.attributes & (kAttrDirectory | kAttrReparsePoint)) == kAttrDirectory;
+    step.action = !present ? UndoAction::kDone : is_dir ? UndoAction::kRemove : UndoAction::kChanged;
+    return step;
+  }
   if (change.kind == VersionChange::Kind::kAdded) {
     step.action = !present ? UndoAction::kDone : SameAsLeft(now, change) ? UndoAction::kRemove : UndoAction::kChanged;
     return step;
@@ -128,6 +136,8 @@ Status CarryOutUndoStep(Platform& fs, VersionState& v, const UndoStep& step) {
     case UndoAction::kRestore:
       return Restore(fs, v, step, path, BelowTop(v.top, step.change.version));
     case UndoAction::kRemove: {
+      // A directory the run made goes when it is empty again.
+      if (step.change.kind == VersionChange::Kind::kDirectoryAdded) return fs.RemoveDirectory(path);
       std::string kept;
       Status st = KeepOldVersion(fs, v, path, step.change.path, VersionKeep::kMove, &kept);
       if (st.ok()) RecordVersionChange(fs, v, VersionChange::Kind::kDeleted, path, step.change.path, kept);
@@ -148,11 +158,13 @@ UndoOutcome UndoChanges(Platform& fs, VersionState& v, const std::vector<Version
       continue;
     }
     const Status st = CarryOutUndoStep(fs, v, step);
-    if (!st.ok()) {
+    if (st.code() == Status::Code::kNotEmpty && step.change.kind == VersionChange::Kind::kDirectoryAdded) {
+      out.left.push_back(step.change.path);  // it holds files of someone else's now
+    } else if (!st.ok()) {
       out.failed.push_back(step.change.path + ": " + st.ToString());
     } else if (step.action == UndoAction::kRestore) {
       ++out.restored;
-    } else if (step.action == UndoAction::kRemove) {
+    } else if (step.action == UndoAction::kRemove && step.change.kind != VersionChange::Kind::kDirectoryAdded) {
       ++out.removed;
     }
   }

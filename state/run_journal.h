@@ -12,7 +12,7 @@ namespace velqo::state {
 // One change of a run, as the journal keeps it. Paths are relative to the
 // top of the tree the run changed, "/"-joined bytes.
 struct JournalChange {
-  enum Kind : int { kReplaced = 1, kDeleted = 2, kAdded = 3 };
+  enum Kind : int { kReplaced = 1, kDeleted = 2, kAdded = 3, kDirectoryAdded = 4 };
   int kind = kReplaced;
   std::string path;
   std::string version;  // where the old file was kept; empty for kAdded

@@ -111,6 +111,30 @@ TEST_F(VersionsEndToEnd, AFileEditedAfterTheRunIsLeftAloneAndNamedWithStatus2) {
   EXPECT_FALSE(sandbox.Exists("D:\\data\\new.txt"));
 }
 
+TEST_F(VersionsEndToEnd, AnUndoThatCouldNotFinishGoesOnWhenRunAgain) {
+  const std::string before = TargetTree(Host("D:\\data"));
+  ASSERT_EQ(Mirror().exit_status, 0);
+  // A file where the removed directory has to come back: that part of the
+  // undo fails, the rest is done, and the undo stays open.
+  sandbox.WriteFile("D:\\data\\old", "in the way");
+  const ChildResult stopped = Run({"--undo", "C:\\data", "D:\\data"});
+  EXPECT_EQ(stopped.exit_status, 2);
+  EXPECT_NE(stopped.err.find("cannot undo old/deep.txt"), std::string::npos) << stopped.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\data\\report.txt"), "edited in the replica");
+  EXPECT_FALSE(sandbox.Exists("D:\\data\\new.txt"));
+
+  ASSERT_EQ(unlink(Host("D:\\data\\old").c_str()), 0);
+  const ChildResult finished = Run({"--undo", "C:\\data", "D:\\data"});
+  ASSERT_EQ(finished.exit_status, 0) << finished.out << finished.err;
+  EXPECT_NE(finished.out.find("1 restored, 0 removed, 0 left"), std::string::npos) << finished.out;
+  EXPECT_EQ(TargetTree(Host("D:\\data")), before);
+  // Both parts are one undo, which the next undo takes back whole.
+  ASSERT_EQ(Run({"--undo", "C:\\data", "D:\\data"}).exit_status, 0);
+  EXPECT_EQ(sandbox.ReadFile("D:\\data\\report.txt"), "the source's older report");
+  EXPECT_EQ(sandbox.ReadFile("D:\\data\\new.txt"), "only in the source");
+  EXPECT_FALSE(sandbox.Exists("D:\\data\\old"));
+}
+
 TEST_F(VersionsEndToEnd, VersionsSurviveLaterRunsAndAreNeverCopiedEitherWay) {
   ASSERT_EQ(Mirror().exit_status, 0);
   const std::vector<std::string> first = Stamps();

@@ -202,6 +202,30 @@ TEST_F(VersionsTest, VersionsSurviveLaterRunsAndAreNeverMirroredOrListed) {
   EXPECT_EQ(sandbox.HostNames("C:\\A\\.velqo-versions"), std::vector<std::string>{"2023-11-01_100000"});
 }
 
+TEST_F(VersionsTest, DirectoriesTheRunMadeGoWithItsUndoUnlessTheyHoldNewFiles) {
+  File("C:\\A\\made\\deeper\\f.txt", "f", Base());
+  File("C:\\A\\also\\g.txt", "g", Base());
+  const std::string before = TreeOf(sandbox.HostPath("D:\\A"));
+  Run();
+  ASSERT_EQ(sandbox.ReadFile("D:\\A\\made\\deeper\\f.txt"), "f");
+  std::vector<std::string> made;
+  for (const VersionChange& c : journal) {
+    if (c.kind == VersionChange::Kind::kDirectoryAdded) made.push_back(c.path);
+  }
+  std::sort(made.begin(), made.end());
+  EXPECT_EQ(made, (std::vector<std::string>{"also", "made", "made/deeper"}));
+  // Someone's file in a directory the run made keeps that directory.
+  File("D:\\A\\also\\theirs.txt", "not the run's", Base());
+  const UndoOutcome undone = Undo(journal);
+  EXPECT_EQ(undone.left, std::vector<std::string>{"also"});
+  EXPECT_FALSE(sandbox.Exists("D:\\A\\made"));
+  EXPECT_FALSE(sandbox.Exists("D:\\A\\also\\g.txt"));
+  EXPECT_EQ(sandbox.ReadFile("D:\\A\\also\\theirs.txt"), "not the run's");
+  ASSERT_EQ(unlink(sandbox.HostPath("D:\\A\\also\\theirs.txt").c_str()), 0);
+  ASSERT_EQ(rmdir(sandbox.HostPath("D:\\A\\also").c_str()), 0);
+  EXPECT_EQ(TreeOf(sandbox.HostPath("D:\\A")), before);
+}
+
 TEST_F(VersionsTest, RetentionRemovesOnlyOldRunFoldersAndNeverFollowsALink) {
   sandbox.WriteFile("E:\\outside\\precious.txt", "not a version");
   const std::string folder = "D:\\A\\.velqo-versions\\";
