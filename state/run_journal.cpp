@@ -67,8 +67,18 @@ Status RunJournal::Add(std::int64_t run, const JournalChange& change) {
 }
 
 Status RunJournal::Finish(std::int64_t run) {
+  // A run that changed nothing is forgotten: the next undo takes back the
+  // last run that did change something.
+  Statement forget;
+  Status st = db_->Prepare(
+      "DELETE FROM journal_runs WHERE id = ?1 AND NOT EXISTS (SELECT 1 FROM journal_changes WHERE run = ?1)",
+      &forget);
+  if (!st.ok()) return st;
+  forget.Bind(1, run);
+  st = forget.Run();
+  if (!st.ok()) return st;
   Statement update;
-  Status st = db_->Prepare("UPDATE journal_runs SET complete = 1 WHERE id = ?", &update);
+  st = db_->Prepare("UPDATE journal_runs SET complete = 1 WHERE id = ?", &update);
   if (!st.ok()) return st;
   update.Bind(1, run);
   return update.Run();

@@ -42,6 +42,7 @@ class RunJournal {
 
   Status BeginRun(const std::string& pair, const std::string& top, std::int64_t undoes, std::int64_t* id);
   Status Add(std::int64_t run, const JournalChange& change);
+  // Marks a run complete; one without changes is removed instead.
   Status Finish(std::int64_t run);
 
   // The newest run of pair; *found false when it has none.

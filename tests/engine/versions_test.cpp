@@ -226,6 +226,21 @@ TEST_F(VersionsTest, DirectoriesTheRunMadeGoWithItsUndoUnlessTheyHoldNewFiles) {
   EXPECT_EQ(TreeOf(sandbox.HostPath("D:\\A")), before);
 }
 
+TEST_F(VersionsTest, BackupsBesideTheFilesAreKeptAsBeforeAlongsideTheVersions) {
+  opt().CreateBackup = 1;
+  state->sw.MirrorBackups = 1;
+  MakeTrees();
+  Run();
+  EXPECT_EQ(sandbox.ReadFile("D:\\A\\report.txt"), "source");
+  EXPECT_EQ(sandbox.ReadFile("D:\\A\\report.~tx"), "edited in the replica");
+  EXPECT_EQ(sandbox.ReadFile("D:\\A\\.velqo-versions\\" + Stamp() + "\\report.txt"), "edited in the replica");
+  // The undo gives the old file back; the backup stays the user's.
+  const UndoOutcome undone = Undo(journal);
+  EXPECT_TRUE(undone.left.empty());
+  EXPECT_EQ(sandbox.ReadFile("D:\\A\\report.txt"), "edited in the replica");
+  EXPECT_EQ(sandbox.ReadFile("D:\\A\\report.~tx"), "edited in the replica");
+}
+
 TEST_F(VersionsTest, RetentionRemovesOnlyOldRunFoldersAndNeverFollowsALink) {
   sandbox.WriteFile("E:\\outside\\precious.txt", "not a version");
   const std::string folder = "D:\\A\\.velqo-versions\\";

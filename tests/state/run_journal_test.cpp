@@ -82,6 +82,16 @@ TEST_F(RunJournalTest, ChangesComeBackInOrderAfterReopeningAndTheLastRunIsPerPai
   EXPECT_TRUE(changes.empty());
   ASSERT_TRUE(journal.LastRun("pairC", &last, &found).ok());
   EXPECT_FALSE(found);
+
+  // A run that changed nothing leaves the last run that did as the last.
+  ASSERT_TRUE(journal.Add(undo, deleted).ok());
+  ASSERT_TRUE(journal.Finish(undo).ok());
+  std::int64_t idle = 0;
+  ASSERT_TRUE(journal.BeginRun("pairA", "/top/b", 0, &idle).ok());
+  ASSERT_TRUE(journal.Finish(idle).ok());
+  ASSERT_TRUE(journal.LastRun("pairA", &last, &found).ok());
+  EXPECT_EQ(last.id, undo);
+  EXPECT_TRUE(last.complete);
 }
 
 }  // namespace
