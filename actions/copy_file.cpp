@@ -5,6 +5,7 @@
 #include "actions/log_format.h"
 #include "actions/type_change.h"
 #include "actions/update_log.h"
+#include "actions/versions.h"
 
 namespace velqo {
 
@@ -227,6 +228,50 @@ bool CopyAndSettle(AppState& s, std::string_view source, std::string_view target
   return true;
 }
 
+// The old file a copy replaces in a tree whose old files are kept.
+struct OldVersion {
+  bool versioned = false;  // the target lies in that tree
+  bool kept = false;       // there was a file, now kept as a version too
+  std::string relative;
+  std::string version;
+  Attributes attributes;
+};
+
+// Keeps the target's present file as a version before a copy replaces it;
+// false (reported) when it cannot be kept: the copy then does not go
+// ahead, since the old file would be lost with it.
+bool KeepReplaced(AppState& s, std::string_view target, OldVersion* old) {
+  old->versioned = RelativeToVersionTop(s.versions, target, &old->relative);
+  if (!old->versioned) return true;
+  old->attributes = AttributesOf(s.fs, target);
+  if (!old->attributes.known || (old->attributes.bits & kAttrDirectory) != 0) return true;
+  const Status st = KeepOldVersion(s.fs, s.versions, target, old->relative, VersionKeep::kLink, &old->version);
+  if (st.ok()) {
+    old->kept = true;
+    return true;
+  }
+  if (s.opt.ActiveOptions.JFDI == 0) {
+    s.host.MessageBox("Cannot Keep The Old Version Of " + std::string(target), "Error", Icon::kWarning, Buttons::kOk);
+  } else {
+    s.host.Warning("cannot keep the old version of " + std::string(target) + ": " + st.ToString());
+  }
+  return false;
+}
+
+// After the copy: the version keeps the old file's own marks (a copy may
+// have cleared them on the shared file), and the change is journaled.
+void FinishVersion(AppState& s, std::string_view target, OldVersion& old, bool copied) {
+  if (!old.versioned || !copied) return;
+  if (!old.kept) {
+    RecordVersionChange(s.fs, s.versions, VersionChange::Kind::kAdded, target, old.relative, {});
+    return;
+  }
+  if (!old.attributes.IsLink()) {
+    (void)s.fs.SetAttributes(BelowTop(s.versions.top, old.version), old.attributes.bits);
+  }
+  RecordVersionChange(s.fs, s.versions, VersionChange::Kind::kReplaced, target, old.relative, old.version);
+}
+
 }  // namespace
 
 void CopyOneFile(AppState& s, std::string_view source, std::string_view target, int kind, bool backup) {
@@ -243,11 +288,19 @@ void CopyOneFile(AppState& s, std::string_view source, std::string_view target, 
     s.fs.SetErrorMode(0);
     return;
   }
+  OldVersion old;
+  if (!KeepReplaced(s, target, &old)) {
+    LogCopy(s, source, target, kind, true);
+    if (wait) s.host.SetWaitCursor(false);
+    s.fs.SetErrorMode(0);
+    return;
+  }
   std::string backup_path;
   const bool replaces = kind == kCopy1Over2 || kind == kCopy2Over1;
   const bool copied = backup && replaces && BackupPathFor(target, &backup_path)
                           ? CopyWithBackup(s, source, target, backup_path, kind == kCopy2Over1 ? 0 : 1)
                           : CopyAndSettle(s, source, target);
+  FinishVersion(s, target, old, copied);
   LogCopy(s, source, target, kind, !copied);
   if (wait) s.host.SetWaitCursor(false);
   s.fs.SetErrorMode(0);

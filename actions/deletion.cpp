@@ -4,6 +4,7 @@
 
 #include "actions/log_format.h"
 #include "actions/update_log.h"
+#include "actions/versions.h"
 #include "common/platform/platform_ops.h"
 #include "common/text/tostring.h"
 
@@ -73,7 +74,9 @@ bool ClearAndDelete(AppState& s, std::string_view path) {
     if (EntryExists(s.fs, path)) LogNotDeleted(s, path);
     return false;
   }
-  if (!s.fs.DeleteFile(path).ok()) {
+  // In a tree whose old files are kept, the file goes into the versions
+  // folder with its own marks instead.
+  if (!DeleteKeepingVersion(s, path, cleared, before).ok()) {
     if (cleared) (void)s.fs.SetAttributes(path, before);
     ReportNotDeleted(s, path);
     return false;
@@ -99,7 +102,7 @@ void DeleteOfPair(AppState& s, std::string_view path, std::string_view data) {
       s.host.MessageBox(question, "Delete Confirmation", Icon::kQuestion, Buttons::kYesNo);
   MBDebug(s, path, "ThisPassPath");
   if (answer != Answer::kYes) return;
-  if (!s.fs.DeleteFile(path).ok()) {
+  if (!DeleteKeepingVersion(s, path, false, 0).ok()) {
     ReportNotDeleted(s, path);
     return;
   }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "actions/directories.h"
+#include "actions/versions.h"
 
 namespace velqo {
 
@@ -58,13 +59,16 @@ class TreeRemoval {
   }
 
   bool DeleteLink(const std::string& path) {
-    if (s_.fs.DeleteFile(path).ok()) return true;
+    if (DeleteKeepingVersion(s_, path, false, 0).ok()) return true;
     return Fail("Cannot Delete The Link ", path);
   }
 
   bool DeleteOrdinaryFile(const std::string& path) {
-    (void)s_.fs.SetAttributes(path, 0);
-    if (s_.fs.OpenReadWrite(path).ok() && s_.fs.DeleteFile(path).ok()) return true;
+    std::uint32_t before = 0;
+    const bool cleared = s_.fs.GetAttributes(path, &before).ok() && s_.fs.SetAttributes(path, 0).ok();
+    // In a tree whose old files are kept, each file of a removed directory
+    // is kept with its own marks.
+    if (s_.fs.OpenReadWrite(path).ok() && DeleteKeepingVersion(s_, path, cleared, before).ok()) return true;
     return Fail("Cannot Delete The File ", path);
   }
 

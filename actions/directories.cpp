@@ -1,4 +1,5 @@
 #include "actions/directories.h"
+#include "actions/versions.h"
 
 #include "actions/update_log.h"
 #include "common/platform/platform_ops.h"
@@ -83,7 +84,9 @@ void EnsureDirectory(AppState& s, std::string_view path, DirPurpose purpose,
   s.flags.PairDirsReady = 0;
 }
 
-bool MakeDirectory(AppState& s, std::string_view path, std::string_view model) {
+namespace {
+
+bool MakeDirectoryAndAncestors(AppState& s, std::string_view path, std::string_view model) {
   std::string_view last = path;
   while (last.size() > 3 && last.back() == '\\') last.remove_suffix(1);
   const std::size_t cut = last.rfind('\\');
@@ -98,6 +101,17 @@ bool MakeDirectory(AppState& s, std::string_view path, std::string_view model) {
     }
   }
   return DirectoryExists(s.fs, path);
+}
+
+}  // namespace
+
+bool MakeDirectory(AppState& s, std::string_view path, std::string_view model) {
+  // Directories the run makes in a versioned tree are journaled, so that an
+  // undo removes them again.
+  const std::vector<std::string> missing = MissingDirectories(s.fs, s.versions, path);
+  const bool made = MakeDirectoryAndAncestors(s, path, model);
+  RecordMadeDirectories(s.fs, s.versions, missing);
+  return made;
 }
 
 }  // namespace velqo

@@ -30,6 +30,20 @@ bool IsSlashWord(std::string_view arg) {
 
 bool IsHelpSwitch(std::string_view arg) { return arg == "/?" || EqualsIgnoreCase(arg, "/h"); }
 
+// The versions options that only make sense together, or alone.
+std::string CheckVersionOptions(const CommandLine& line) {
+  const bool listing = line.versions_of.has_value();
+  const bool restoring = line.restore.has_value();
+  if (line.restore_from && !restoring) return "--from=STAMP goes with --restore=PATH";
+  if (restoring && !line.restore_from) return "--restore=PATH needs --from=STAMP (--versions-of lists them)";
+  if (static_cast<int>(listing) + static_cast<int>(restoring) + static_cast<int>(line.undo) > 1) {
+    return "choose one of --undo, --versions-of and --restore";
+  }
+  if ((listing || restoring) && !line.paths.empty()) return "--versions-of and --restore take no DIR1 DIR2";
+  if (line.undo && line.paths.size() != 2) return "--undo needs DIR1 and DIR2";
+  return {};
+}
+
 class Parser {
  public:
   Parser(const std::vector<std::string>& args, const DirectoryTest& is_directory)
@@ -38,7 +52,9 @@ class Parser {
   CommandLine Run() {
     for (next_ = 1; next_ < args_.size() && line_.error.empty();) Take(args_[next_++]);
     if (!line_.error.empty()) return std::move(line_);
-    if (line_.paths.size() == 1) {
+    if (const std::string refused = CheckVersionOptions(line_); !refused.empty()) {
+      line_.error = refused;
+    } else if (line_.paths.size() == 1) {
       line_.error = "give both DIR1 and DIR2, or neither";
     } else if (line_.paths.size() > 2) {
       line_.error = "more than two directories: \"" + line_.paths[2] +
@@ -235,6 +251,16 @@ std::string UsageText() {
          "      --max-delete=N    stop before changing anything when the update\n"
          "                        would delete more than N files\n"
          "  -n, --preview         list what would change and change nothing (--dry-run)\n"
+         "Versions and undo:\n"
+         "      --versions, --no-versions  keep each file the update replaces or\n"
+         "                        deletes in DIR2/.velqo-versions/DATE_TIME/, or not\n"
+         "                        (on by default for --mirror)\n"
+         "      --keep-versions=DAYS  prune versions older than DAYS (30) at the start\n"
+         "      --undo            take back the last run on DIR1 DIR2 (with -n: show\n"
+         "                        how); files changed since are left and named\n"
+         "      --versions-of=PATH    list the kept versions of the file PATH\n"
+         "      --restore=PATH --from=STAMP  bring back that version of PATH; the\n"
+         "                        present file is kept as a version first\n"
          "Log and output:\n"
          "      --log, --no-log   write the update log, or not\n"
          "      --log-dir=DIR     write the log into DIR (by default\n"

@@ -24,6 +24,14 @@ struct CommandLine {
   bool stats = false;               // --stats: a summary at the end
   Verbosity verbosity = Verbosity::kNormal;
   std::optional<long long> max_delete;
+  // Versions of what the update replaces or deletes in DIR2 (unset: on for
+  // --mirror only) and how many days they are kept.
+  std::optional<bool> versions;
+  int keep_versions = 30;
+  bool undo = false;                         // --undo: take back the pair's last run
+  std::optional<std::string> versions_of;    // --versions-of=PATH, as typed
+  std::optional<std::string> restore;        // --restore=PATH, as typed
+  std::optional<std::string> restore_from;   // --from=STAMP
   std::optional<std::string> log_dir;   // as typed
   std::optional<std::string> log_file;  // as typed
   CopyFidelity fidelity;                // what copies carry beside data, mode and owner

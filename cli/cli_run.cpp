@@ -21,6 +21,8 @@
 #include "common/text/printable.h"
 #include "cli/progress.h"
 #include "cli/terminal_host.h"
+#include "cli/journal_session.h"
+#include "cli/version_commands.h"
 #include "common/host/change_observer.h"
 #include "common/platform/platform_ops.h"
 #include "common/preview/preview_platform.h"
@@ -292,10 +294,14 @@ class PassRunner {
     if (!PrepareRun(s, host, paths)) return {kExitNoStart, 0};
     if (preview != nullptr) preview->ForgetChanges();
     tops_ = RunTops{host.Dir1Text(), host.Dir2Text()};
+    JournalSession session;
+    std::int64_t journal_run = 0;
+    if (!StartVersions(s, host, session, &journal_run)) return {kExitNoStart, 0};
     const auto started = std::chrono::steady_clock::now();
     watching_ = true;
     const UpdateOutcome outcome = RunUpdate(s);
     watching_ = false;
+    if (journal_run != 0) (void)session.journal().Finish(journal_run);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
 
     RunReport report;
@@ -318,6 +324,35 @@ class PassRunner {
       }
     }
     return result;
+  }
+
+  // Versions of what the update replaces or deletes in Dir 2: on for a
+  // mirror unless told otherwise. The real update journals each change of
+  // a pair named on the command line, holding the pair's lock meanwhile;
+  // false when another run holds it.
+  bool StartVersions(AppState& s, TerminalHost& host, JournalSession& session, std::int64_t* run) {
+    VersionState& v = s.versions;
+    v.enabled = line_.versions.value_or(s.opt.ActiveOptions.CleanUp == 1);
+    v.keep_days = line_.keep_versions;
+    v.prune = pass_ == Pass::kUpdate;
+    if (!v.enabled || pass_ != Pass::kUpdate || line_.paths.size() != 2) return true;
+    // A Dir 2 the run is to make holds nothing to take back.
+    if (!DirectoryExists(s.fs, tops_.dir2)) return true;
+    Status st = session.Open(config_, s.fs, tops_.dir1, tops_.dir2);
+    if (st.code() == Status::Code::kAccessDenied && st.ToString().find("another run") != std::string::npos) {
+      host.Note("velqo-cli: " + st.ToString() + "; nothing was changed");
+      return false;
+    }
+    if (st.ok()) st = session.journal().BeginRun(session.key().Text(), session.real2(), 0, run);
+    if (!st.ok()) {
+      // Versions are kept all the same; only the undo of this run is lost.
+      host.Note("velqo-cli: the run journal cannot be used (" + st.ToString() + "); this run cannot be undone");
+      *run = 0;
+      return true;
+    }
+    const std::int64_t id = *run;
+    v.record = [&session, id](const VersionChange& c) { (void)session.journal().Add(id, ToJournal(c)); };
+    return true;
   }
 
   // A failed run names its log, so that a cron mail says where to look.
@@ -447,6 +482,9 @@ int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, C
     return kExitNoStart;
   }
   for (const std::string& note : line.notes) io.err << "velqo-cli: " << Printable(note, false) << '\n';
+  if (line.undo) return RunUndo(line, config, io);
+  if (line.versions_of) return RunVersionsOf(line, config, io);
+  if (line.restore) return RunRestore(line, config, io);
 
   if (line.preview) {
     const PassResult planned = PassRunner(args, line, config, io, Pass::kPreview).Run();

@@ -257,6 +257,46 @@ constexpr CliOption kOptions[] = {
        l.max_delete = n;
        return std::string();
      }},
+    {"versions", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.versions = true;
+       return std::string();
+     }},
+    {"no-versions", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.versions = false;
+       return std::string();
+     }},
+    {"keep-versions", 0, "DAYS",
+     [](CommandLine& l, std::string_view v) {
+       long long days = 0;
+       if (!ParseCount(v, 0, kMaxDays, &days)) return std::string("DAYS must be a whole number from 0");
+       l.keep_versions = static_cast<int>(days);
+       return std::string();
+     }},
+    {"undo", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.undo = true;
+       return std::string();
+     }},
+    {"versions-of", 0, "PATH",
+     [](CommandLine& l, std::string_view v) {
+       if (v.empty()) return std::string("PATH is empty");
+       l.versions_of = std::string(v);
+       return std::string();
+     }},
+    {"restore", 0, "PATH",
+     [](CommandLine& l, std::string_view v) {
+       if (v.empty()) return std::string("PATH is empty");
+       l.restore = std::string(v);
+       return std::string();
+     }},
+    {"from", 0, "STAMP",
+     [](CommandLine& l, std::string_view v) {
+       if (v.empty()) return std::string("STAMP is empty");
+       l.restore_from = std::string(v);
+       return std::string();
+     }},
     {"no-xattrs", 0, {},
      [](CommandLine& l, std::string_view) {
        l.fidelity.xattrs = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -84,6 +85,37 @@ struct LogState {
   bool IsoDateNames = false;
 };
 
+// One change a run made to the tree whose old files it keeps, as the run
+// journal holds it. Paths are relative to the tree's top, "/"-joined.
+struct VersionChange {
+  enum class Kind { kReplaced = 1, kDeleted = 2, kAdded = 3, kDirectoryAdded = 4 };
+  Kind kind = Kind::kReplaced;
+  std::string path;
+  std::string version;  // where the old file went; empty for an added file
+  // The file the run left (replaced, added): what an undo expects to find.
+  std::uint64_t size = 0;
+  std::int64_t mtime_sec = 0;
+  std::int32_t mtime_nsec = 0;
+};
+
+// The versions of what a run replaces or deletes in Dir 2, kept at the top
+// of that tree in one folder per run.
+struct VersionState {
+  bool enabled = false;
+  int keep_days = 30;
+  // Prune versions older than keep_days when a run's top is pinned (off for
+  // previews, which change nothing).
+  bool prune = false;
+  // The top of the tree (Windows form) and this run's folder name below
+  // the versions folder, chosen when the first version is kept.
+  std::string top;
+  std::string stamp;
+  // Tops already pruned in this run.
+  std::vector<std::string> pruned;
+  // Receives each change as it is made (the run journal); may be empty.
+  std::function<void(const VersionChange&)> record;
+};
+
 // All program-wide state, from start to exit. One object, passed explicitly,
 // so that every test starts from a fresh one.
 struct AppState {
@@ -128,6 +160,7 @@ struct AppState {
   FixedText<301> File1Data;
   FixedText<301> File2Data;
   int ConfirmResult = mrOk;
+  VersionState versions;
 };
 
 // Shows a debug box only in debug mode (switch /D).

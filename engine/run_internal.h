@@ -22,6 +22,9 @@ bool TakeTypedPath(AppState& s, std::string_view typed, PathText* out);
 // Pins Path1, Path2 and the log directory as the tops of the run (or of
 // the batch pair) in the platform.
 void PinRunTops(AppState& s);
+// Makes Path2 the top whose old files are kept (when versions are on) and
+// prunes that top's old versions once per run.
+void StartVersions(AppState& s);
 
 // Validity of the two paths the main window gave, after they were checked
 // (and Dir 2 possibly created).

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <string>
 
+#include "actions/versions.h"
 #include "common/platform/platform_ops.h"
 #include "engine/run_internal.h"
 
@@ -84,6 +86,20 @@ void PinRunTops(AppState& s) {
   // The tops may be links (a disk mounted elsewhere, a home directory moved):
   // they are resolved once, here; below them no link is followed.
   (void)s.fs.PinTops({s.Path1.str(), s.Path2.str(), std::string(s.opt.ActiveOptions.LogFilePath.view())});
+  StartVersions(s);
+}
+
+void StartVersions(AppState& s) {
+  VersionState& v = s.versions;
+  if (!v.enabled) return;
+  // Each Dir 2 top keeps its own versions, at its top.
+  if (v.top != s.Path2.view()) v.stamp.clear();
+  v.top = s.Path2.str();
+  if (!v.prune || v.top.empty() || std::find(v.pruned.begin(), v.pruned.end(), v.top) != v.pruned.end()) return;
+  v.pruned.push_back(v.top);
+  std::string failed;
+  (void)PruneVersions(s.fs, v.top, v.keep_days, s.fs.Now(), &failed);
+  if (!failed.empty()) s.host.Warning("cannot remove the old versions in " + failed);
 }
 
 PathChecks TakeAndCheckPaths(AppState& s) {

@@ -22,6 +22,9 @@ void StartRun(AppState& s) {
   s.flags.DirectoryRemoved = 0;
   s.flags.ActionFailed = 0;
   s.flags.RootMissing = 0;
+  // Each run keeps its versions in a folder of its own.
+  s.versions.stamp.clear();
+  s.versions.pruned.clear();
   // A log that is not appended to is emptied once per run, at its first line.
   s.log.TruncatePending = true;
 }

@@ -11,7 +11,25 @@ std::uint64_t ChangeObserver::SizeOf(std::string_view path) {
   return search->Next(&entry) ? entry.size : 0;
 }
 
+namespace {
+
+// Whether path lies in a versions folder: what happens there (versions
+// kept, old ones pruned) is no change of the trees.
+bool InVersionsFolder(std::string_view path) {
+  std::size_t at = 0;
+  while ((at = path.find('\\', at)) != std::string_view::npos) {
+    ++at;
+    const std::string_view rest = path.substr(at);
+    const std::string_view name = rest.substr(0, rest.find('\\'));
+    if (EqualsIgnoreCase(name, kVersionsFolder)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 Status ChangeObserver::Report(FileChange change, Status status) {
+  if (InVersionsFolder(change.path) && (change.target.empty() || InVersionsFolder(change.target))) return status;
   if (observer_) observer_(change, status);
   return status;
 }
@@ -60,6 +78,13 @@ Status ChangeObserver::DeleteFile(std::string_view path) {
   FileChange change = MakeChange(FileChange::Kind::kDelete, std::string(path));
   if (details_) change.bytes = SizeOf(path);
   return Report(std::move(change), PlatformWrapper::DeleteFile(path));
+}
+
+Status ChangeObserver::KeepVersion(std::string_view path, std::string_view version, VersionKeep how) {
+  if (how != VersionKeep::kMove) return PlatformWrapper::KeepVersion(path, version, how);
+  FileChange change = MakeChange(FileChange::Kind::kDelete, std::string(path));
+  if (details_) change.bytes = SizeOf(path);
+  return Report(std::move(change), PlatformWrapper::KeepVersion(path, version, how));
 }
 
 Status ChangeObserver::CreateDirectoryLike(std::string_view path, std::string_view model) {

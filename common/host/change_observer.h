@@ -31,6 +31,9 @@ class ChangeObserver : public PlatformWrapper {
                             bool* backup_failed) override;
   Status MoveFile(std::string_view from, std::string_view to) override;
   Status DeleteFile(std::string_view path) override;
+  // A file moved into the versions folder is gone from its tree: reported
+  // as its deletion. A version linked beside a file that stays is no change.
+  Status KeepVersion(std::string_view path, std::string_view version, VersionKeep how) override;
   Status CreateDirectory(std::string_view path) override;
   Status CreateDirectoryLike(std::string_view path, std::string_view model) override;
   Status RemoveDirectory(std::string_view path) override;

@@ -87,6 +87,17 @@ struct CopyFidelity {
   bool hard_links = false;  // names sharing a file in the source share one in the target
 };
 
+// How KeepVersion keeps a file.
+enum class VersionKeep {
+  kMove,  // the file leaves its place: it is about to be deleted
+  kLink,  // the file stays where it is until a copy replaces it
+};
+
+// The folder at the top of a tree where the files a run replaces or
+// deletes are kept. Searches of a run's top never return it, so no run
+// lists, copies, mirrors, deletes or counts it.
+inline constexpr std::string_view kVersionsFolder = ".velqo-versions";
+
 // Reports the progress of one long copy (bytes done of total).
 using CopyProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
@@ -161,6 +172,16 @@ class Platform {
 
   // Renames a file or directory; fails when the new name exists.
   virtual Status MoveFile(std::string_view from, std::string_view to) = 0;
+  // Keeps the file (or link) at path under version, a new name in the same
+  // tree whose missing directories are made closed to all but the user
+  // (mode 0700). kMove renames it there; kLink gives it a second name and
+  // leaves it in place. Where that cannot be done on one file system (a
+  // mount point between, no hard links) the file is copied with its mode,
+  // owner and times and made durable first. Fails when version exists; no
+  // link is followed on the way.
+  virtual Status KeepVersion(std::string_view /*path*/, std::string_view /*version*/, VersionKeep /*how*/) {
+    return Status::NotSupported("versions are not kept here");
+  }
   // Deletes a file (or a link); fails on a read-only file.
   virtual Status DeleteFile(std::string_view path) = 0;
   // Creates one directory; its parent must exist.

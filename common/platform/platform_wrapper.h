@@ -43,6 +43,9 @@ class PlatformWrapper : public Platform {
   Status MoveFile(std::string_view from, std::string_view to) override {
     return target_.MoveFile(from, to);
   }
+  Status KeepVersion(std::string_view path, std::string_view version, VersionKeep how) override {
+    return target_.KeepVersion(path, version, how);
+  }
   Status DeleteFile(std::string_view path) override { return target_.DeleteFile(path); }
   Status CreateDirectory(std::string_view path) override { return target_.CreateDirectory(path); }
   Status CreateDirectoryLike(std::string_view path, std::string_view model) override {

@@ -77,6 +77,13 @@ bool PathResolver::Covers(const WindowsPath& top, const WindowsPath& path) {
   return true;
 }
 
+bool PathResolver::IsPinnedTop(const WindowsPath& path) const {
+  for (const Top& top : pinned_) {
+    if (top.windows.parts.size() == path.parts.size() && Covers(top.windows, path)) return true;
+  }
+  return false;
+}
+
 const PathResolver::Top* PathResolver::TopFor(const WindowsPath& path, bool* follow) const {
   *follow = false;
   for (const WindowsPath& place : followed_) {

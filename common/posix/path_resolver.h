@@ -70,6 +70,8 @@ class PathResolver {
   // ancestor) is opened now, following links, and paths below it resolve
   // from that handle. Replaces the previous pins and empties the caches.
   void PinTops(const std::vector<WindowsPath>& tops);
+  // Whether path names one of the pinned tops itself.
+  bool IsPinnedTop(const WindowsPath& path) const;
   // Places below which links are followed, as before a run (the Windows
   // directory and the program directory: a user's dotfiles may be links).
   void SetFollowedPlaces(std::vector<WindowsPath> places) { followed_ = std::move(places); }

@@ -51,6 +51,7 @@ class PosixPlatform final : public Platform {
   void SetCopyProgress(CopyProgress progress) override { progress_ = std::move(progress); }
   Status MoveFile(std::string_view from, std::string_view to) override;
   Status DeleteFile(std::string_view path) override;
+  Status KeepVersion(std::string_view path, std::string_view version, VersionKeep how) override;
   Status CreateDirectory(std::string_view path) override;
   Status RemoveDirectory(std::string_view path) override;
   Status SetCurrentDirectory(std::string_view path) override;
@@ -136,6 +137,12 @@ class PosixPlatform final : public Platform {
     ~VolumeEntry();
   };
   Status OpenVolumeEntry(std::string_view path, VolumeEntry* entry);
+
+  // The missing directories leading to a version, each made with mode 0700.
+  Status MakeVersionDirectories(std::string_view version);
+  // Whether dir_part (a search's directory) is a top of the run, where the
+  // versions folder lies.
+  bool IsRunTop(std::string_view dir_part);
 
   Status FindOne(std::string_view pattern, std::string_view last, std::uint32_t mask, std::vector<FindData>* found);
   Status FindInDirectory(std::string_view dir_part, std::string_view last, std::uint32_t mask,

@@ -12,6 +12,7 @@
 #include "common/platform/listed_search.h"
 #include "common/posix/posix_impl.h"
 #include "common/posix/temp_names.h"
+#include "common/text/ascii_case.h"
 #include "common/text/wildcard.h"
 
 namespace velqo {
@@ -137,8 +138,17 @@ Status PosixPlatform::FindFirst(std::string_view pattern, std::uint32_t mask, st
   Status st = HasWildcard(last) ? FindInDirectory(pattern.substr(0, cut), last, mask, &found, &unusable)
                                 : FindOne(pattern, last, mask, &found);
   if (!st.ok()) return st;
+  if (HasWildcard(last) && IsRunTop(pattern.substr(0, cut))) {
+    std::erase_if(found, [](const FindData& e) { return EqualsIgnoreCase(e.name, kVersionsFolder); });
+  }
   *search = std::make_unique<ListedSearch>(std::move(found), std::move(unusable));
   return Status::Ok();
+}
+
+bool PosixPlatform::IsRunTop(std::string_view dir_part) {
+  WindowsPath parsed;
+  const std::string dir_text = dir_part.empty() ? current_dir_ : std::string(dir_part);
+  return ParseWindowsPath(dir_text, current_dir_, &parsed).ok() && resolver_.IsPinnedTop(parsed);
 }
 
 // One entry's full path: that entry alone.

@@ -361,6 +361,12 @@ Status PreviewPlatform::DeleteFile(std::string_view path) {
   return Status::Ok();
 }
 
+Status PreviewPlatform::KeepVersion(std::string_view path, std::string_view /*version*/, VersionKeep how) {
+  if (how == VersionKeep::kMove) return DeleteFile(path);
+  Found f = Find(path);
+  return f.status;
+}
+
 Status PreviewPlatform::CreateDirectory(std::string_view path) {
   if (Find(path).status.ok()) return Status::AlreadyExists(std::string(path));
   if (Status parent = ParentDirectory(path); !parent.ok()) return parent;

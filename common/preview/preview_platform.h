@@ -46,6 +46,9 @@ class PreviewPlatform : public PlatformWrapper {
   void SetCopyProgress(CopyProgress) override {}
   Status MoveFile(std::string_view from, std::string_view to) override;
   Status DeleteFile(std::string_view path) override;
+  // A file moved into the versions folder is planned as its deletion; the
+  // folder itself is never written by a preview.
+  Status KeepVersion(std::string_view path, std::string_view version, VersionKeep how) override;
   Status CreateDirectory(std::string_view path) override;
   // A preview makes nothing: the directory lives in the overlay, and no
   // metadata reaches the disk.
