@@ -17,6 +17,7 @@
 #include "cli/host_paths.h"
 #include "cli/itemize.h"
 #include "cli/run_stats.h"
+#include "cli/sync_cli.h"
 #include "common/preview/plan_text.h"
 #include "common/text/printable.h"
 #include "cli/progress.h"
@@ -447,6 +448,7 @@ int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, C
     return kExitNoStart;
   }
   for (const std::string& note : line.notes) io.err << "velqo-cli: " << Printable(note, false) << '\n';
+  if (line.sync) return RunSyncCommand(args, line, config, io);
 
   if (line.preview) {
     const PassResult planned = PassRunner(args, line, config, io, Pass::kPreview).Run();

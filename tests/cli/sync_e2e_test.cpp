@@ -1,0 +1,301 @@
+// Two-way syncs of real replicas by the built velqo-cli: what each side
+// holds after the first sync, after edits, deletions and conflicts, and
+// what the remembered state protects against.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "state/pair_key.h"
+#include "tests/cli/cli_fixture.h"
+
+namespace velqo::cli {
+namespace {
+
+class SyncEndToEnd : public CliEndToEnd {
+ protected:
+  SyncEndToEnd() {
+    sandbox.MakeDir(kA);
+    sandbox.MakeDir(kB);
+  }
+
+  ChildResult Sync(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"--sync"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.push_back(sandbox.HostPath(kA));
+    args.push_back(sandbox.HostPath(kB));
+    return Run(args);
+  }
+
+  void Write(const std::string& windows, const std::string& text, std::time_t when) {
+    sandbox.WriteFile(windows, text);
+    sandbox.SetMtime(windows, when);
+  }
+
+  std::string Side(const char* top, const std::string& rel) const {
+    std::string path = std::string(top) + "\\" + rel;
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    return path;
+  }
+  bool Has(const char* top, const std::string& rel) const { return sandbox.Exists(Side(top, rel)); }
+  std::string Text(const char* top, const std::string& rel) const { return sandbox.ReadFile(Side(top, rel)); }
+
+  // Names of the conflict copies in a directory of one side.
+  std::vector<std::string> ConflictCopies(const char* dir) const {
+    std::vector<std::string> found;
+    for (const std::string& name : DirEntries(dir)) {
+      if (name.find(".conflict-") != std::string::npos) found.push_back(name);
+    }
+    return found;
+  }
+
+  // Both trees as a listing relative to their tops: equal when in step.
+  void ExpectInStep() const {
+    EXPECT_EQ(Snapshot(sandbox.HostPath(kA)), Snapshot(sandbox.HostPath(kB)));
+  }
+
+  std::string StateDb() const { return sandbox.root() + "/state/velqo/state.db"; }
+
+  static constexpr const char* kA = "C:\\a";
+  static constexpr const char* kB = "D:\\b";
+};
+
+TEST_F(SyncEndToEnd, TheFirstSyncMakesTheUnionOfBothTrees) {
+  Write("C:\\a\\only-a.txt", "from a", 1700000000);
+  Write("C:\\a\\sub\\deep.txt", "deep", 1700000100);
+  Write("D:\\b\\only-b.txt", "from b", 1700000200);
+  sandbox.MakeDir("D:\\b\\empty");
+  Write("C:\\a\\same.txt", "same", 1700000300);
+  Write("D:\\b\\same.txt", "same", 1700000300);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(Text(kB, "only-a.txt"), "from a");
+  EXPECT_EQ(Text(kB, "sub/deep.txt"), "deep");
+  EXPECT_EQ(Text(kA, "only-b.txt"), "from b");
+  EXPECT_TRUE(Has(kA, "empty"));
+  ExpectInStep();
+
+  // Nothing is left to do.
+  const ChildResult again = Sync({"-n"});
+  EXPECT_EQ(again.exit_status, 0) << again.err;
+  EXPECT_EQ(LastLine(again.out), "0 copies, 0 deletions, 0 conflicts");
+}
+
+TEST_F(SyncEndToEnd, EditsAndNewEntriesOfEitherSideReachTheOther) {
+  Write("C:\\a\\x.txt", "x1", 1700000000);
+  Write("C:\\a\\y.txt", "y1", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  Write("C:\\a\\x.txt", "x2 from a", 1700001000);
+  Write("D:\\b\\y.txt", "y2 from b", 1700002000);
+  Write("D:\\b\\newdir\\n.txt", "new in b", 1700003000);
+
+  const ChildResult r = Sync({"-v"});
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(Text(kB, "x.txt"), "x2 from a");
+  EXPECT_EQ(Text(kA, "y.txt"), "y2 from b");
+  EXPECT_EQ(Text(kA, "newdir/n.txt"), "new in b");
+  EXPECT_EQ(LinesWith(r.out, "copy A->B  x.txt").size(), 1u) << r.out;
+  EXPECT_EQ(LinesWith(r.out, "copy B->A  y.txt").size(), 1u) << r.out;
+  ExpectInStep();
+}
+
+TEST_F(SyncEndToEnd, DeletionsOfFilesAndDirectoriesGoBothWays) {
+  Write("C:\\a\\gone-in-a.txt", "1", 1700000000);
+  Write("C:\\a\\kept.txt", "2", 1700000000);
+  Write("C:\\a\\tree\\t1.txt", "3", 1700000000);
+  Write("C:\\a\\tree\\inner\\t2.txt", "4", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove(sandbox.HostPath("C:\\a\\gone-in-a.txt"));
+  std::filesystem::remove_all(sandbox.HostPath("D:\\b\\tree"));
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_FALSE(Has(kB, "gone-in-a.txt"));
+  EXPECT_FALSE(Has(kA, "tree"));
+  EXPECT_TRUE(Has(kA, "kept.txt"));
+  EXPECT_TRUE(Has(kB, "kept.txt"));
+  ExpectInStep();
+}
+
+TEST_F(SyncEndToEnd, ADirectoryDeletedOnOneSideKeepsWhatTheOtherChangedInIt) {
+  Write("C:\\a\\tree\\old.txt", "old", 1700000000);
+  Write("C:\\a\\tree\\edited.txt", "v1", 1700000000);
+  Write("C:\\a\\keep.txt", "so that A is not empty", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove_all(sandbox.HostPath("C:\\a\\tree"));
+  Write("D:\\b\\tree\\edited.txt", "v2", 1700005000);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_FALSE(Has(kB, "tree/old.txt"));
+  EXPECT_EQ(Text(kB, "tree/edited.txt"), "v2");
+  EXPECT_EQ(Text(kA, "tree/edited.txt"), "v2");
+  ExpectInStep();
+}
+
+TEST_F(SyncEndToEnd, AChangeOnBothSidesIsAConflictThatLosesNeitherVersion) {
+  Write("C:\\a\\doc.txt", "base", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  Write("C:\\a\\doc.txt", "edit in a (older)", 1700001000);
+  Write("D:\\b\\doc.txt", "edit in b (newer)", 1700002000);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
+  EXPECT_NE(r.err.find("conflict: doc.txt"), std::string::npos) << r.err;
+  EXPECT_EQ(Text(kA, "doc.txt"), "edit in b (newer)");
+  EXPECT_EQ(Text(kB, "doc.txt"), "edit in b (newer)");
+  const std::vector<std::string> saved_a = ConflictCopies(kA);
+  ASSERT_EQ(saved_a.size(), 1u);
+  EXPECT_EQ(saved_a, ConflictCopies(kB));
+  EXPECT_EQ(saved_a[0].rfind("doc.conflict-", 0), 0u) << saved_a[0];
+  EXPECT_EQ(saved_a[0].substr(saved_a[0].size() - 4), ".txt");
+  EXPECT_EQ(Text(kA, saved_a[0]), "edit in a (older)");
+  EXPECT_EQ(Text(kB, saved_a[0]), "edit in a (older)");
+  ExpectInStep();
+
+  // Settled: the next sync has nothing to do.
+  const ChildResult again = Sync();
+  EXPECT_EQ(again.exit_status, 0) << again.err;
+}
+
+TEST_F(SyncEndToEnd, TheSameChangeOnBothSidesNeedsNothing) {
+  Write("C:\\a\\doc.txt", "base", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  Write("C:\\a\\doc.txt", "same edit", 1700001000);
+  Write("D:\\b\\doc.txt", "same edit", 1700001000);
+  const ChildResult r = Sync({"-n"});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(LastLine(r.out), "0 copies, 0 deletions, 0 conflicts");
+}
+
+TEST_F(SyncEndToEnd, AnEditWinsOverADeletionAndIsBroughtBack) {
+  Write("C:\\a\\doc.txt", "base", 1700000000);
+  Write("C:\\a\\keep.txt", "so that A is not empty", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove(sandbox.HostPath("C:\\a\\doc.txt"));
+  Write("D:\\b\\doc.txt", "edited in b", 1700001000);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(Text(kA, "doc.txt"), "edited in b");
+  ExpectInStep();
+}
+
+TEST_F(SyncEndToEnd, ALostStateDeletesNothing) {
+  Write("C:\\a\\one.txt", "1", 1700000000);
+  Write("C:\\a\\two.txt", "2", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove(sandbox.HostPath("C:\\a\\one.txt"));
+  ASSERT_TRUE(std::filesystem::remove(StateDb()));
+  std::filesystem::remove(StateDb() + "-wal");
+  std::filesystem::remove(StateDb() + "-shm");
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  // Without the state the deletion looks like a file new in B.
+  EXPECT_EQ(Text(kA, "one.txt"), "1");
+  EXPECT_TRUE(Has(kB, "one.txt"));
+  ExpectInStep();
+}
+
+TEST_F(SyncEndToEnd, AnEmptiedSideIsRefusedUnlessAllowed) {
+  Write("C:\\a\\one.txt", "1", 1700000000);
+  Write("C:\\a\\sub\\two.txt", "2", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove_all(sandbox.HostPath("C:\\a\\one.txt"));
+  std::filesystem::remove_all(sandbox.HostPath("C:\\a\\sub"));
+  const std::string before = Snapshot(sandbox.HostPath(kB));
+
+  const ChildResult refused = Sync();
+  EXPECT_EQ(refused.exit_status, 2) << refused.out << refused.err;
+  EXPECT_NE(refused.err.find("is empty"), std::string::npos) << refused.err;
+  EXPECT_EQ(Snapshot(sandbox.HostPath(kB)), before);
+
+  const ChildResult allowed = Sync({"--allow-empty-source"});
+  EXPECT_EQ(allowed.exit_status, 0) << allowed.err;
+  EXPECT_TRUE(DirEntries(kB).empty());
+}
+
+TEST_F(SyncEndToEnd, MaxDeleteStopsASyncThatWouldDeleteMore) {
+  for (const char* name : {"1.txt", "2.txt", "3.txt"}) Write(std::string("C:\\a\\") + name, name, 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove(sandbox.HostPath("C:\\a\\1.txt"));
+  std::filesystem::remove(sandbox.HostPath("C:\\a\\2.txt"));
+  Write("C:\\a\\3.txt", "changed", 1700009000);
+
+  const ChildResult r = Sync({"--max-delete=1"});
+  EXPECT_EQ(r.exit_status, 2) << r.err;
+  EXPECT_TRUE(Has(kB, "1.txt"));
+  EXPECT_EQ(Text(kB, "3.txt"), "3.txt");
+  EXPECT_EQ(Sync({"--max-delete=2"}).exit_status, 0);
+  EXPECT_FALSE(Has(kB, "1.txt"));
+}
+
+TEST_F(SyncEndToEnd, APreviewListsEveryDecisionAndChangesNothingNotEvenTheState) {
+  Write("C:\\a\\gone.txt", "1", 1700000000);
+  Write("C:\\a\\edit.txt", "2", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove(sandbox.HostPath("C:\\a\\gone.txt"));
+  Write("D:\\b\\edit.txt", "edited", 1700001000);
+  const std::string a = Snapshot(sandbox.HostPath(kA));
+  const std::string b = Snapshot(sandbox.HostPath(kB));
+
+  const ChildResult preview = Sync({"-n"});
+  EXPECT_EQ(preview.exit_status, 0) << preview.err;
+  EXPECT_EQ(LinesWith(preview.out, "delete in B  gone.txt").size(), 1u) << preview.out;
+  EXPECT_EQ(LinesWith(preview.out, "copy B->A  edit.txt").size(), 1u) << preview.out;
+  EXPECT_EQ(Snapshot(sandbox.HostPath(kA)), a);
+  EXPECT_EQ(Snapshot(sandbox.HostPath(kB)), b);
+
+  // Had the preview written its state, gone.txt would now look new in B.
+  ASSERT_EQ(Sync().exit_status, 0);
+  EXPECT_FALSE(Has(kB, "gone.txt"));
+  EXPECT_EQ(Text(kA, "edit.txt"), "edited");
+}
+
+TEST_F(SyncEndToEnd, APreviewOfAPairNeverSyncedMakesNoStateDatabase) {
+  Write("C:\\a\\x.txt", "1", 1700000000);
+  const ChildResult r = Sync({"-n"});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(LinesWith(r.out, "copy A->B  x.txt").size(), 1u) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(StateDb()));
+  EXPECT_FALSE(Has(kB, "x.txt"));
+}
+
+TEST_F(SyncEndToEnd, ASecondSyncOfThePairIsRefusedWhileOneRuns) {
+  Write("C:\\a\\x.txt", "1", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  Write("C:\\a\\x.txt", "2", 1700001000);
+  std::string real_a;
+  std::string real_b;
+  ASSERT_TRUE(state::RealPath(sandbox.HostPath(kA), &real_a).ok());
+  ASSERT_TRUE(state::RealPath(sandbox.HostPath(kB), &real_b).ok());
+  {
+    // B A is the same pair as A B.
+    state::PairLock running;
+    ASSERT_TRUE(state::PairLock::Acquire(sandbox.root() + "/state/velqo", state::MakePairKey(real_b, real_a),
+                                         false, &running)
+                    .ok());
+    const ChildResult r = Sync();
+    EXPECT_EQ(r.exit_status, 2) << r.err;
+    EXPECT_NE(r.err.find("another sync of this pair is running"), std::string::npos) << r.err;
+    EXPECT_EQ(Text(kB, "x.txt"), "1");
+  }
+  EXPECT_EQ(Sync().exit_status, 0);
+  EXPECT_EQ(Text(kB, "x.txt"), "2");
+}
+
+TEST_F(SyncEndToEnd, TreesInsideEachOtherAreRefused) {
+  sandbox.MakeDir("C:\\a\\inner");
+  const ChildResult r = Run({"--sync", sandbox.HostPath(kA), sandbox.HostPath("C:\\a\\inner")});
+  EXPECT_EQ(r.exit_status, 1) << r.err;
+  EXPECT_NE(r.err.find("one lies inside the other"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace velqo::cli
