@@ -20,6 +20,7 @@ namespace {
 
 constexpr int kA = 0;
 constexpr int kB = 1;
+constexpr std::uint64_t kLargestCompared = 8u << 20;
 
 // Where an entry is once its decision is carried out.
 struct Where {
@@ -223,7 +224,13 @@ class Walker {
 
   Where Handle(DirAt& d, const std::string& name, const std::string& rel, const Entry& last,
                const Entry now[2]) {
-    const Decision decision = Decide(last, now[kA], now[kB]);
+    Decision decision = Decide(last, now[kA], now[kB]);
+    if (decision == Decision::kConflict && SameData(d, name, now)) {
+      // Two versions with the same data are one version: the newer's
+      // times and mode go to the other side. A copy an interrupted run
+      // left with its provisional time is met this way.
+      decision = now[kB].mtime_ns > now[kA].mtime_ns ? Decision::kCopyBToA : Decision::kCopyAToB;
+    }
     if (decision != Decision::kNothing && decision != Decision::kConflict) Emit(decision, rel, {});
     switch (decision) {
       case Decision::kNothing:
@@ -242,6 +249,22 @@ class Walker {
         return Conflict(d, name, rel, last, now);
     }
     return kBothSides;
+  }
+
+  // Whether two files of the same size hold the same bytes. Only files
+  // small enough to read whole are compared; larger ones stay a conflict,
+  // which keeps both.
+  bool SameData(const DirAt& d, const std::string& name, const Entry now[2]) {
+    if (now[kA].kind != EntryKind::kFile || now[kB].kind != EntryKind::kFile) return false;
+    if (now[kA].size != now[kB].size || now[kA].size > kLargestCompared) return false;
+    FileAccess access;
+    access.follow_link = false;
+    access.max_size = kLargestCompared;
+    std::string data[2];
+    for (int side : {kA, kB}) {
+      if (!s_.fs.ReadFile(ChildPath(d.path[side], name), &data[side], access).ok()) return false;
+    }
+    return data[kA] == data[kB];
   }
 
   Where Agreed(DirAt& d, const std::string& name, const std::string& rel, const Entry& last,

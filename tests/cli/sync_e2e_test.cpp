@@ -3,6 +3,7 @@
 // what the remembered state protects against.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -295,6 +296,101 @@ TEST_F(SyncEndToEnd, TreesInsideEachOtherAreRefused) {
   const ChildResult r = Run({"--sync", sandbox.HostPath(kA), sandbox.HostPath("C:\\a\\inner")});
   EXPECT_EQ(r.exit_status, 1) << r.err;
   EXPECT_NE(r.err.find("one lies inside the other"), std::string::npos) << r.err;
+}
+
+TEST_F(SyncEndToEnd, AFileReplacedByADirectoryOnOneSideIsReplacedOnTheOther) {
+  Write("C:\\a\\item", "a file", 1700000000);
+  Write("C:\\a\\keep.txt", "k", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove(sandbox.HostPath("D:\\b\\item"));
+  Write("D:\\b\\item\\inside.txt", "now a directory", 1700001000);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(Text(kA, "item/inside.txt"), "now a directory");
+  ExpectInStep();
+}
+
+TEST_F(SyncEndToEnd, AFileAgainstADirectoryKeepsTheDirectoryAndSavesTheFileOnBothSides) {
+  Write("C:\\a\\item", "a file in a", 1700000000);
+  Write("D:\\b\\item\\inside.txt", "a directory in b", 1700000000);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 2) << r.out << r.err;
+  EXPECT_NE(r.err.find("conflict: item"), std::string::npos) << r.err;
+  EXPECT_EQ(Text(kA, "item/inside.txt"), "a directory in b");
+  const std::vector<std::string> saved = ConflictCopies(kA);
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(Text(kA, saved[0]), "a file in a");
+  EXPECT_EQ(Text(kB, saved[0]), "a file in a");
+  ExpectInStep();
+  EXPECT_EQ(Sync().exit_status, 0);
+}
+
+TEST_F(SyncEndToEnd, ACopyThatFailsIsTriedAgainByTheNextSync) {
+  Write("C:\\a\\doc.txt", "v1", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  Write("C:\\a\\doc.txt", "v2", 1700001000);
+  sandbox.SetReadOnly("D:\\b\\doc.txt", true);
+
+  const ChildResult failed = Sync({"-j"});
+  EXPECT_EQ(failed.exit_status, 2) << failed.out << failed.err;
+  EXPECT_EQ(Text(kB, "doc.txt"), "v1");
+  // Had the state taken the copy for made, B's old file would now look
+  // changed in B and be copied over A's edit.
+  sandbox.SetReadOnly("D:\\b\\doc.txt", false);
+  const ChildResult retried = Sync();
+  EXPECT_EQ(retried.exit_status, 0) << retried.err;
+  EXPECT_EQ(Text(kA, "doc.txt"), "v2");
+  EXPECT_EQ(Text(kB, "doc.txt"), "v2");
+}
+
+TEST_F(SyncEndToEnd, ASyncKilledHalfwayLosesNothingAndTheNextOneFinishesIt) {
+  constexpr int kFiles = 400;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string n = std::to_string(1000 + i);
+    Write("C:\\a\\f" + n + ".txt", "a " + n, 1700000000 + i);
+    Write("D:\\b\\g" + n + ".txt", "b " + n, 1700000000 + i);
+  }
+  {
+    testing::ChildProcess child(program_, {"-v", "--sync", sandbox.HostPath(kA), sandbox.HostPath(kB)}, Env(),
+                                sandbox.root());
+    // Killed once it has reached the middle of the first side's files.
+    child.WaitForOutput("f1200.txt", std::chrono::seconds(60));
+    child.Signal(SIGKILL);
+    (void)child.Finish();
+  }
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  for (int i = 0; i < kFiles; i += 37) {
+    const std::string n = std::to_string(1000 + i);
+    EXPECT_EQ(Text(kB, "f" + n + ".txt"), "a " + n);
+    EXPECT_EQ(Text(kA, "g" + n + ".txt"), "b " + n);
+  }
+  ExpectInStep();
+  // The state matches the trees: nothing is left to do.
+  const ChildResult again = Sync({"-n"});
+  EXPECT_EQ(LastLine(again.out), "0 copies, 0 deletions, 0 conflicts");
+}
+
+}  // namespace
+}  // namespace velqo::cli
+
+namespace velqo::cli {
+namespace {
+
+TEST_F(SyncEndToEnd, FilesWithTheSameDataAreNoConflictWhateverTheirTimes) {
+  Write("C:\\a\\doc.txt", "same bytes", 1700000000);
+  Write("D:\\b\\doc.txt", "same bytes", 1700005000);
+  Write("C:\\a\\other.txt", "other bytes", 1700000000);
+  Write("D:\\b\\other.txt", "OTHER BYTES", 1700005000);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 2) << r.err;
+  EXPECT_EQ(Count(r.err, "conflict: "), 1) << r.err;
+  EXPECT_NE(r.err.find("conflict: other.txt"), std::string::npos) << r.err;
+  EXPECT_EQ(sandbox.Mtime("C:\\a\\doc.txt"), 1700005000);
+  ExpectInStep();
 }
 
 }  // namespace
