@@ -1,5 +1,7 @@
 #include "sync/sync_run.h"
 
+#include <map>
+#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -181,6 +183,7 @@ class Walker {
       }
     }
     if (!use_state) SkipStateBelow(d.rel);
+    const std::set<std::string> blocked = CaseClashes(d, list);
     std::size_t at[2] = {0, 0};
     for (;;) {
       if (Cancelled()) {
@@ -215,11 +218,52 @@ class Walker {
         last = FromRow(row_);
         Advance();
       }
-      const Where w = Handle(d, name, rel, last, now);
+      const Where w = blocked.count(name) != 0 ? LeftAlone(rel, last, now) : Handle(d, name, rel, last, now);
       SkipStateBelow(rel);
       remains[kA] = remains[kA] || w.on[kA];
       remains[kB] = remains[kB] || w.on[kB];
     }
+  }
+
+  // Names that differ only in case are distinct entries here, but a path
+  // to a name one side lacks would reach its case twin there (the paths
+  // the program works with match a missing name ignoring case). Such a
+  // group is synced only when each of its names is on both sides, so every
+  // path names exactly one entry; otherwise it is reported and left alone.
+  std::set<std::string> CaseClashes(const DirAt& d, const std::vector<Listed> list[2]) {
+    std::map<std::string, std::map<std::string, int>> groups;
+    for (int side : {kA, kB}) {
+      for (const Listed& item : list[side]) groups[FoldCase(item.name)][item.name] |= 1 << side;
+    }
+    std::set<std::string> blocked;
+    for (const auto& [folded, names] : groups) {
+      if (names.size() < 2) continue;
+      bool everywhere = true;
+      for (const auto& [name, sides] : names) everywhere = everywhere && sides == 3;
+      if (everywhere) continue;
+      std::string listed;
+      for (const auto& [name, sides] : names) {
+        blocked.insert(name);
+        listed += (listed.empty() ? "\"" : ", \"") + name + "\"";
+      }
+      Failed("cannot sync " + listed + " in " + d.path[kA] + " and " + d.path[kB] +
+             ": their names differ only in case, and a side lacks one of them");
+    }
+    return blocked;
+  }
+
+  static std::string FoldCase(std::string name) {
+    for (char& c : name) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+  }
+
+  // A path the run does not touch keeps what it had in the state.
+  Where LeftAlone(const std::string& rel, const Entry& last, const Entry now[2]) {
+    const Where w = Unchanged(rel, last, now);
+    KeepStateBelow(rel);
+    return w;
   }
 
   Where Handle(DirAt& d, const std::string& name, const std::string& rel, const Entry& last,

@@ -395,3 +395,37 @@ TEST_F(SyncEndToEnd, FilesWithTheSameDataAreNoConflictWhateverTheirTimes) {
 
 }  // namespace
 }  // namespace velqo::cli
+
+namespace velqo::cli {
+namespace {
+
+TEST_F(SyncEndToEnd, NamesThatDifferOnlyInCaseNeverReachEachOther) {
+  Write("C:\\a\\doc.txt", "lower in a", 1700000000);
+  Write("D:\\b\\Doc.txt", "upper in b", 1700000000);
+  Write("C:\\a\\plain.txt", "p", 1700000000);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 2) << r.err;
+  EXPECT_NE(r.err.find("differ only in case"), std::string::npos) << r.err;
+  EXPECT_EQ(DirEntries(kA), (std::vector<std::string>{"doc.txt", "plain.txt"}));
+  EXPECT_EQ(DirEntries(kB), (std::vector<std::string>{"Doc.txt", "plain.txt"}));
+  EXPECT_EQ(Text(kA, "doc.txt"), "lower in a");
+  EXPECT_EQ(sandbox.ReadFile("D:\\b\\Doc.txt"), "upper in b");
+}
+
+TEST_F(SyncEndToEnd, CaseTwinsHeldByBothSidesAreSyncedByTheirOwnNames) {
+  Write("C:\\a\\doc.txt", "lower", 1700000000);
+  Write("C:\\a\\Doc.txt", "upper", 1700000000);
+  Write("D:\\b\\doc.txt", "lower", 1700000000);
+  Write("D:\\b\\Doc.txt", "upper", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  Write("C:\\a\\Doc.txt", "upper edited", 1700001000);
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(sandbox.ReadFile("D:\\b\\Doc.txt"), "upper edited");
+  EXPECT_EQ(sandbox.ReadFile("D:\\b\\doc.txt"), "lower");
+}
+
+}  // namespace
+}  // namespace velqo::cli
