@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <sstream>
@@ -35,7 +36,9 @@ bool TakeTop(Platform& fs, const std::string& typed, const std::string& cwd, Cli
   std::string why;
   std::string host;
   struct stat st {};
-  if (!ConvertDirectoryArgument(fs, typed, cwd, windows, &why)) {
+  const bool converted = ConvertDirectoryArgument(fs, typed, cwd, windows, &why);
+  if (!converted) {
+    // why says what is wrong with the text.
   } else if (!fs.ToHostPath(*windows, &host).ok() || stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     why = "it is not a directory";
   } else if (Status r = state::RealPath(host, real); !r.ok()) {
@@ -90,18 +93,21 @@ std::vector<std::string> StartArguments(const std::vector<std::string>& args, co
 
 // The command line's options for this run, and the log where the console
 // program keeps it: $XDG_STATE_HOME/velqo unless --log-dir says otherwise.
-void ApplySyncOptions(AppState& s, const CommandLine& line, const std::string& state_dir) {
+void ApplySyncOptions(AppState& s, const CommandLine& line, const std::string& cwd, const std::string& state_dir) {
   OptionOverrides overrides = line.overrides;
   std::string log_dir;
-  if (line.log_dir) {
-    std::string why;
-    (void)ConvertDirectoryArgument(s.fs, *line.log_dir, "/", &log_dir, &why);
+  std::string why;
+  if (line.log_dir) (void)ConvertDirectoryArgument(s.fs, *line.log_dir, cwd, &log_dir, &why);
+  std::string log_file;
+  if (line.log_file && ConvertDirectoryArgument(s.fs, *line.log_file, cwd, &log_file, &why)) {
+    s.log.FixedFile = log_file;
+    log_dir = log_file.substr(0, std::max<std::size_t>(log_file.rfind('\\'), 3));
   }
   overrides.log_directory = log_dir;
   ApplyOverrides(overrides, &s.opt.SessionOptions);
   s.log.IsoDateNames = true;
   std::string windows;
-  if (!line.log_dir && !line.preview && s.fs.ToWindowsPath(state_dir, &windows).ok()) {
+  if (log_dir.empty() && !line.preview && s.fs.ToWindowsPath(state_dir, &windows).ok()) {
     (void)s.opt.SessionOptions.LogFilePath.Assign(windows);
   }
   s.opt.ActiveOptions = s.opt.SessionOptions;
@@ -161,7 +167,7 @@ class SyncCommand {
     TerminalHost host(io_.in, io_.out, options);
     AppState s(*fs, host);
     if (!StartConfiguration(s, StartArguments(args_, line_))) return kExitNoStart;
-    ApplySyncOptions(s, line_, folder);
+    ApplySyncOptions(s, line_, io_.cwd, folder);
     return Sync(s, host, state, tops);
   }
 
@@ -218,9 +224,11 @@ class SyncCommand {
   }
 
   static int StatusOf(const AppState& s, const TerminalHost& host, const sync::SyncReport& report) {
-    if (report.cancelled || s.flags.CancelRequested != 0) return kExitCancelled;
+    // An answer nobody gave is never a cancel: the run stopped for want of input.
+    if (host.answered_by_end_of_input() > 0) return kExitError;
+    if (report.cancelled || s.flags.CancelRequested != 0 || host.cancel_typed()) return kExitCancelled;
     if (report.conflicts > 0 || report.failures > 0 || report.state_failed || s.flags.ErrorLogged != 0 ||
-        s.flags.ActionFailed != 0 || host.reported_errors() > 0 || host.answered_by_end_of_input() > 0) {
+        s.flags.ActionFailed != 0 || host.reported_errors() > 0) {
       return kExitError;
     }
     return kExitDone;

@@ -127,7 +127,14 @@ Status SyncState::StartNew() {
       &writer_);
 }
 
-Status SyncState::Add(const SyncRow& row) {
+// A dropped row is kept in the changes as a row of kind -1.
+constexpr std::int64_t kDroppedKind = -1;
+
+Status SyncState::Add(const SyncRow& row) { return Put(StoredPath(row.path), &row); }
+
+Status SyncState::Drop(const std::string& path) { return Put(StoredPath(path), nullptr); }
+
+Status SyncState::Put(std::string_view stored_path, const SyncRow* row) {
   if (read_only_) return Status::AccessDenied("the state was opened for reading only");
   Status st;
   if (!writer_.prepared()) {
@@ -139,13 +146,13 @@ Status SyncState::Add(const SyncRow& row) {
     if (!(st = db_->Exec("BEGIN")).ok()) return st;
     batch_open_ = true;
   }
-  writer_.Bind(1, StoredPath(row.path));
-  writer_.Bind(2, static_cast<std::int64_t>(row.kind));
-  writer_.Bind(3, static_cast<std::int64_t>(row.size));
-  writer_.Bind(4, row.mtime_ns);
-  writer_.Bind(5, static_cast<std::int64_t>(row.mode));
-  writer_.Bind(6, static_cast<std::int64_t>(row.dev));
-  writer_.Bind(7, static_cast<std::int64_t>(row.ino));
+  writer_.Bind(1, stored_path);
+  writer_.Bind(2, row ? static_cast<std::int64_t>(row->kind) : kDroppedKind);
+  writer_.Bind(3, row ? static_cast<std::int64_t>(row->size) : 0);
+  writer_.Bind(4, row ? row->mtime_ns : 0);
+  writer_.Bind(5, row ? static_cast<std::int64_t>(row->mode) : 0);
+  writer_.Bind(6, row ? static_cast<std::int64_t>(row->dev) : 0);
+  writer_.Bind(7, row ? static_cast<std::int64_t>(row->ino) : 0);
   if (!(st = writer_.Run()).ok()) return st;
   if (++batch_rows_ >= kBatchRows) {
     batch_rows_ = 0;
@@ -158,8 +165,9 @@ Status SyncState::Add(const SyncRow& row) {
 Status SyncState::Commit() {
   if (read_only_) return Status::AccessDenied("the state was opened for reading only");
   StopReading();
+  // Nothing changed: the stored state stands as it is.
+  if (!writer_.prepared()) return Status::Ok();
   Status st;
-  if (!writer_.prepared() && !(st = StartNew()).ok()) return st;
   if (batch_open_) {
     batch_open_ = false;
     batch_rows_ = 0;
@@ -167,14 +175,17 @@ Status SyncState::Commit() {
   }
   Transaction tx(db_);
   if (!(st = tx.Begin()).ok()) return st;
-  Statement clear;
-  if (!(st = db_->Prepare("DELETE FROM sync_entries WHERE pair = ?1", &clear)).ok()) return st;
-  clear.Bind(1, pair_);
-  if (!(st = clear.Run()).ok()) return st;
+  Statement drop;
+  st = db_->Prepare(
+      "DELETE FROM sync_entries WHERE pair = ?1 AND path IN (SELECT path FROM temp.sync_next WHERE kind < 0)",
+      &drop);
+  if (!st.ok()) return st;
+  drop.Bind(1, pair_);
+  if (!(st = drop.Run()).ok()) return st;
   Statement fill;
   st = db_->Prepare(
-      "INSERT INTO sync_entries(pair, path, kind, size, mtime_ns, mode, dev, ino)"
-      " SELECT ?1, path, kind, size, mtime_ns, mode, dev, ino FROM temp.sync_next",
+      "INSERT OR REPLACE INTO sync_entries(pair, path, kind, size, mtime_ns, mode, dev, ino)"
+      " SELECT ?1, path, kind, size, mtime_ns, mode, dev, ino FROM temp.sync_next WHERE kind >= 0",
       &fill);
   if (!st.ok()) return st;
   fill.Bind(1, pair_);

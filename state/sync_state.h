@@ -25,9 +25,10 @@ struct SyncRow {
 // The last synced state of one pair. The old state is read row by row in
 // the order of a depth-first walk (a directory, then everything below it,
 // then its next sibling; siblings in byte order), so a run holds no more of
-// it than the row at hand. The new state is written beside it as the run
-// goes and replaces it in one transaction at the end: a run that dies
-// leaves the old state whole.
+// it than the row at hand. What changed (rows added or replaced, rows
+// dropped) is gathered beside it as the run goes and applied in one
+// transaction at the end: a run that dies leaves the old state whole, and
+// a run that changed nothing writes nothing.
 class SyncState {
  public:
   SyncState() = default;
@@ -50,13 +51,17 @@ class SyncState {
   // Ends the reading (also done by Commit).
   void StopReading();
 
-  // Adds a row of the new state. Rows may come in any order.
+  // Adds or replaces a row of the new state. Rows may come in any order;
+  // the last word on a path holds.
   Status Add(const SyncRow& row);
-  // The new state replaces the old one, all at once.
+  // Drops the row of path from the new state.
+  Status Drop(const std::string& path);
+  // The changes are applied to the stored state, all at once.
   Status Commit();
 
  private:
   Status StartNew();
+  Status Put(std::string_view stored_path, const SyncRow* row);
   Database* db_ = nullptr;
   std::int64_t pair_ = 0;
   Statement reader_;

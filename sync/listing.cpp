@@ -35,7 +35,9 @@ Status ListDirectory(Platform& fs, const PathRules& rules, const std::string& be
                      const std::string& dir, std::vector<Listed>* out) {
   out->clear();
   std::unique_ptr<DirSearch> search;
-  Status st = fs.FindFirst(SearchPattern(dir), kMaskEverything, &search);
+  // The sync looks at no hidden, system or archive flag (a copy carries
+  // them), so the search need not read them: one lookup less per entry.
+  Status st = fs.FindFirst(SearchPattern(dir), kMaskEverything | kSearchWithoutStoredFlags, &search);
   if (!st.ok()) return st;
   for (FindData found; search->Next(&found);) {
     if (found.name == "." || found.name == "..") continue;

@@ -136,17 +136,32 @@ class Walker {
   // Rows below rel that the walk did not reach are dropped (nothing is
   // there any more) or kept as they were (the walk could not look).
   void SkipStateBelow(const std::string& rel) {
-    while (has_row_ && IsBelow(row_.path, rel)) Advance();
-  }
-  void KeepStateBelow(const std::string& rel) {
     while (has_row_ && IsBelow(row_.path, rel)) {
-      Record(row_.path, FromRow(row_));
+      Drop(row_.path);
       Advance();
     }
   }
+  void KeepStateBelow(const std::string& rel) {
+    while (has_row_ && IsBelow(row_.path, rel)) Advance();
+  }
+
+  // The new state is written as changes to the old: the path being
+  // decided (the innermost of the walk) is written only when what it
+  // records differs from its old row, and dropped when nothing records it.
+  struct Deciding {
+    std::string rel;
+    Entry last;
+    bool recorded = false;
+  };
 
   void Record(const std::string& rel, const Entry& e) {
     if (options_.preview || !e.exists()) return;
+    if (!deciding_.empty() && deciding_.back().rel == rel) {
+      deciding_.back().recorded = true;
+      if (SameRow(deciding_.back().last, e)) return;
+    } else {
+      written_elsewhere_.insert(rel);
+    }
     state::SyncRow row;
     row.path = rel;
     row.kind = static_cast<int>(e.kind);
@@ -155,10 +170,24 @@ class Walker {
     row.mode = e.mode;
     row.dev = e.dev;
     row.ino = e.ino;
-    if (!state_.Add(row).ok() && !report_->state_failed) {
-      Failed("cannot write the new state of this pair");
-      report_->state_failed = true;
-    }
+    if (!state_.Add(row).ok()) StateWriteFailed();
+  }
+
+  void Drop(const std::string& rel) {
+    // A conflict copy made in this run may have a forgotten old row.
+    if (options_.preview || written_elsewhere_.count(rel) != 0) return;
+    if (!state_.Drop(rel).ok()) StateWriteFailed();
+  }
+
+  void StateWriteFailed() {
+    if (report_->state_failed) return;
+    Failed("cannot write the new state of this pair");
+    report_->state_failed = true;
+  }
+
+  static bool SameRow(const Entry& x, const Entry& y) {
+    return x.kind == y.kind && x.size == y.size && x.mtime_ns == y.mtime_ns && x.mode == y.mode &&
+           x.dev == y.dev && x.ino == y.ino;
   }
 
   // --- the walk ---
@@ -218,7 +247,11 @@ class Walker {
         last = FromRow(row_);
         Advance();
       }
+      deciding_.push_back(Deciding{rel, last, false});
       const Where w = blocked.count(name) != 0 ? LeftAlone(rel, last, now) : Handle(d, name, rel, last, now);
+      const Deciding done = std::move(deciding_.back());
+      deciding_.pop_back();
+      if (!done.recorded && done.last.exists()) Drop(rel);
       SkipStateBelow(rel);
       remains[kA] = remains[kA] || w.on[kA];
       remains[kB] = remains[kB] || w.on[kB];
@@ -557,6 +590,8 @@ class Walker {
   LocalTime now_;
   bool has_row_ = false;
   state::SyncRow row_;
+  std::vector<Deciding> deciding_;
+  std::set<std::string> written_elsewhere_;
 };
 
 }  // namespace

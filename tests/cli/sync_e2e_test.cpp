@@ -429,3 +429,26 @@ TEST_F(SyncEndToEnd, CaseTwinsHeldByBothSidesAreSyncedByTheirOwnNames) {
 
 }  // namespace
 }  // namespace velqo::cli
+
+namespace velqo::cli {
+namespace {
+
+TEST_F(SyncEndToEnd, TheLogRecordsEachActionOfTheSync) {
+  Write("C:\\a\\new.txt", "n", 1700000000);
+  Write("C:\\a\\gone.txt", "g", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::remove(sandbox.HostPath("D:\\b\\gone.txt"));
+  Write("D:\\b\\fresh.txt", "f", 1700001000);
+  const std::string log = sandbox.root() + "/sync.log";
+
+  const ChildResult r = Sync({"--log", "--log-file=" + log});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  const std::string text = ReadText(log);
+  EXPECT_EQ(Count(text, "fresh.txt"), 2) << text;
+  EXPECT_NE(text.find("was copied from"), std::string::npos) << text;
+  EXPECT_NE(text.find("was deleted"), std::string::npos) << text;
+  EXPECT_EQ(LastLine(text), "Synchronization Completed\r");
+}
+
+}  // namespace
+}  // namespace velqo::cli

@@ -106,10 +106,35 @@ TEST_F(SyncStateTest, TheNewStateReplacesTheOldOnlyOnCommit) {
 
   ASSERT_TRUE(state.StartReading().ok());
   for (int i = 0; i < 5000; ++i) ASSERT_TRUE(state.Add(Row("new" + std::to_string(i))).ok());
+  ASSERT_TRUE(state.Drop("old").ok());
   ASSERT_TRUE(state.Commit().ok());
   const std::vector<std::string> paths = Paths(state);
   ASSERT_EQ(paths.size(), 5000u);
   EXPECT_EQ(paths.front(), "new0");
+}
+
+TEST_F(SyncStateTest, ChangesApplyToTheRowsTheyNameAndLeaveTheOthers) {
+  SyncState state;
+  ASSERT_TRUE(SyncState::Open(&db_, key_, &state).ok());
+  for (const char* p : {"a", "b", "c"}) ASSERT_TRUE(state.Add(Row(p, 1)).ok());
+  ASSERT_TRUE(state.Commit().ok());
+  // The last word on a path holds: dropped then added again, added then dropped.
+  ASSERT_TRUE(state.Drop("a").ok());
+  ASSERT_TRUE(state.Add(Row("a", 9)).ok());
+  ASSERT_TRUE(state.Add(Row("d", 1)).ok());
+  ASSERT_TRUE(state.Drop("d").ok());
+  ASSERT_TRUE(state.Drop("b").ok());
+  ASSERT_TRUE(state.Commit().ok());
+  EXPECT_EQ(Paths(state), (std::vector<std::string>{"a", "c"}));
+  ASSERT_TRUE(state.StartReading().ok());
+  SyncRow row;
+  bool more = false;
+  ASSERT_TRUE(state.Next(&more, &row).ok());
+  EXPECT_EQ(row.size, 9u);
+  state.StopReading();
+  // A commit with nothing to apply changes nothing.
+  ASSERT_TRUE(state.Commit().ok());
+  EXPECT_EQ(Paths(state), (std::vector<std::string>{"a", "c"}));
 }
 
 TEST_F(SyncStateTest, PairsKeepTheirOwnStateAndBAIsTheSamePairAsAB) {
@@ -147,17 +172,20 @@ TEST_F(SyncStateTest, ReadingOnlyWritesNothingAndReadsAnUnknownPairAsEmpty) {
   EXPECT_TRUE(Paths(unknown).empty());
   EXPECT_FALSE(unknown.Add(Row("x")).ok());
   EXPECT_FALSE(unknown.Commit().ok());
-  // Not even the tables were made.
-  Statement tables;
-  ASSERT_TRUE(db_.Prepare("SELECT count(*) FROM sqlite_master", &tables).ok());
-  bool row = false;
-  ASSERT_TRUE(tables.Step(&row).ok());
-  EXPECT_EQ(tables.Int(0), 0);
+  {
+    // Not even the tables were made.
+    Statement tables;
+    ASSERT_TRUE(db_.Prepare("SELECT count(*) FROM sqlite_master", &tables).ok());
+    bool row = false;
+    ASSERT_TRUE(tables.Step(&row).ok());
+    EXPECT_EQ(tables.Int(0), 0);
+  }
 
   SyncState writer;
   ASSERT_TRUE(SyncState::Open(&db_, key_, &writer).ok());
   ASSERT_TRUE(writer.Add(Row("kept")).ok());
-  ASSERT_TRUE(writer.Commit().ok());
+  const Status committed = writer.Commit();
+  ASSERT_TRUE(committed.ok()) << committed.ToString();
   SyncState reader;
   ASSERT_TRUE(SyncState::OpenForReading(&db_, key_, &reader).ok());
   EXPECT_EQ(Paths(reader), std::vector<std::string>{"kept"});
