@@ -452,3 +452,58 @@ TEST_F(SyncEndToEnd, TheLogRecordsEachActionOfTheSync) {
 
 }  // namespace
 }  // namespace velqo::cli
+
+namespace velqo::cli {
+namespace {
+
+TEST_F(SyncEndToEnd, LinksAreSyncedAsLinksAndNeverFollowed) {
+  const std::string outside = sandbox.root() + "/outside";
+  std::filesystem::create_directories(outside);
+  std::ofstream(outside + "/secret.txt") << "outside the trees";
+  Write("C:\\a\\keep.txt", "k", 1700000000);
+  std::filesystem::create_directory_symlink(outside, sandbox.HostPath("C:\\a\\elsewhere"));
+
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  const std::string copied = sandbox.HostPath("D:\\b\\elsewhere");
+  ASSERT_TRUE(std::filesystem::is_symlink(copied));
+  EXPECT_EQ(std::filesystem::read_symlink(copied), outside);
+
+  // Deleting the link on one side deletes the link, not what it points to.
+  std::filesystem::remove(copied);
+  const ChildResult again = Sync();
+  EXPECT_EQ(again.exit_status, 0) << again.err;
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(sandbox.HostPath("C:\\a\\elsewhere"))));
+  EXPECT_EQ(ReadText(outside + "/secret.txt"), "outside the trees");
+}
+
+TEST_F(SyncEndToEnd, APermissionChangeIsAChangeToo) {
+  Write("C:\\a\\tool.sh", "#!/bin/sh\n", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  std::filesystem::permissions(sandbox.HostPath("D:\\b\\tool.sh"), std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
+  const ChildResult r = Sync();
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_NE(std::filesystem::status(sandbox.HostPath("C:\\a\\tool.sh")).permissions() &
+                std::filesystem::perms::owner_exec,
+            std::filesystem::perms::none);
+}
+
+TEST_F(SyncEndToEnd, ExcludedEntriesTakeNoPartOnEitherSide) {
+  Write("C:\\a\\doc.txt", "d", 1700000000);
+  Write("C:\\a\\scratch.tmp", "a's scratch", 1700000000);
+  Write("D:\\b\\cache\\big.bin", "b's cache", 1700000000);
+
+  const ChildResult r = Sync({"--exclude=*.tmp", "--exclude=cache/"});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_TRUE(Has(kB, "doc.txt"));
+  EXPECT_FALSE(Has(kB, "scratch.tmp"));
+  EXPECT_FALSE(Has(kA, "cache"));
+  // Still excluded, their deletion on one side is nothing to the other.
+  std::filesystem::remove(sandbox.HostPath("C:\\a\\scratch.tmp"));
+  EXPECT_EQ(Sync({"--exclude=*.tmp", "--exclude=cache/"}).exit_status, 0);
+  EXPECT_EQ(Text(kB, "cache/big.bin"), "b's cache");
+}
+
+}  // namespace
+}  // namespace velqo::cli
