@@ -128,35 +128,51 @@ class SyncCommand {
     fs->SetCopyFidelity(line_.fidelity);
     SyncTops tops;
     if (!TakeTops(*fs, line_, io_, &tops)) return kExitNoStart;
-    const std::string home = config_.xdg_state_home.empty() ? config_.home + "/.local/state" : config_.xdg_state_home;
+    state::PairLock lock;
+    state::Database db;
+    state::SyncState state;
+    if (const int refused = OpenState(tops, &lock, &db, &state); refused != kExitDone) return refused;
+
+    const HostPaths paths(*fs);
+    paths_ = &paths;
+    TerminalHost host(io_.in, io_.out, HostOptions(paths));
+    AppState s(*fs, host);
+    if (!StartConfiguration(s, StartArguments(args_, line_))) return kExitNoStart;
+    ApplySyncOptions(s, line_, io_.cwd, folder_);
+    return Sync(s, host, state, tops);
+  }
+
+ private:
+  // Takes the pair's lock and opens its state; kExitDone, or the status of
+  // the refusal already printed.
+  int OpenState(const SyncTops& tops, state::PairLock* lock, state::Database* db, state::SyncState* state) {
+    const std::string home =
+        config_.xdg_state_home.empty() ? config_.home + "/.local/state" : config_.xdg_state_home;
     const std::string db_path = state::DatabasePath(home);
-    const std::string folder = db_path.substr(0, db_path.rfind('/'));
+    folder_ = db_path.substr(0, db_path.rfind('/'));
     const state::PairKey key = state::MakePairKey(tops.real[0], tops.real[1]);
     // A preview makes nothing, not even the state's folder or database: a
     // pair never synced is previewed against an empty state in memory.
     const bool stored = !line_.preview || access(db_path.c_str(), F_OK) == 0;
-    if (stored && !line_.preview) {
-      if (Status st = MakePrivateDirectories(folder); !st.ok()) {
-        return Refuse("cannot make " + folder + ": " + st.ToString(), kExitNoStart);
+    if (!line_.preview) {
+      if (Status st = MakePrivateDirectories(folder_); !st.ok()) {
+        return Refuse("cannot make " + folder_ + ": " + st.ToString(), kExitNoStart);
       }
     }
-    state::PairLock lock;
-    if (Status st = stored ? state::PairLock::Acquire(folder, key, false, &lock) : Status::Ok(); !st.ok()) {
+    if (Status st = stored ? state::PairLock::Acquire(folder_, key, false, lock) : Status::Ok(); !st.ok()) {
       return Refuse(st.code() == Status::Code::kAccessDenied
                         ? "another sync of this pair is running (" + st.message() + ")"
                         : st.ToString(),
                     kExitError);
     }
-    state::Database db;
-    state::SyncState state;
-    const Status opened = stored ? state::Database::Open(db_path, &db) : state::Database::OpenInMemory(&db);
+    const Status opened = stored ? state::Database::Open(db_path, db) : state::Database::OpenInMemory(db);
     if (!opened.ok()) return Refuse(opened.ToString(), kExitError);
-    const Status ready = line_.preview ? state::SyncState::OpenForReading(&db, key, &state)
-                                       : state::SyncState::Open(&db, key, &state);
-    if (!ready.ok()) return Refuse(ready.ToString(), kExitError);
+    const Status ready = line_.preview ? state::SyncState::OpenForReading(db, key, state)
+                                       : state::SyncState::Open(db, key, state);
+    return ready.ok() ? kExitDone : Refuse(ready.ToString(), kExitError);
+  }
 
-    const HostPaths paths(*fs);
-    paths_ = &paths;
+  TerminalHostOptions HostOptions(const HostPaths& paths) const {
     TerminalHostOptions options;
     options.echo_answers = io_.echo_answers;
     options.errors = &io_.err;
@@ -164,14 +180,9 @@ class SyncCommand {
     options.verbosity = line_.verbosity;
     options.preview = line_.preview;
     options.paths = &paths;
-    TerminalHost host(io_.in, io_.out, options);
-    AppState s(*fs, host);
-    if (!StartConfiguration(s, StartArguments(args_, line_))) return kExitNoStart;
-    ApplySyncOptions(s, line_, io_.cwd, folder);
-    return Sync(s, host, state, tops);
+    return options;
   }
 
- private:
   int Refuse(const std::string& why, int status) {
     io_.err << "velqo-cli: " << Printable(why, false) << "; nothing was changed\n";
     return status;
@@ -257,6 +268,7 @@ class SyncCommand {
   const PlatformConfig& config_;
   CliIo& io_;
   const HostPaths* paths_ = nullptr;
+  std::string folder_;  // where the state and the pairs' locks are kept
 };
 
 }  // namespace
