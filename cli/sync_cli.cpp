@@ -196,7 +196,9 @@ class SyncCommand {
     if (line_.max_delete && !line_.preview) {
       // Counted before anything is touched, on the same state and trees.
       options.preview = true;
+      options.silent = true;
       sync::RunSync(s, state, tops.windows[0], tops.windows[1], options, {}, &report);
+      options.silent = false;
       if (report.refused_empty) return RefusedEmpty(report);
       if (report.deletions > *line_.max_delete) {
         return Refuse("the sync would delete " + std::to_string(report.deletions) + " entries, more than --max-delete=" +
@@ -216,7 +218,7 @@ class SyncCommand {
                 << *line_.max_delete << " allows\n";
         return kExitError;
       }
-      return report.conflicts > 0 ? kExitError : kExitDone;
+      return report.conflicts > 0 || report.failures > 0 ? kExitError : kExitDone;
     }
     if (!report.state_failed) {
       if (Status st = state.Commit(); !st.ok()) {

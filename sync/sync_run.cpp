@@ -569,8 +569,11 @@ class Walker {
   // the log, and the run ends as one with errors.
   void Failed(const std::string& text) {
     ++report_->failures;
-    s_.flags.ActionFailed = 1;
+    if (options_.silent) return;
     s_.host.Warning(text);
+    // A preview says what would fail; it writes no log.
+    if (options_.preview) return;
+    s_.flags.ActionFailed = 1;
     if (s_.opt.ActiveOptions.EnableLog == 1) {
       WriteLogLine(s_, "!!!!! The Following Action Could Not Be Completed !!!!!");
       WriteLogLine(s_, text);

@@ -13,6 +13,7 @@ struct SyncOptions {
   bool preview = false;      // decide and report, change nothing
   bool allow_empty = false;  // go on when a top that held files is empty now
   std::string host_name;     // in the names of conflict copies
+  bool silent = false;       // a count before the run: failures are counted, not said
 };
 
 // What became of a run.

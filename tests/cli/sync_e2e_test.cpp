@@ -507,3 +507,21 @@ TEST_F(SyncEndToEnd, ExcludedEntriesTakeNoPartOnEitherSide) {
 
 }  // namespace
 }  // namespace velqo::cli
+
+namespace velqo::cli {
+namespace {
+
+TEST_F(SyncEndToEnd, AFailureIsSaidOnceAlsoWhenMaxDeleteCountsFirstAndAPreviewReportsIt) {
+  Write("C:\\a\\doc.txt", "lower in a", 1700000000);
+  Write("D:\\b\\Doc.txt", "upper in b", 1700000000);
+
+  const ChildResult preview = Sync({"-n"});
+  EXPECT_EQ(preview.exit_status, 2) << preview.err;
+  EXPECT_EQ(Count(preview.err, "differ only in case"), 1) << preview.err;
+  const ChildResult counted = Sync({"--max-delete=5"});
+  EXPECT_EQ(counted.exit_status, 2) << counted.err;
+  EXPECT_EQ(Count(counted.err, "differ only in case"), 1) << counted.err;
+}
+
+}  // namespace
+}  // namespace velqo::cli
