@@ -9,9 +9,12 @@
 #include <sstream>
 
 #include "cli/host_paths.h"
+#include "cli/itemize.h"
 #include "cli/option_overrides.h"
 #include "cli/terminal_host.h"
+#include "common/host/change_observer.h"
 #include "common/platform/platform_ops.h"
+#include "common/preview/plan_text.h"
 #include "common/text/printable.h"
 #include "config/app_state.h"
 #include "config/option_tables.h"
@@ -124,19 +127,33 @@ class SyncCommand {
       : args_(args), line_(line), config_(config), io_(io) {}
 
   int Run() {
-    std::unique_ptr<Platform> fs = NewPosixPlatform(config_);
-    fs->SetCopyFidelity(line_.fidelity);
+    std::unique_ptr<Platform> posix = NewPosixPlatform(config_);
+    posix->SetCopyFidelity(line_.fidelity);
     SyncTops tops;
-    if (!TakeTops(*fs, line_, io_, &tops)) return kExitNoStart;
+    if (!TakeTops(*posix, line_, io_, &tops)) return kExitNoStart;
     state::PairLock lock;
     state::Database db;
     state::SyncState state;
     if (const int refused = OpenState(tops, &lock, &db, &state); refused != kExitDone) return refused;
 
-    const HostPaths paths(*fs);
+    const HostPaths paths(*posix);
     paths_ = &paths;
     TerminalHost host(io_.in, io_.out, HostOptions(paths));
-    AppState s(*fs, host);
+    // Each change is watched as in the other modes: a failed one is said
+    // with the file system's reason, and -v itemizes the changes made.
+    const bool verbose = line_.verbosity == Verbosity::kVerbose;
+    const RunTops run_tops{tops.windows[0], tops.windows[1]};
+    ChangeObserver fs(
+        *posix,
+        [&](const FileChange& c, const Status& st) {
+          if (!st.ok()) {
+            host.Note("velqo-cli: cannot " + AttemptText(paths.Change(c)) + ": " + st.ToString());
+          } else if (verbose) {
+            io_.out << ItemizeLine(c, run_tops, paths) << '\n' << std::flush;
+          }
+        },
+        verbose);
+    AppState s(fs, host);
     if (!StartConfiguration(s, StartArguments(args_, line_))) return kExitNoStart;
     ApplySyncOptions(s, line_, io_.cwd, folder_);
     return Sync(s, host, state, tops);
@@ -207,7 +224,8 @@ class SyncCommand {
       }
     }
     options.preview = line_.preview;
-    const bool list = line_.preview ? line_.verbosity != Verbosity::kQuiet : line_.verbosity == Verbosity::kVerbose;
+    // A preview lists every decision; a run itemizes its changes instead.
+    const bool list = line_.preview && line_.verbosity != Verbosity::kQuiet;
     sync::RunSync(s, state, tops.windows[0], tops.windows[1], options,
                   [&](const sync::DecisionEvent& e) { Tell(host, e, list); }, &report);
     if (report.refused_empty) return RefusedEmpty(report);

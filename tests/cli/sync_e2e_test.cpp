@@ -100,8 +100,11 @@ TEST_F(SyncEndToEnd, EditsAndNewEntriesOfEitherSideReachTheOther) {
   EXPECT_EQ(Text(kB, "x.txt"), "x2 from a");
   EXPECT_EQ(Text(kA, "y.txt"), "y2 from b");
   EXPECT_EQ(Text(kA, "newdir/n.txt"), "new in b");
-  EXPECT_EQ(LinesWith(r.out, "copy A->B  x.txt").size(), 1u) << r.out;
-  EXPECT_EQ(LinesWith(r.out, "copy B->A  y.txt").size(), 1u) << r.out;
+  // Itemized as the other modes itemize their changes.
+  EXPECT_EQ(LinesWith(r.out, "update > x.txt").size(), 1u) << r.out;
+  EXPECT_EQ(LinesWith(r.out, "update < y.txt").size(), 1u) << r.out;
+  EXPECT_EQ(LinesWith(r.out, "mkdir < newdir").size(), 1u) << r.out;
+  EXPECT_EQ(LinesWith(r.out, "copy < newdir/n.txt").size(), 1u) << r.out;
   ExpectInStep();
 }
 
