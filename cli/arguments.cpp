@@ -215,6 +215,8 @@ std::string UsageText() {
          "                        even when older, delete files DIR1 lacks (--delete)\n"
          "                        (with -b the replaced files are kept as backups)\n"
          "      --delete-dirs     let --mirror delete whole directories DIR1 lacks (/E)\n"
+         "      --sync            two-way sync that remembers the last sync: changes\n"
+         "                        and deletions go either way, conflicts are kept\n"
          "  -a, --archive         -r --add with every file below, no question per\n"
          "                        file, new directories made, \".\" directories entered\n"
          "Which files:\n"

@@ -22,6 +22,7 @@ struct CommandLine {
   bool no_alerts = false;           // the long form of /Q
   bool allow_empty_source = false;  // a mirror may run from an empty Dir 1
   bool stats = false;               // --stats: a summary at the end
+  bool sync = false;                // --sync: two-way sync with a remembered state
   Verbosity verbosity = Verbosity::kNormal;
   std::optional<long long> max_delete;
   // Versions of what the update replaces or deletes in DIR2 (unset: on for

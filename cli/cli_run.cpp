@@ -17,6 +17,7 @@
 #include "cli/host_paths.h"
 #include "cli/itemize.h"
 #include "cli/run_stats.h"
+#include "cli/sync_cli.h"
 #include "common/preview/plan_text.h"
 #include "common/text/printable.h"
 #include "cli/progress.h"
@@ -485,6 +486,7 @@ int RunCli(const std::vector<std::string>& args, const PlatformConfig& config, C
   if (line.undo) return RunUndo(line, config, io);
   if (line.versions_of) return RunVersionsOf(line, config, io);
   if (line.restore) return RunRestore(line, config, io);
+  if (line.sync) return RunSyncCommand(args, line, config, io);
 
   if (line.preview) {
     const PassResult planned = PassRunner(args, line, config, io, Pass::kPreview).Run();

@@ -91,6 +91,11 @@ constexpr CliOption kOptions[] = {
      [](CommandLine& l, std::string_view) { return SetFileMode(l, FileMode::kMirror); }},
     {"delete", 0, {},
      [](CommandLine& l, std::string_view) { return SetFileMode(l, FileMode::kMirror); }},
+    {"sync", 0, {},
+     [](CommandLine& l, std::string_view) {
+       l.sync = true;
+       return std::string();
+     }},
     {"archive", 'a', {},
      [](CommandLine& l, std::string_view) {
        Of(l).archive = true;

@@ -33,6 +33,7 @@ class Statement {
   // Runs a statement that returns no rows.
   Status Run();
   void Reset();
+  bool prepared() const { return stmt_ != nullptr; }
 
   std::int64_t Int(int column) const;
   std::string Bytes(int column) const;

@@ -20,6 +20,10 @@ struct EntryMetadata {
   std::uint32_t gid = 0;
   std::int64_t ctime_sec = 0;
   std::int32_t ctime_nsec = 0;
+  // Which file it is (0 where a platform does not know), for telling a
+  // file moved or replaced from one edited in place.
+  std::uint64_t dev = 0;
+  std::uint64_t ino = 0;
 };
 
 struct FindData {

@@ -190,6 +190,8 @@ FindData PosixPlatform::EntryOf(std::string name, std::uint32_t attributes, cons
   entry.metadata.gid = static_cast<std::uint32_t>(st.st_gid);
   entry.metadata.ctime_sec = static_cast<std::int64_t>(st.st_ctim.tv_sec);
   entry.metadata.ctime_nsec = static_cast<std::int32_t>(st.st_ctim.tv_nsec);
+  entry.metadata.dev = static_cast<std::uint64_t>(st.st_dev);
+  entry.metadata.ino = static_cast<std::uint64_t>(st.st_ino);
   return entry;
 }
 

@@ -43,6 +43,8 @@ forbid common/posix 'common/(profile|preview)/|config/|actions/|engine/'
 forbid config 'actions/|engine/|ui/|cli/|Q'
 forbid actions 'engine/|ui/|cli/|Q'
 forbid engine 'ui/|cli/|Q'
+# The sync stands on the file actions and the state, below the engine.
+forbid sync 'common/posix/|engine/|ui/|cli/|Q'
 # The state database stands on the text room alone.
 forbid state 'common/(time|platform|host|profile|preview|posix)/|config/|actions/|engine/|ui/|cli/|Q'
 exit $status
