@@ -116,6 +116,11 @@ void ApplySyncOptions(AppState& s, const CommandLine& line, const std::string& c
   s.opt.ActiveOptions = s.opt.SessionOptions;
   RebuildTables(s, s.opt.ActiveOptions);
   s.PathPatterns = line.path_rules;
+  // What a sync replaces or deletes is kept as a version on its side,
+  // unless told otherwise: a deletion carried over is otherwise final.
+  s.versions.enabled = line.versions.value_or(true);
+  s.versions.keep_days = line.keep_versions;
+  s.versions.prune = !line.preview;
   // The preview writes nothing, not even a log.
   if (line.preview) s.opt.ActiveOptions.EnableLog = 0;
 }

@@ -91,6 +91,9 @@ class Walker {
     DirAt top;
     top.path[kA] = top_a;
     top.path[kB] = top_b;
+    tops_[kA] = top_a;
+    tops_[kB] = top_b;
+    if (!options_.preview) PruneSideVersions(s_, tops_);
     if (has_row_ && !options_.allow_empty && EmptiedTop(top)) return;
     bool remains[2] = {false, false};
     SyncDir(top, true, remains);
@@ -492,6 +495,7 @@ class Walker {
 
   bool CopyEntry(int from, const std::string& source, const std::string& target, bool replaces) {
     if (options_.preview) return true;
+    KeepVersionsBelow(s_, tops_, target);
     const int kind = CopyKindOf(from, replaces);
     switch (kind) {
       case kCopy1Over2:
@@ -518,7 +522,7 @@ class Walker {
 
   bool DeleteEntry(const std::string& path) {
     if (options_.preview) return true;
-    if (KeepDeletedAsVersion(s_, path)) return true;
+    KeepVersionsBelow(s_, tops_, path);
     CaptureFileInfo(s_, path, 2);
     if (DeleteFileChecked(s_, path, true)) return true;
     ++report_->failures;
@@ -586,6 +590,7 @@ class Walker {
   }
 
   AppState& s_;
+  std::string tops_[2];
   state::SyncState& state_;
   const SyncOptions& options_;
   const DecisionSink& sink_;

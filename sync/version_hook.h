@@ -1,15 +1,19 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "config/app_state.h"
 
 namespace velqo::sync {
 
-// A file a sync is about to delete, because the other side deleted it, may
-// be kept as a version instead. True when it was (then it is gone from its
-// place and nothing more is to be done); false when no store of versions
-// took it, and the caller deletes it.
-bool KeepDeletedAsVersion(AppState& s, std::string_view path);
+// Where versions are on, the old files a sync replaces or deletes are kept
+// in the versions folder at the top of the side they were on: the copy and
+// delete actions keep them there once the versions' top is that side's.
+// Points s.versions at the top that path lies below.
+void KeepVersionsBelow(AppState& s, const std::string (&tops)[2], std::string_view path);
+
+// Removes each side's versions older than the days to keep, once per run.
+void PruneSideVersions(AppState& s, const std::string (&tops)[2]);
 
 }  // namespace velqo::sync

@@ -7,7 +7,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <algorithm>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "state/pair_key.h"
 #include "tests/cli/cli_fixture.h"
@@ -55,8 +58,32 @@ class SyncEndToEnd : public CliEndToEnd {
   }
 
   // Both trees as a listing relative to their tops: equal when in step.
+  // Each side keeps its own versions, which take no part in the sync.
   void ExpectInStep() const {
-    EXPECT_EQ(Snapshot(sandbox.HostPath(kA)), Snapshot(sandbox.HostPath(kB)));
+    EXPECT_EQ(WithoutVersions(Snapshot(sandbox.HostPath(kA))), WithoutVersions(Snapshot(sandbox.HostPath(kB))));
+  }
+  static std::string WithoutVersions(const std::string& snapshot) {
+    std::string kept;
+    std::istringstream in(snapshot);
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind("/.velqo-versions", 0) != 0) kept += line + "\n";
+    }
+    return kept;
+  }
+
+  // The files kept in a side's versions folder, as "path=content" below
+  // the run folders.
+  std::vector<std::string> Versions(const char* top) const {
+    std::vector<std::string> found;
+    const std::filesystem::path folder = sandbox.HostPath(top) + "/.velqo-versions";
+    if (!std::filesystem::exists(folder)) return found;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+      if (!e.is_regular_file()) continue;
+      const std::string rel = std::filesystem::relative(e.path(), folder).string();
+      found.push_back(rel.substr(rel.find('/') + 1) + "=" + ReadText(e.path().string()));
+    }
+    std::sort(found.begin(), found.end());
+    return found;
   }
 
   std::string StateDb() const { return sandbox.root() + "/state/velqo/state.db"; }
@@ -124,6 +151,31 @@ TEST_F(SyncEndToEnd, DeletionsOfFilesAndDirectoriesGoBothWays) {
   EXPECT_TRUE(Has(kA, "kept.txt"));
   EXPECT_TRUE(Has(kB, "kept.txt"));
   ExpectInStep();
+  // What each side lost is kept in its own versions folder, and no
+  // versions folder travels to the other side.
+  EXPECT_EQ(Versions(kB), std::vector<std::string>{"gone-in-a.txt=1"});
+  EXPECT_EQ(Versions(kA), (std::vector<std::string>{"tree/inner/t2.txt=4", "tree/t1.txt=3"}));
+  ASSERT_EQ(Sync().exit_status, 0);
+  EXPECT_EQ(Versions(kB), std::vector<std::string>{"gone-in-a.txt=1"});
+  EXPECT_FALSE(Has(kA, ".velqo-versions/gone-in-a.txt"));
+}
+
+TEST_F(SyncEndToEnd, ReplacedFilesAreKeptAsVersionsUnlessToldNot) {
+  Write("C:\\a\\note.txt", "first", 1700000000);
+  ASSERT_EQ(Sync().exit_status, 0);
+  Write("D:\\b\\note.txt", "second", 1700000100);
+  ASSERT_EQ(Sync().exit_status, 0);
+  EXPECT_EQ(Text(kA, "note.txt"), "second");
+  EXPECT_EQ(Versions(kA), std::vector<std::string>{"note.txt=first"});
+  EXPECT_TRUE(Versions(kB).empty());
+
+  Write("C:\\a\\note.txt", "third", 1700000200);
+  std::filesystem::remove_all(sandbox.HostPath("C:\\a\\.velqo-versions"));
+  const ChildResult r = Sync({"--no-versions"});
+  EXPECT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(Text(kB, "note.txt"), "third");
+  EXPECT_TRUE(Versions(kA).empty());
+  EXPECT_TRUE(Versions(kB).empty());
 }
 
 TEST_F(SyncEndToEnd, ADirectoryDeletedOnOneSideKeepsWhatTheOtherChangedInIt) {
@@ -222,7 +274,9 @@ TEST_F(SyncEndToEnd, AnEmptiedSideIsRefusedUnlessAllowed) {
 
   const ChildResult allowed = Sync({"--allow-empty-source"});
   EXPECT_EQ(allowed.exit_status, 0) << allowed.err;
-  EXPECT_TRUE(DirEntries(kB).empty());
+  // What B held is kept in its versions folder, all that is left there.
+  EXPECT_EQ(DirEntries(kB), std::vector<std::string>{".velqo-versions"});
+  EXPECT_EQ(Versions(kB), (std::vector<std::string>{"one.txt=1", "sub/two.txt=2"}));
 }
 
 TEST_F(SyncEndToEnd, MaxDeleteStopsASyncThatWouldDeleteMore) {
