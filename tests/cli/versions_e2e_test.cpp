@@ -62,9 +62,16 @@ class VersionsEndToEnd : public CliEndToEnd {
 };
 
 TEST_F(VersionsEndToEnd, AMirrorKeepsVersionsAndAnUndoGivesTheTargetBackExactly) {
+  // Before any run there is nothing to undo, and asking makes no journal.
+  const ChildResult never = Run({"-n", "--undo", "C:\\data", "D:\\data"});
+  EXPECT_EQ(never.exit_status, 1);
+  EXPECT_NE(never.err.find("nothing to undo"), std::string::npos) << never.err;
+  EXPECT_FALSE(fsys::exists(LogDir() + "/state.db"));
+
   const std::string before = TargetTree(Host("D:\\data"));
   const ChildResult mirrored = Mirror();
   ASSERT_EQ(mirrored.exit_status, 0) << mirrored.out << mirrored.err;
+  EXPECT_TRUE(fsys::exists(LogDir() + "/state.db"));
   EXPECT_EQ(sandbox.ReadFile("D:\\data\\report.txt"), "the source's older report");
   EXPECT_FALSE(sandbox.Exists("D:\\data\\stray.txt"));
   EXPECT_FALSE(sandbox.Exists("D:\\data\\old"));
