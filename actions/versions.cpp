@@ -76,7 +76,7 @@ bool ParseVersionStamp(std::string_view name, LocalTime* t) {
   // 2026-12-10_231500, perhaps with a suffix that tells apart two runs of
   // one second.
   if (name.size() < 17 || name[4] != '-' || name[7] != '-' || name[10] != '_') return false;
-  if (name.size() > 17 && name[17] != '.') return false;
+  if (name.size() > 17 && (name[17] != '.' || !IsDigits(name.substr(18)))) return false;
   const std::string_view y = name.substr(0, 4), mo = name.substr(5, 2), d = name.substr(8, 2);
   const std::string_view h = name.substr(11, 2), mi = name.substr(13, 2), s = name.substr(15, 2);
   for (std::string_view part : {y, mo, d, h, mi, s}) {

@@ -339,8 +339,9 @@ class PassRunner {
     if (!v.enabled || pass_ != Pass::kUpdate || line_.paths.size() != 2) return true;
     // A Dir 2 the run is to make holds nothing to take back.
     if (!DirectoryExists(s.fs, tops_.dir2)) return true;
-    Status st = session.Open(config_, s.fs, tops_.dir1, tops_.dir2);
-    if (st.code() == Status::Code::kAccessDenied && st.ToString().find("another run") != std::string::npos) {
+    bool busy = false;
+    Status st = session.Open(config_, s.fs, tops_.dir1, tops_.dir2, true, &busy);
+    if (busy) {
       host.Note("velqo-cli: " + st.ToString() + "; nothing was changed");
       return false;
     }

@@ -1,5 +1,7 @@
 #include "cli/journal_session.h"
 
+#include <sys/stat.h>
+
 namespace velqo::cli {
 
 std::string StateHome(const PlatformConfig& config) {
@@ -8,7 +10,8 @@ std::string StateHome(const PlatformConfig& config) {
 }
 
 Status JournalSession::Open(const PlatformConfig& config, Platform& fs, const std::string& dir1,
-                            const std::string& dir2) {
+                            const std::string& dir2, bool create, bool* busy) {
+  *busy = false;
   std::string host1;
   std::string host2;
   Status st = fs.ToHostPath(dir1, &host1);
@@ -19,8 +22,13 @@ Status JournalSession::Open(const PlatformConfig& config, Platform& fs, const st
   key_ = state::MakePairKey(real1_, real2_);
   const std::string path = state::DatabasePath(StateHome(config));
   const std::string folder = path.substr(0, path.rfind('/'));
+  struct stat existing {};
+  if (!create && stat(path.c_str(), &existing) != 0) return Status::FileNotFound("no run is journaled yet");
   st = MakePrivateDirectories(folder);
-  if (st.ok()) st = state::PairLock::Acquire(folder, key_, false, &lock_);
+  if (st.ok()) {
+    st = state::PairLock::Acquire(folder, key_, false, &lock_);
+    *busy = st.code() == Status::Code::kAccessDenied;
+  }
   if (st.ok()) st = state::Database::Open(path, &db_);
   if (st.ok()) st = state::RunJournal::Open(&db_, &journal_);
   return st;

@@ -17,8 +17,11 @@ namespace velqo::cli {
 // run changes the pair while this one journals or undoes it.
 class JournalSession {
  public:
-  // dir1 and dir2 in Windows form; both must exist. False with the reason.
-  Status Open(const PlatformConfig& config, Platform& fs, const std::string& dir1, const std::string& dir2);
+  // dir1 and dir2 in Windows form; both must exist. *busy tells that
+  // another run holds the pair. With create false a journal that does
+  // not exist yet is not made (kFileNotFound).
+  Status Open(const PlatformConfig& config, Platform& fs, const std::string& dir1, const std::string& dir2,
+              bool create, bool* busy);
 
   state::RunJournal& journal() { return journal_; }
   const state::PairKey& key() const { return key_; }

@@ -139,8 +139,14 @@ int RunUndo(const CommandLine& line, const PlatformConfig& config, CliIo& io) {
   std::string dir2;
   if (!ConvertPair(*fs, line, io, &dir1, &dir2)) return kExitNoStart;
   JournalSession session;
-  if (Status st = session.Open(config, *fs, dir1, dir2); !st.ok()) {
-    io.err << "velqo-cli: cannot undo: " << Shown(st.ToString()) << '\n';
+  bool busy = false;
+  // A preview makes nothing, not even an empty journal.
+  if (Status st = session.Open(config, *fs, dir1, dir2, !line.preview, &busy); !st.ok()) {
+    if (st.code() == Status::Code::kFileNotFound) {
+      io.err << "velqo-cli: nothing to undo: no run of this pair is in the journal\n";
+    } else {
+      io.err << "velqo-cli: cannot undo: " << Shown(st.ToString()) << '\n';
+    }
     return kExitNoStart;
   }
   UndoTarget target;
@@ -222,8 +228,7 @@ int RunRestore(const CommandLine& line, const PlatformConfig& config, CliIo& io)
   std::string version(kVersionsFolder);
   version += "/" + stamp + "/" + file.relative;
   FindData kept;
-  if (!ParseVersionStamp(stamp, &when) || stamp.find('/') != std::string::npos ||
-      !StatEntry(*file.fs, BelowTop(file.top, version), &kept)) {
+  if (!ParseVersionStamp(stamp, &when) || !StatEntry(*file.fs, BelowTop(file.top, version), &kept)) {
     io.err << "velqo-cli: no version of \"" << Shown(*line.restore) << "\" is kept in " << Shown(stamp)
            << " (--versions-of lists them)\n";
     return kExitNoStart;

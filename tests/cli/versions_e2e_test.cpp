@@ -5,6 +5,7 @@
 
 #include "actions/versions.h"
 #include "common/time/local_clock.h"
+#include "state/pair_key.h"
 #include "tests/cli/cli_fixture.h"
 
 namespace velqo::cli {
@@ -62,9 +63,16 @@ class VersionsEndToEnd : public CliEndToEnd {
 };
 
 TEST_F(VersionsEndToEnd, AMirrorKeepsVersionsAndAnUndoGivesTheTargetBackExactly) {
+  // Before any run there is nothing to undo, and asking makes no journal.
+  const ChildResult never = Run({"-n", "--undo", "C:\\data", "D:\\data"});
+  EXPECT_EQ(never.exit_status, 1);
+  EXPECT_NE(never.err.find("nothing to undo"), std::string::npos) << never.err;
+  EXPECT_FALSE(fsys::exists(LogDir() + "/state.db"));
+
   const std::string before = TargetTree(Host("D:\\data"));
   const ChildResult mirrored = Mirror();
   ASSERT_EQ(mirrored.exit_status, 0) << mirrored.out << mirrored.err;
+  EXPECT_TRUE(fsys::exists(LogDir() + "/state.db"));
   EXPECT_EQ(sandbox.ReadFile("D:\\data\\report.txt"), "the source's older report");
   EXPECT_FALSE(sandbox.Exists("D:\\data\\stray.txt"));
   EXPECT_FALSE(sandbox.Exists("D:\\data\\old"));
@@ -133,6 +141,22 @@ TEST_F(VersionsEndToEnd, AnUndoThatCouldNotFinishGoesOnWhenRunAgain) {
   EXPECT_EQ(sandbox.ReadFile("D:\\data\\report.txt"), "the source's older report");
   EXPECT_EQ(sandbox.ReadFile("D:\\data\\new.txt"), "only in the source");
   EXPECT_FALSE(sandbox.Exists("D:\\data\\old"));
+}
+
+TEST_F(VersionsEndToEnd, AMirrorOfAPairAnotherRunHoldsChangesNothing) {
+  std::string real1;
+  std::string real2;
+  ASSERT_TRUE(state::RealPath(Host("C:\\data"), &real1).ok());
+  ASSERT_TRUE(state::RealPath(Host("D:\\data"), &real2).ok());
+  fsys::create_directories(LogDir());
+  state::PairLock held;
+  ASSERT_TRUE(state::PairLock::Acquire(LogDir(), state::MakePairKey(real1, real2), false, &held).ok());
+  const std::string before = Snapshot(sandbox.DriveDir('D'));
+  const ChildResult refused = Mirror();
+  EXPECT_EQ(refused.exit_status, 1);
+  EXPECT_NE(refused.err.find("another run is working on"), std::string::npos) << refused.err;
+  EXPECT_EQ(Snapshot(sandbox.DriveDir('D')), before);
+  EXPECT_EQ(Run({"--undo", "C:\\data", "D:\\data"}).exit_status, 1);
 }
 
 TEST_F(VersionsEndToEnd, VersionsSurviveLaterRunsAndAreNeverCopiedEitherWay) {

@@ -289,7 +289,7 @@ TEST(VersionStampTest, NamesRoundTripAndOtherNamesAreNotStamps) {
   EXPECT_EQ(read.day, 28);
   EXPECT_EQ(read.second, 9);
   for (const char* other : {"2026-02-30_230509", "2026-02-28_240000", "2026-02-28-230509", "notes",
-                            "2026-02-28_230509x", "2026-2-28_230509"}) {
+                            "2026-02-28_230509x", "2026-2-28_230509", "2026-02-28_230509./../x", "2026-02-28_230509."}) {
     EXPECT_FALSE(ParseVersionStamp(other, &read)) << other;
   }
 }
