@@ -126,7 +126,6 @@ void RemoveSurplusDirectories(AppState& s, DirWalk& dir1, std::string_view top1,
     return;
   }
   DirWalk dir2(s, top2);
-  if (!dir2.ok()) return;
   dir2.keys.push_back(DirKey{0, static_cast<std::int32_t>(top2.size())});
   AcquireDirectories(s, dir2, WalkMode::kDir2);
   SortDirKeys(dir2.keys);

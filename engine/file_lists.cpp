@@ -15,14 +15,16 @@
 namespace velqo {
 
 bool FileList::Create(AppState& s, int n) {
-  names_ = std::make_unique<TDynFileArray>(s, n);
+  name_texts_.Clear();
+  names_.clear();
+  names_.reserve(static_cast<std::size_t>(n));
   times_ = std::make_unique<TDynLongIntArray>(s, n);
   sizes_ = std::make_unique<TDynSizeArray>(s, n);
   states_ = std::make_unique<TDynWordArray>(s, n);
   exact_.clear();
   exact_.reserve(static_cast<std::size_t>(n));
   count_ = 0;
-  if (!names_->Valid() || !times_->Valid() || !sizes_->Valid() || !states_->Valid()) {
+  if (!times_->Valid() || !sizes_->Valid() || !states_->Valid()) {
     s.flags.PairStopped = 1;
     return false;
   }
@@ -31,7 +33,8 @@ bool FileList::Create(AppState& s, int n) {
 }
 
 void FileList::Free() {
-  names_.reset();
+  name_texts_.Clear();
+  names_ = {};
   times_.reset();
   sizes_.reset();
   states_.reset();
@@ -41,7 +44,9 @@ void FileList::Free() {
 }
 
 bool FileList::Add(const FindData& entry) {
-  if (!names_->Store(count_, entry.name)) return false;
+  // A name holding a zero could never be found again.
+  if (entry.name.find('\0') != std::string::npos) return false;
+  names_.push_back(name_texts_.Add(entry.name));
   times_->Item(count_) = static_cast<std::int32_t>(entry.dos_time);
   sizes_->Item(count_) = static_cast<std::int64_t>(entry.size);
   exact_.push_back(ExactTime{entry.mtime_sec, entry.mtime_nsec});
@@ -58,7 +63,7 @@ std::uint32_t FileSearchMask(const OptionSet& o) {
 
 namespace {
 
-enum class ReadResult { kRead, kPathNotFound, kUnreadable, kTooMany };
+enum class ReadResult { kRead, kPathNotFound, kUnreadable };
 
 // What one directory read found: every file entry (directories are not
 // asked for), and the names that could not be taken at all.
@@ -69,8 +74,7 @@ struct DirRead {
   Status failure;  // why the directory could not be read
 };
 
-// Reads dir, stopping one past the limit so the count is taken before any
-// filtering.
+// Reads every entry of dir, however many there are.
 ReadResult ReadEntries(AppState& s, std::string_view dir, DirRead* read) {
   std::unique_ptr<DirSearch> search;
   const Status status = s.fs.FindFirst(SearchPattern(dir), FileSearchMask(s.opt.ActiveOptions), &search);
@@ -82,10 +86,7 @@ ReadResult ReadEntries(AppState& s, std::string_view dir, DirRead* read) {
   }
   read->unusable = search->Unusable();
   FindData entry;
-  while (search->Next(&entry)) {
-    read->entries.push_back(std::move(entry));
-    if (read->entries.size() > static_cast<std::size_t>(kMaxFilesPerDirectory)) return ReadResult::kTooMany;
-  }
+  while (search->Next(&entry)) read->entries.push_back(std::move(entry));
   return ReadResult::kRead;
 }
 
@@ -105,10 +106,6 @@ bool ReportReadFailure(AppState& s, const Side& side, ReadResult result, const S
       break;
     case ReadResult::kUnreadable:
       ReportUnreadableDirectory(s, side.dir, failure.ToString());
-      break;
-    case ReadResult::kTooMany:
-      ReportCapacityExceeded(s, "Velqo Cannot Handle More Than 20000 Files in Any Directory", side.dir,
-                             " Was Not Updated.");
       break;
   }
   s.flags.PairStopped = 1;

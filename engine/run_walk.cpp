@@ -138,16 +138,12 @@ void RunDirectoryWalk(AppState& s, std::string_view root1, std::string_view root
   if (origin == WalkOrigin::kMainWindow) s.host.SetStatusText("Acquiring Directories... ");
   if (!EmptySourceMayGoOn(s, root1, root2)) return;
   DirWalk walk(s, root1);
-  if (!walk.ok()) return;
   AcquireDirectories(s, walk, WalkMode::kDir1);
   // Ctrl-C or Cancel during the walk ends the run before anything changes.
   if (s.flags.CancelRequested == 1) return;
-  // Removal compares Dir 2 with the whole Dir 1 tree: with part of it
-  // unlisted, directories that do have a counterpart would look surplus.
-  if (CleanUpMayRemoveDirectories(s) && walk.Complete()) {
-    RemoveSurplusDirectories(s, walk, root1, root2, same_structure);
-  }
-  if (!walk.Complete()) return;
+  // Removal compares Dir 2 with the whole Dir 1 tree, so it comes after
+  // the whole walk.
+  if (CleanUpMayRemoveDirectories(s)) RemoveSurplusDirectories(s, walk, root1, root2, same_structure);
   if (origin == WalkOrigin::kBatchItem) s.host.SetProgressPosition(0);
   ReconcileWalk(s, walk, root1, std::string(root2));
 }

@@ -78,17 +78,6 @@ void ReportCaseTwins(AppState& s, std::string_view dir, const std::vector<std::s
   s.flags.ErrorLogged = 1;
 }
 
-void ReportCapacityExceeded(AppState& s, std::string_view limit, std::string_view dir,
-                            std::string_view consequence) {
-  std::string text(limit);
-  text += " - ";
-  text += dir;
-  text += consequence;
-  s.host.MessageBox(text, "Capacity Exceeded", Icon::kError, Buttons::kOk);
-  if (s.opt.ActiveOptions.EnableLog == 1) WriteLogLine(s, "!!! Capacity Exceeded - Not Updated: !!!");
-  LogFailure(s, limit, dir);
-}
-
 void ReportSameDateConflict(AppState& s, std::string_view name) {
   const std::string path1 = ChildPath(s.Path1.view(), name);
   const std::string path2 = ChildPath(s.Path2.view(), name);

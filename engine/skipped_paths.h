@@ -39,12 +39,6 @@ void ReportSameDateConflict(AppState& s, std::string_view name);
 // namesake that a one-way run leaves as it is.
 void WarnNewerInDir2(AppState& s, std::string_view name);
 
-// Reports that a limit of the data model kept a directory (or the walk
-// below a top directory) out of the update: a box naming it and why, a
-// failure notice in the log.
-void ReportCapacityExceeded(AppState& s, std::string_view limit, std::string_view dir,
-                            std::string_view consequence);
-
 // Builds dir + (backslash) + name into out; reports and returns false when
 // the result does not fit.
 [[nodiscard]] bool BuildChildPath(AppState& s, std::string_view dir, std::string_view name,

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <set>
+#include <string>
 
 #include "engine/dir_acquisition.h"
 #include "tests/engine/engine_fixture.h"
@@ -116,23 +118,23 @@ TEST_F(WalkTest, OnlyTheExactAttributeCombinationsAreAccepted) {
   EXPECT_EQ(DirectorySearchMask(o), 55u);
 }
 
-TEST_F(WalkTest, TenThousandSubdirectoriesAreOverCapacityAndNoneIsReconciled) {
-  sandbox.MakeDir("C:\\A\\real");
-  platform.fake_subdirs["C:\\A\\*.*"] = kDirCapacity - 1;
-  File("C:\\A\\f.txt", "f", Base());
-  Run();
-  int capacity_boxes = 0;
-  for (const std::string& text : host.MessageTexts()) {
-    capacity_boxes += text ==
-                      "Velqo Cannot Handle More Than 10000 SubDirectories Per Update - C:\\A And Its "
-                      "Subdirectories Were Not Updated.";
-  }
-  EXPECT_EQ(capacity_boxes, 1);
-  // Logged as the failure it is, not as a run with nothing to do.
-  EXPECT_TRUE(LogHas("Capacity Exceeded - Not Updated"));
-  EXPECT_EQ(state->flags.ErrorLogged, 1);
-  EXPECT_TRUE(PairsReconciled().empty());
-  EXPECT_FALSE(sandbox.Exists("D:\\B\\f.txt"));
+TEST_F(WalkTest, AWalkOfMoreThanTenThousandDirectoriesListsEveryOne) {
+  sandbox.MakeDir("C:\\A\\real\\deeper");
+  platform.fake_subdirs["C:\\A\\*.*"] = 12000;
+  state->opt.ActiveOptions = opt();
+  DirWalk walk(*state, "C:\\A");
+  AcquireDirectories(*state, walk, WalkMode::kDir1);
+  // The top, real, the 12,000 listed beside it, and real's own directory
+  // on the next level.
+  ASSERT_EQ(walk.count(), 12003);
+  std::set<std::string> paths;
+  for (int i = 0; i < walk.count(); ++i) paths.emplace(walk.Entry(i));
+  EXPECT_EQ(paths.size(), 12003u);
+  EXPECT_EQ(paths.count("C:\\A\\d0"), 1u);
+  EXPECT_EQ(paths.count("C:\\A\\d11999"), 1u);
+  EXPECT_EQ(walk.Entry(walk.count() - 1), "C:\\A\\real\\deeper");
+  EXPECT_EQ(walk.BelowTop(walk.count() - 1), "real/deeper");
+  EXPECT_TRUE(host.boxes.empty());
 }
 
 TEST_F(WalkTest, ATooLongDir2CounterpartIsReportedAndSkipped) {
