@@ -18,8 +18,7 @@ constexpr std::uint32_t kDirOptionalBits = kAttrHidden | kAttrSystem | kAttrArch
 bool OptionOn(std::int32_t option) { return option == 1; }
 
 // Entries are stored as the parent's path, its backslash (none after a
-// drive root) and the name in lower case; the platform resolves such paths
-// to the real spelling.
+// drive root) and the name as the file system spells it.
 std::string EntryPrefix(std::string_view dir) { return ChildPath(dir, ""); }
 
 }  // namespace
@@ -87,15 +86,17 @@ void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
     return;
   }
   const std::string prefix = EntryPrefix(dir);
-  // Twin directories would both become the same lower-cased path: both are
-  // left out (with everything below them) and reported.
+  // Where Dir 2 folds case, twin directories would both arrive as one: both
+  // are left out (with everything below them) and reported.
   std::vector<std::string_view> names;
-  names.reserve(found.size());
-  for (const FindData& entry : found) names.push_back(entry.name);
+  if (walk.folds_case()) {
+    names.reserve(found.size());
+    for (const FindData& entry : found) names.push_back(entry.name);
+  }
   const CaseTwins twins(names);
   for (const auto& group : twins.groups()) ReportCaseTwins(s, dir, group);
   for (const FindData& entry : found) {
-    const std::string path = prefix + AsciiLowerCopy(entry.name);
+    const std::string path = prefix + entry.name;
     std::string below_top = JoinBelowTop(walk.BelowTop(index), entry.name);
     if (!DirectoryAccepted(entry.attributes, o) || twins.Covers(entry.name) ||
         s.PathPatterns.Excludes(below_top, true)) {

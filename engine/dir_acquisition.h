@@ -31,10 +31,16 @@ class DirWalk {
 
   int count() const { return static_cast<int>(entries_.size()); }
 
+  // Whether Dir 2 folds case: then names differing only in case are twins
+  // that cannot both arrive, and are left out; elsewhere each is its own
+  // directory.
+  bool folds_case() const { return folds_case_; }
+  void SetFoldsCase(bool folds) { folds_case_ = folds; }
+
   // The stored text (stable: stored texts never move).
   std::string_view Entry(int index) const { return entries_[static_cast<std::size_t>(index)].path; }
   // Entry index below the top of the walk, its names joined by "/" and
-  // spelled as on disk (the entries hold them lower-cased); "" for the top.
+  // spelled as on disk, as the entries are; "" for the top.
   std::string_view BelowTop(int index) const { return entries_[static_cast<std::size_t>(index)].below_top; }
   // Appends path, which lies at below_top.
   void Append(std::string_view path, std::string_view below_top = {});
@@ -44,8 +50,8 @@ class DirWalk {
   const std::vector<std::string>& unreadable() const { return unreadable_; }
   void NoteUnreadable(std::string_view dir) { unreadable_.emplace_back(dir); }
   // Directories the walk left out on purpose (by the directory filters or
-  // patterns, as links, or as case twins): their counterparts are not
-  // surplus.
+  // patterns, as links, or as case twins where Dir 2 folds case): their
+  // counterparts are not surplus.
   const std::vector<std::string>& left_out() const { return left_out_; }
   void NoteLeftOut(std::string path) { left_out_.push_back(std::move(path)); }
 
@@ -58,6 +64,7 @@ class DirWalk {
   };
   TextStore texts_;
   std::vector<Stored> entries_;
+  bool folds_case_ = true;
   std::vector<std::string> unreadable_;
   std::vector<std::string> left_out_;
 };

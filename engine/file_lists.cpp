@@ -9,6 +9,7 @@
 #include "common/platform/platform_ops.h"
 #include "common/text/tostring.h"
 #include "engine/action_phases.h"
+#include "engine/case_folding.h"
 #include "engine/case_twins.h"
 #include "engine/skipped_paths.h"
 
@@ -119,9 +120,10 @@ void ShowCount(AppState& s, const Side& side, std::size_t count) {
   MBDebug(s, text.View(), side.count_caption);
 }
 
-// Names differing only in case, on either side: reported where they are,
-// and left out of both lists, so that neither twin is paired with, copied
-// over or deleted for the other side's namesake.
+// Names differing only in case, on either side, where Dir 2 folds case (so
+// both cannot arrive there): reported where they are, and left out of both
+// lists, so that neither twin is paired with, copied over or deleted for
+// the other side's namesake.
 std::unordered_set<std::string> LeftOutTwins(AppState& s, const Side* sides, const DirRead* reads) {
   std::unordered_set<std::string> keys;
   for (int i = 0; i < 2; ++i) {
@@ -137,20 +139,21 @@ std::unordered_set<std::string> LeftOutTwins(AppState& s, const Side* sides, con
 
 // Names the patterns exclude, as spelled on either side: left out of both
 // lists, so that an excluded file is neither copied over nor deleted for
-// its namesake of another spelling.
-void AddExcludedNames(const AppState& s, const DirRead* reads, std::unordered_set<std::string>* keys) {
+// its namesake (of another spelling, where Dir 2 folds case).
+void AddExcludedNames(const AppState& s, const DirRead* reads, bool fold_case,
+                      std::unordered_set<std::string>* keys) {
   if (s.PathPatterns.empty()) return;
   for (int i = 0; i < 2; ++i) {
     for (const FindData& entry : reads[i].entries) {
       if (s.PathPatterns.Excludes(JoinBelowTop(s.PairBelowTop, entry.name), false)) {
-        keys->insert(AsciiLowerCopy(entry.name));
+        keys->insert(NameKey(entry.name, fold_case));
       }
     }
   }
 }
 
 void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unordered_set<std::string>& left_out,
-             FileList& list) {
+             bool fold_case, FileList& list) {
   AdmitContext context;
   // An exact comparison of the first characters, as the purge drive is given.
   const std::string_view drive = s.opt.ActiveOptions.ExclDaysDriveString.view();
@@ -160,7 +163,7 @@ void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unor
   if (!list.Create(s, read.entries.empty() ? 1 : static_cast<int>(read.entries.size()))) return;
   for (const FindData& entry : read.entries) {
     if (s.flags.PairStopped == 1) break;
-    if (!left_out.empty() && left_out.count(AsciiLowerCopy(entry.name)) != 0) continue;
+    if (!left_out.empty() && left_out.count(NameKey(entry.name, fold_case)) != 0) continue;
     if (!AdmitFile(s, context, entry, side.dir)) continue;
     if (!list.Add(entry)) ReportPathTooLong(s, ChildPath(side.dir, entry.name));
   }
@@ -202,11 +205,13 @@ void LoadFileArrays(AppState& s, PairLists& lists) {
   for (int i = 0; i < 2; ++i) {
     for (const std::string& name : reads[i].unusable) ReportUnusableName(s, sides[i].dir, name);
   }
-  std::unordered_set<std::string> left_out = LeftOutTwins(s, sides, reads);
-  AddExcludedNames(s, reads, &left_out);
-  LoadOne(s, sides[0], reads[0], left_out, lists.list1);
+  lists.fold_case = FoldsCase(s, s.Path2.view());
+  std::unordered_set<std::string> left_out;
+  if (lists.fold_case) left_out = LeftOutTwins(s, sides, reads);
+  AddExcludedNames(s, reads, lists.fold_case, &left_out);
+  LoadOne(s, sides[0], reads[0], left_out, lists.fold_case, lists.list1);
   if (s.flags.PairStopped == 1) return;
-  LoadOne(s, sides[1], reads[1], left_out, lists.list2);
+  LoadOne(s, sides[1], reads[1], left_out, lists.fold_case, lists.list2);
 }
 
 }  // namespace velqo

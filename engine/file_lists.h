@@ -71,6 +71,8 @@ class FileList {
 struct PairLists {
   FileList list1;
   FileList list2;
+  // Dir 2 folds case: names match ignoring case, and twins are refused.
+  bool fold_case = true;
 };
 
 // Ensures both directories exist, then reads, counts and filters each

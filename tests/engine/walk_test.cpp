@@ -33,8 +33,8 @@ TEST_F(WalkTest, ADriveRootDir2TakesTheTailWithItsBackslash) {
   host.dir2 = "E:\\";
   Run();
   EXPECT_EQ(PairsReconciled(),
-            (std::vector<std::string>{"C:\\DATA", "C:\\DATA\\sub", "C:\\DATA\\sub\\deep"}));
-  // New Dir 2 directories are spelled as their Dir 1 counterparts are.
+            (std::vector<std::string>{"C:\\DATA", "C:\\DATA\\Sub", "C:\\DATA\\Sub\\Deep"}));
+  // The pairs and the new Dir 2 directories are spelled as Dir 1's are.
   EXPECT_EQ(sandbox.ReadFile("E:\\Sub\\Deep\\f.txt"), "f");
 }
 
@@ -44,7 +44,7 @@ TEST_F(WalkTest, ADriveRootDir1KeepsItsTypedCaseAndMapsBelowDir2) {
   host.dir1 = "e:\\";
   host.dir2 = "D:\\BACKUP";
   Run();
-  EXPECT_EQ(PairsReconciled(), (std::vector<std::string>{"e:\\", "e:\\data"}));
+  EXPECT_EQ(PairsReconciled(), (std::vector<std::string>{"e:\\", "e:\\Data"}));
   EXPECT_EQ(sandbox.ReadFile("D:\\BACKUP\\Data\\f.txt"), "f");
 }
 
@@ -57,7 +57,7 @@ TEST_F(WalkTest, SubdirectoriesOnlyLeavesTheTopAloneAndIsBreadthFirst) {
   Run();
   std::vector<std::string> pairs = PairsReconciled();
   ASSERT_EQ(pairs.size(), 3u);
-  EXPECT_EQ(pairs[2], "C:\\A\\p\\q");  // the deeper level comes last
+  EXPECT_EQ(pairs[2], "C:\\A\\P\\Q");  // the deeper level comes last
   EXPECT_FALSE(sandbox.Exists("D:\\B\\top.txt"));
   EXPECT_EQ(host.progress_max, 3);
 }

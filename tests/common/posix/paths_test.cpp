@@ -364,6 +364,31 @@ TEST_F(PlatformPathsTest, ASettledDirectoryAnswersLookupsAsAFreshLookWould) {
   EXPECT_EQ(Host(*fs, "c:\\old\\sub\\twin.txt"), dir + "/TWIN.txt");
 }
 
+// Below the tops of a run names are the file system's: another spelling is
+// another entry where names keep their case. A typed top still finds its
+// directory under any spelling, as before a run.
+TEST_F(PlatformPathsTest, BelowAPinnedTopOnlyTheExactNameFindsAnEntry) {
+  sandbox.WriteFile("C:\\Top\\Docs\\Plan.txt", "p");
+  sandbox.WriteFile("C:\\Top\\Docs\\Old\\x", "x");
+  auto fs = Make(sandbox.Config());
+  const std::string top = sandbox.HostPath("C:\\Top");
+  ASSERT_TRUE(fs->PinTops({"c:\\top"}).ok());
+  EXPECT_EQ(Host(*fs, "c:\\top"), top);
+  EXPECT_EQ(Host(*fs, "c:\\top\\Docs\\Plan.txt"), top + "/Docs/Plan.txt");
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_FALSE(EntryExists(*fs, "c:\\top\\docs")) << round;
+    EXPECT_FALSE(EntryExists(*fs, "c:\\top\\Docs\\plan.txt")) << round;
+    // A missing name keeps its spelling, and so does everything below it.
+    EXPECT_EQ(Host(*fs, "c:\\top\\docs\\old\\x"), top + "/docs/old/x");
+  }
+  ASSERT_TRUE(fs->CreateDirectory("c:\\top\\docs").ok());
+  EXPECT_TRUE(std::filesystem::is_directory(top + "/docs"));
+  EXPECT_TRUE(std::filesystem::is_directory(top + "/Docs"));
+  // Outside the pinned tops the old way holds.
+  sandbox.WriteFile("C:\\Elsewhere\\Mixed.TXT", "m");
+  EXPECT_EQ(Host(*fs, "c:\\elsewhere\\mixed.txt"), sandbox.HostPath("C:\\Elsewhere") + "/Mixed.TXT");
+}
+
 class PlatformProcessTest : public PlatformPathsTest {
  protected:
   // A program that records its arguments, one a line, and exits with code.
