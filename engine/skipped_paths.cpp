@@ -57,9 +57,9 @@ void ReportUnusableName(AppState& s, std::string_view dir, std::string_view name
   text += name;
   text += " In The Directory ";
   text += dir;
-  text += " Contains A Backslash - It Was Left Out Of This Update.";
+  text += " Holds The Character That Stands For A Backslash Here - It Was Left Out Of This Update.";
   ShowUnlessJfdi(s, text);
-  LogFailure(s, "!!! Name Containing A Backslash - Left Out Of This Update: !!!", ChildPath(dir, name));
+  LogFailure(s, "!!! Name Holding The Stand-In For A Backslash - Left Out Of This Update: !!!", ChildPath(dir, name));
 }
 
 void ReportCaseTwins(AppState& s, std::string_view dir, const std::vector<std::string>& names) {

@@ -22,8 +22,9 @@ void ReportPathTooLong(AppState& s, std::string_view path);
 // reason: the file system's, shown in brackets after the directory.
 void ReportUnreadableDirectory(AppState& s, std::string_view dir, std::string_view reason);
 
-// Reports that name, in directory dir, holds a backslash and so cannot be
-// a name here: it was left out.
+// Reports that name, in directory dir, holds the character that stands
+// for a backslash in the program's paths, so it cannot be told from a name
+// holding one: it was left out.
 void ReportUnusableName(AppState& s, std::string_view dir, std::string_view name);
 
 // Reports that the entries names of directory dir differ only in case: one

@@ -190,8 +190,9 @@ Status PathResolver::WalkBelow(const WindowsPath& path, const std::vector<std::s
   return Status::Ok();
 }
 
-Status PathResolver::Step(const std::string& part, bool last, const std::string& key, bool follow,
+Status PathResolver::Step(const std::string& windows_part, bool last, const std::string& key, bool follow,
                           Walk* walk, ResolvedPath* r) {
+  const std::string part = NameOnHost(windows_part);
   Lookup lookup = Lookup::kMissing;
   Found found;
   if (walk->parent_exists) {
@@ -408,7 +409,9 @@ Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>
     Listing* listing = CurrentListing(cached);
     if (listing == nullptr) return Status::FromErrno(errno, "read " + cached.host);
     std::string_view first;
-    if (listing->names.Matches(path.parts.back(), &first) > 1) listing->names.AllMatches(path.parts.back(), names);
+    const std::string name = NameOnHost(path.parts.back());
+    if (listing->names.Matches(name, &first) > 1) listing->names.AllMatches(name, names);
+    for (std::string& found : *names) found = NameInProgram(found);
     return Status::Ok();
   }
   ResolvedPath parent;
@@ -426,7 +429,9 @@ Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>
   if (listing == nullptr) return Status::FromErrno(errno, "read " + parent.host);
   // The index answers the common case (one name or none) without a scan.
   std::string_view first;
-  if (listing->names.Matches(path.parts.back(), &first) > 1) listing->names.AllMatches(path.parts.back(), names);
+  const std::string name = NameOnHost(path.parts.back());
+  if (listing->names.Matches(name, &first) > 1) listing->names.AllMatches(name, names);
+  for (std::string& found : *names) found = NameInProgram(found);
   return Status::Ok();
 }
 

@@ -53,16 +53,19 @@ class CliNames : public CliEndToEnd {
 };
 
 TEST_F(CliNames, NamesWindowsCannotHoldAndCaseTwinsArriveExactly) {
-  const std::vector<std::string> names = {"a:b", "star*", "what?", "Notes", "notes", "NOTES", "pipe|x"};
+  const std::vector<std::string> names = {"a:b", "star*", "what?", "Notes", "notes", "NOTES", "pipe|x",
+                                          "back\\slash", "C:\\x"};
   for (const std::string& name : names) Write(src_ + "/" + name, "content of " + name);
   Write(src_ + "/Sub/f", "upper dir");
   Write(src_ + "/sub/f", "lower dir");
+  Write(src_ + "/dir\\with\\backslashes/in\\side", "deep");
   const ChildResult r = Backup({}, dst_);
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
   EXPECT_EQ(Names(dst_), Names(src_));
   for (const std::string& name : names) EXPECT_EQ(ReadText(dst_ + "/" + name), "content of " + name) << name;
   EXPECT_EQ(ReadText(dst_ + "/Sub/f"), "upper dir");
   EXPECT_EQ(ReadText(dst_ + "/sub/f"), "lower dir");
+  EXPECT_EQ(ReadText(dst_ + "/dir\\with\\backslashes/in\\side"), "deep");
   EXPECT_EQ(r.err.find("Differ Only In Case"), std::string::npos) << r.err;
 
 }

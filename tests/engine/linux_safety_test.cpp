@@ -11,6 +11,7 @@
 #include <fstream>
 #include <set>
 
+#include "common/platform/windows_path.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace velqo::testing {
@@ -244,15 +245,31 @@ TEST_F(LinuxSafetyTest, TopsGivenAsLinksAreFollowedOnce) {
   EXPECT_TRUE(host.Messages().empty());
 }
 
-TEST_F(LinuxSafetyTest, NamesHoldingABackslashAreReportedAndLeftOut) {
+TEST_F(LinuxSafetyTest, NamesHoldingABackslashAreCopiedAsTheirBytesStand) {
+  Mirror();
+  File("C:\\T\\plain.txt", "p", Base());
+  std::filesystem::create_directories(sandbox.HostPath("C:\\T") + "/odd\\dir");
+  std::ofstream(sandbox.HostPath("C:\\T") + "/odd\\dir/a\\b.txt") << "x";
+  std::ofstream(sandbox.HostPath("D:\\T") + "/gone\\too") << "surplus";
+  Run();
+  EXPECT_EQ(HostNames("D:\\T"), (std::set<std::string>{"plain.txt", "odd\\dir"}));
+  std::set<std::string> inside;
+  for (const auto& e : fsys::directory_iterator(sandbox.HostPath("D:\\T") + "/odd\\dir")) {
+    inside.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(inside, std::set<std::string>{"a\\b.txt"});
+  EXPECT_EQ(state->flags.ErrorLogged, 0);
+}
+
+TEST_F(LinuxSafetyTest, NamesHoldingTheBackslashStandInAreReportedAndLeftOut) {
   AddOnly();
   File("C:\\A\\plain.txt", "p", Base());
-  std::ofstream(sandbox.HostPath("C:\\A") + "/odd\\name.txt") << "x";
+  const std::string odd = "odd" + std::string(kBackslashStandIn) + "name.txt";
+  std::ofstream(sandbox.HostPath("C:\\A") + "/" + odd) << "x";
   Run();
-  EXPECT_TRUE(sandbox.Exists("D:\\B\\plain.txt"));
   EXPECT_EQ(HostNames("D:\\B"), std::set<std::string>{"plain.txt"});
-  EXPECT_TRUE(host.ShownContaining("The Name odd\\name.txt In The Directory C:\\A Contains A Backslash"));
-  EXPECT_TRUE(LogHas("!!! Name Containing A Backslash - Left Out Of This Update: !!!"));
+  EXPECT_TRUE(host.ShownContaining("The Name " + odd + " In The Directory C:\\A Holds The Character"));
+  EXPECT_TRUE(LogHas("!!! Name Holding The Stand-In For A Backslash - Left Out Of This Update: !!!"));
   EXPECT_EQ(state->flags.ErrorLogged, 1);
 }
 
