@@ -33,9 +33,9 @@ void ShowUnlessJfdi(AppState& s, const std::string& text) {
 void ReportPathTooLong(AppState& s, std::string_view path) {
   std::string text = "The Path ";
   text += path;
-  text += " Is Longer Than 256 Characters - It Was Left Out Of This Update.";
+  text += " Is Longer Than 32767 Characters - It Was Left Out Of This Update.";
   ShowUnlessJfdi(s, text);
-  LogFailure(s, "!!! Path Longer Than 256 Characters - Left Out Of This Update: !!!", path);
+  LogFailure(s, "!!! Path Longer Than 32767 Characters - Left Out Of This Update: !!!", path);
 }
 
 void ReportUnreadableDirectory(AppState& s, std::string_view dir, std::string_view reason) {

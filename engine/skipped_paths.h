@@ -10,11 +10,11 @@
 namespace velqo {
 
 // Things the engine cannot work on are reported and skipped, never
-// guessed at: a path that would not fit its 256-character array (cutting it
+// guessed at: a path that would not fit its 32767-character array (cutting it
 // would name some other file), and a directory that cannot be read (taking
 // it for an empty one would make CleanUp delete its replica).
 
-// Reports that path (longer than 256 characters) was left alone: a box
+// Reports that path (longer than 32767 characters) was left alone: a box
 // unless JFDI, a failure notice in the log when logging is on.
 void ReportPathTooLong(AppState& s, std::string_view path);
 

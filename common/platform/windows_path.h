@@ -8,8 +8,12 @@
 
 namespace velqo {
 
-// The longest Windows path the program's fixed arrays hold.
-constexpr std::size_t kMaxWindowsPath = 256;
+// The longest Windows path a run works with. Far beyond what a kernel takes
+// whole (PATH_MAX): the layer reaches every entry through the handles of
+// its directories, so a tree of any depth a file system holds is copied.
+constexpr std::size_t kMaxWindowsPath = 32767;
+// The longest path the settings files store (the INI keys of the paths).
+constexpr std::size_t kMaxStoredPath = 256;
 
 // A Windows path taken apart: an upper-case drive letter and the names
 // below the drive root, with "." and ".." already applied.

@@ -3,8 +3,10 @@
 // entries where the target keeps case, and refused by name only where the
 // target folds case.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -89,6 +91,56 @@ TEST_F(CliNames, ABackupLeavesTheTargetsOtherSpellingAlone) {
   EXPECT_EQ(Names(dst_), (std::vector<std::string>{"Docs", "docs"}));
   EXPECT_EQ(ReadText(dst_ + "/Docs/a.txt"), "a");
   EXPECT_EQ(ReadText(dst_ + "/docs/a.txt"), "mine");
+}
+
+// A chain of directories below root, each named name, reached through the
+// handle of the one above: the whole path is longer than the kernel takes.
+// The file at its end holds text; "" when the chain cannot be followed.
+std::string FollowChain(const std::string& root, const std::string& name, int levels, const std::string& file,
+                        const std::string* write = nullptr) {
+  int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int i = 0; i < levels && fd >= 0; ++i) {
+    if (write != nullptr) mkdirat(fd, name.c_str(), 0755);
+    const int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    close(fd);
+    fd = next;
+  }
+  if (fd < 0) return "";
+  std::string text;
+  if (write != nullptr) {
+    const int out = openat(fd, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out >= 0 && ::write(out, write->data(), write->size()) == static_cast<ssize_t>(write->size())) text = *write;
+    if (out >= 0) close(out);
+  } else {
+    const int in = openat(fd, file.c_str(), O_RDONLY | O_CLOEXEC);
+    char buffer[256];
+    const ssize_t n = in >= 0 ? read(in, buffer, sizeof buffer) : -1;
+    if (n > 0) text.assign(buffer, static_cast<std::size_t>(n));
+    if (in >= 0) close(in);
+  }
+  close(fd);
+  return text;
+}
+
+TEST_F(CliNames, PathsLongerThanTheKernelTakesAndNamesOf255BytesAreCopied) {
+  // 21 levels of 250 bytes: a path of more than 5,000 bytes below the top.
+  const std::string level(250, 'd');
+  constexpr int kLevels = 21;
+  std::string name;
+  while (name.size() + 2 <= 255) name += "\xC3\xA9";  // "é", two bytes each
+  name += "x";
+  ASSERT_EQ(name.size(), 255u);
+  const std::string content = "at the bottom";
+  ASSERT_EQ(FollowChain(src_, level, kLevels, name, &content), content);
+  Write(src_ + "/" + name, "long name at the top");
+  const ChildResult r = Backup({}, dst_);
+  ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
+  EXPECT_EQ(ReadText(dst_ + "/" + name), "long name at the top");
+  EXPECT_EQ(FollowChain(dst_, level, kLevels, name), content);
+  // With nothing changed, nothing is copied again and nothing is refused.
+  const ChildResult again = Backup({"-v"}, dst_);
+  ASSERT_EQ(again.exit_status, 0) << again.out << again.err;
+  EXPECT_EQ(again.out.find("copy >"), std::string::npos) << again.out;
 }
 
 // A FAT file system in an image file, loop-mounted for the test: a target

@@ -121,16 +121,17 @@ TEST_F(PlatformPathsTest, TypedPathsBecomeWindowsPaths) {
   EXPECT_EQ(WindowsCode(*fs, "\\\\server\\share"), Status::Code::kInvalidArgument);
   // A backslash inside a host name is part of that name.
   EXPECT_EQ(Windows(*fs, d + "/back\\slash"), "D:\\back" + std::string(kBackslashStandIn) + "slash");
-  EXPECT_EQ(WindowsCode(*fs, "C:\\" + std::string(254, 'a')), Status::Code::kTooLong);
-  EXPECT_EQ(WindowsCode(*fs, d + "/" + std::string(254, 'a')), Status::Code::kTooLong);
-  EXPECT_EQ(Windows(*fs, "C:\\" + std::string(253, 'a')).size(), 256u);
+  EXPECT_EQ(WindowsCode(*fs, "C:\\" + std::string(32765, 'a')), Status::Code::kTooLong);
+  EXPECT_EQ(WindowsCode(*fs, d + "/" + std::string(32765, 'a')), Status::Code::kTooLong);
+  EXPECT_EQ(Windows(*fs, "C:\\" + std::string(32764, 'a')).size(), 32767u);
 }
 
-TEST_F(PlatformPathsTest, PathsBeyond256CharactersFailCleanlyAndAreNeverCut) {
+TEST_F(PlatformPathsTest, PathsBeyond32767CharactersFailCleanlyAndAreNeverCut) {
   auto fs = Make(sandbox.Config());
   const std::string fits = "C:\\" + std::string(253, 'a');
-  const std::string too_long = "C:\\" + std::string(254, 'a');
-  ASSERT_EQ(too_long.size(), 257u);
+  std::string too_long = "C:\\" + std::string(253, 'a');
+  while (too_long.size() <= 32767) too_long += "\\" + std::string(200, 'b');
+  ASSERT_GT(too_long.size(), 32767u);
   EXPECT_TRUE(fs->CreateNewFile(fits).ok());
   EXPECT_EQ(fs->CreateNewFile(too_long).code(), Status::Code::kTooLong);
   EXPECT_EQ(fs->CreateDirectory(too_long).code(), Status::Code::kTooLong);
