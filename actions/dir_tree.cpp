@@ -4,12 +4,13 @@
 
 #include "actions/directories.h"
 #include "actions/versions.h"
+#include "common/platform/windows_path.h"
 
 namespace velqo {
 
 namespace {
 
-constexpr std::size_t kMaxPathLength = 256;
+constexpr std::size_t kMaxPathLength = kMaxWindowsPath;
 
 std::string Join(std::string_view dir, std::string_view name) {
   std::string path(dir);
@@ -75,7 +76,7 @@ class TreeRemoval {
   bool RemoveEntry(const std::string& dir, const FindData& entry) {
     const std::string path = Join(dir, entry.name);
     if (path.size() > kMaxPathLength) {
-      return Fail("A Path Longer Than 256 Characters Cannot Be Removed: ", path);
+      return Fail("A Path Longer Than 32767 Characters Cannot Be Removed: ", path);
     }
     // Links are never entered, whatever they point to.
     if ((entry.attributes & kAttrReparsePoint) != 0) return DeleteLink(path);

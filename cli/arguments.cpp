@@ -4,13 +4,14 @@
 
 #include "cli/option_table.h"
 #include "common/platform/platform_ops.h"
+#include "common/platform/windows_path.h"
 
 namespace velqo::cli {
 
 namespace {
 
 constexpr std::string_view kSwitchLetters = "ABDEGIJOQ";
-constexpr std::size_t kMaxPath = 256;
+constexpr std::size_t kMaxPath = kMaxWindowsPath;
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -177,7 +178,7 @@ bool ConvertDirectoryArgument(Platform& fs, std::string_view typed, std::string_
   const Status status = fs.ToWindowsPath(absolute, &converted);
   if (status.code() == Status::Code::kTooLong ||
       (status.ok() && converted.size() > kMaxPath)) {
-    *why = "it is longer than 256 characters as a drive path";
+    *why = "it is longer than 32767 characters as a drive path";
     return false;
   }
   if (!status.ok() || converted.size() < 3) {

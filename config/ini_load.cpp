@@ -1,6 +1,7 @@
 #include "config/ini_load.h"
 
 #include "common/platform/platform_ops.h"
+#include "common/platform/windows_path.h"
 #include "config/config_texts.h"
 #include "config/file_problem.h"
 #include "config/ini_locate.h"
@@ -25,7 +26,7 @@ constexpr std::string_view kMissingText = "*";
 // One that does not fit is dropped, and the path counts as invalid.
 std::optional<std::string> StoredPath(AppState& s, std::string_view stored) {
   std::optional<std::string> windows = TypedPathToWindows(s.fs, stored);
-  if (windows && windows->size() > PathText::kMaxLength) windows.reset();
+  if (windows && windows->size() > kMaxStoredPath) windows.reset();
   return windows;
 }
 

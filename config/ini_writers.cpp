@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/platform/platform_ops.h"
+#include "common/platform/windows_path.h"
 #include "config/config_texts.h"
 #include "config/ini_load.h"
 #include "config/ini_locate.h"
@@ -22,7 +23,7 @@ constexpr std::string_view kFirstRunPath = "c:\\";
 std::optional<std::string> ValidDirectory(AppState& s, const std::string& typed,
                                           std::string_view invalid_text) {
   std::optional<std::string> path = TypedPathToWindows(s.fs, typed);
-  if (path && path->size() <= PathText::kMaxLength && DirectoryExists(s.fs, *path)) return path;
+  if (path && path->size() <= kMaxStoredPath && DirectoryExists(s.fs, *path)) return path;
   s.host.MessageBox(invalid_text, kErrorCaption, Icon::kWarning, Buttons::kOk);
   return std::nullopt;
 }

@@ -42,7 +42,7 @@ struct OptionSet {
   std::int32_t InclFile = 0;
   FixedText<25801> FileString;
   std::int32_t EnableLog = 0;
-  PathText LogFilePath;
+  StoredPathText LogFilePath;
   std::int32_t AutoGenerateFile = 0;
   std::int32_t AppendToFile = 0;
   std::int32_t ShowHints = 0;

@@ -7,6 +7,7 @@
 #include "actions/log_format.h"
 #include "actions/update_log.h"
 #include "common/text/tostring.h"
+#include "engine/case_folding.h"
 #include "engine/excluded_contents.h"
 #include "engine/action_phases.h"
 
@@ -36,28 +37,33 @@ void ShowStructureAlert(AppState& s, std::string_view top1, std::string_view top
   s.host.MessageBox(text.View(), "Cleanup Directories Alert", Icon::kWarning, Buttons::kOk);
 }
 
-// What the Dir 1 walk saw, keyed without the drive letter.
+// What the Dir 1 walk saw, keyed without the drive letter, and folded to
+// lower case where Dir 2 folds case.
 struct Dir1View {
+  bool fold_case = true;
   std::unordered_set<std::string> present;
   std::unordered_set<std::string> unreadable;
   std::unordered_set<std::string> left_out;  // by the filters, as links, or as case twins
+
+  std::string Key(std::string_view path) const { return NameKey(WithoutDrive(path), fold_case); }
 };
 
 Dir1View ViewOf(DirWalk& dir1) {
   Dir1View view;
+  view.fold_case = dir1.folds_case();
   view.present.reserve(static_cast<std::size_t>(dir1.count()) * 2);
-  for (int i = 0; i < dir1.count(); ++i) view.present.insert(WithoutDrive(dir1.Entry(i)));
-  for (const std::string& dir : dir1.unreadable()) view.unreadable.insert(WithoutDrive(dir));
-  for (const std::string& dir : dir1.left_out()) view.left_out.insert(WithoutDrive(dir));
+  for (int i = 0; i < dir1.count(); ++i) view.present.insert(view.Key(dir1.Entry(i)));
+  for (const std::string& dir : dir1.unreadable()) view.unreadable.insert(view.Key(dir));
+  for (const std::string& dir : dir1.left_out()) view.left_out.insert(view.Key(dir));
   return view;
 }
 
-// True when a proper ancestor of path (drive letter dropped) is in set.
-bool BelowAnyOf(const std::string& path, const std::unordered_set<std::string>& set) {
+// True when a proper ancestor of path (keyed as view keys it) is in set.
+bool BelowAnyOf(const Dir1View& view, const std::string& path, const std::unordered_set<std::string>& set) {
   if (set.empty()) return false;
   for (std::size_t cut = path.find('\\', 3); cut != std::string::npos;
        cut = path.find('\\', cut + 1)) {
-    if (set.count(WithoutDrive(path.substr(0, cut))) != 0) return true;
+    if (set.count(view.Key(path.substr(0, cut))) != 0) return true;
   }
   return false;
 }
@@ -126,7 +132,7 @@ void RemoveSurplusDirectories(AppState& s, DirWalk& dir1, std::string_view top1,
     return;
   }
   DirWalk dir2(s, top2);
-  if (!dir2.ok()) return;
+  dir2.SetFoldsCase(dir1.folds_case());
   dir2.keys.push_back(DirKey{0, static_cast<std::int32_t>(top2.size())});
   AcquireDirectories(s, dir2, WalkMode::kDir2);
   SortDirKeys(dir2.keys);
@@ -135,15 +141,15 @@ void RemoveSurplusDirectories(AppState& s, DirWalk& dir1, std::string_view top1,
   std::unordered_set<std::string> surplus;
   for (DirKey& key : dir2.keys) {
     const std::string path(dir2.Entry(key.position));
-    if (view.present.count(WithoutDrive(path)) != 0) continue;
+    if (view.present.count(view.Key(path)) != 0) continue;
     key.length = 0;
-    const bool inside_surplus = BelowAnyOf(path, surplus);
-    surplus.insert(WithoutDrive(path));
+    const bool inside_surplus = BelowAnyOf(view, path, surplus);
+    surplus.insert(view.Key(path));
     if (inside_surplus) continue;
     // Below a Dir 1 directory that could not be read, absence proves nothing;
     // a directory Dir 1 holds but the walk left out is not surplus either.
-    if (BelowAnyOf(path, view.unreadable)) continue;
-    if (view.left_out.count(WithoutDrive(path)) != 0 || BelowAnyOf(path, view.left_out)) continue;
+    if (BelowAnyOf(view, path, view.unreadable)) continue;
+    if (view.left_out.count(view.Key(path)) != 0 || BelowAnyOf(view, path, view.left_out)) continue;
     if (IsKeptBackup(s, path)) continue;
     if (s.flags.CancelRequested == 1) return;
     // Excluded entries are never deleted, so neither is the tree holding them.

@@ -17,35 +17,17 @@ constexpr std::uint32_t kDirOptionalBits = kAttrHidden | kAttrSystem | kAttrArch
 
 bool OptionOn(std::int32_t option) { return option == 1; }
 
-void ShowCapacityMessage(AppState& s, std::string_view top) {
-  ReportCapacityExceeded(s, "Velqo Cannot Handle More Than 10000 SubDirectories Per Update", top,
-                         " And Its Subdirectories Were Not Updated.");
-}
-
 // Entries are stored as the parent's path, its backslash (none after a
-// drive root) and the name in lower case; the platform resolves such paths
-// to the real spelling.
+// drive root) and the name as the file system spells it.
 std::string EntryPrefix(std::string_view dir) { return ChildPath(dir, ""); }
 
 }  // namespace
 
-DirWalk::DirWalk(AppState& s, std::string_view top) : list_(s, kDirListSlots) {
-  // The storage comes zero-filled: every entry is empty until stored.
-  ok_ = list_.Valid();
-  if (ok_) ok_ = Append(top);
-}
+DirWalk::DirWalk(AppState& /*s*/, std::string_view top) { Append(top); }
 
-std::string_view DirWalk::Entry(int index) { return std::string_view(list_.Item(index)); }
-
-bool DirWalk::Append(std::string_view path, std::string below_top) {
-  if (!ok_ || OverCapacity()) return false;
-  if (!list_.Store(count_, path)) {
-    ok_ = false;
-    return false;
-  }
-  below_top_.push_back(std::move(below_top));
-  ++count_;
-  return true;
+void DirWalk::Append(std::string_view path, std::string_view below_top) {
+  const std::string_view stored_path = texts_.Add(path);
+  entries_.push_back(Stored{stored_path, texts_.Add(below_top)});
 }
 
 std::uint32_t DirectorySearchMask(const OptionSet& o) {
@@ -104,16 +86,17 @@ void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
     return;
   }
   const std::string prefix = EntryPrefix(dir);
-  // Twin directories would both become the same lower-cased path: both are
-  // left out (with everything below them) and reported.
+  // Where Dir 2 folds case, twin directories would both arrive as one: both
+  // are left out (with everything below them) and reported.
   std::vector<std::string_view> names;
-  names.reserve(found.size());
-  for (const FindData& entry : found) names.push_back(entry.name);
+  if (walk.folds_case()) {
+    names.reserve(found.size());
+    for (const FindData& entry : found) names.push_back(entry.name);
+  }
   const CaseTwins twins(names);
   for (const auto& group : twins.groups()) ReportCaseTwins(s, dir, group);
   for (const FindData& entry : found) {
-    if (walk.OverCapacity()) break;
-    const std::string path = prefix + AsciiLowerCopy(entry.name);
+    const std::string path = prefix + entry.name;
     std::string below_top = JoinBelowTop(walk.BelowTop(index), entry.name);
     if (!DirectoryAccepted(entry.attributes, o) || twins.Covers(entry.name) ||
         s.PathPatterns.Excludes(below_top, true)) {
@@ -126,12 +109,11 @@ void ListSubdirectories(AppState& s, DirWalk& walk, int index, WalkMode mode) {
       continue;
     }
     const int position = walk.count();
-    if (!walk.Append(path, std::move(below_top))) break;
+    walk.Append(path, below_top);
     if (mode == WalkMode::kDir2) {
       walk.keys.push_back(DirKey{position, static_cast<std::int32_t>(path.size())});
     }
   }
-  if (mode == WalkMode::kDir1 && walk.OverCapacity()) ShowCapacityMessage(s, walk.Entry(0));
 }
 
 void AcquireDirectories(AppState& s, DirWalk& walk, WalkMode mode) {
@@ -141,7 +123,6 @@ void AcquireDirectories(AppState& s, DirWalk& walk, WalkMode mode) {
     for (int i = start; i < end; ++i) {
       s.host.PumpEvents();
       ListSubdirectories(s, walk, i, mode);
-      if (!walk.Complete()) return;
     }
     start = end;
     end = walk.count();

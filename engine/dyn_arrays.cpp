@@ -39,39 +39,12 @@ void DynArrayStorage::Fail(std::string_view message) {
 }
 
 unsigned char* DynArrayStorage::Slot(int index) {
-  if (index < 0 || index >= count_ || index > kind_.largest_index) {
+  if (index < 0 || index >= count_) {
     Fail(std::string("Cannot Retreive Data - ") + kind_.tag);
     return nullptr;
   }
   return storage_.get() + static_cast<std::size_t>(index) * kind_.element_size;
 }
-
-DynTextArray::DynTextArray(AppState& s, std::int64_t count, const Kind& kind,
-                           const char* refused_text)
-    : DynArrayStorage(s, count, kind), refused_text_(refused_text) {}
-
-char* DynTextArray::Item(int index) {
-  if (unsigned char* slot = Slot(index)) return reinterpret_cast<char*>(slot);
-  // Refilled on every refusal: a caller may have written into it last time.
-  std::memset(scratch_, 0, sizeof scratch_);
-  std::strcpy(scratch_, refused_text_);
-  return scratch_;
-}
-
-bool DynTextArray::Store(int index, std::string_view text) {
-  if (text.size() >= kElementSize || text.find('\0') != std::string_view::npos) return false;
-  unsigned char* slot = Slot(index);
-  if (slot == nullptr) return false;
-  if (!text.empty()) std::memcpy(slot, text.data(), text.size());
-  slot[text.size()] = '\0';
-  return true;
-}
-
-TDynDirectoryArray::TDynDirectoryArray(AppState& s, std::int64_t count)
-    : DynTextArray(s, count, Kind{kElementSize, kLargestDirectoryIndex, "DDA"}, "") {}
-
-TDynFileArray::TDynFileArray(AppState& s, std::int64_t count)
-    : DynTextArray(s, count, Kind{kElementSize, kLargestEntryIndex, "DFA"}, "Invalid File") {}
 
 TDynLongIntArray::TDynLongIntArray(AppState& s, std::int64_t count)
     : DynNumberArray(s, count, "DLIA") {}

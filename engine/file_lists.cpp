@@ -9,13 +9,16 @@
 #include "common/platform/platform_ops.h"
 #include "common/text/tostring.h"
 #include "engine/action_phases.h"
+#include "engine/case_folding.h"
 #include "engine/case_twins.h"
 #include "engine/skipped_paths.h"
 
 namespace velqo {
 
 bool FileList::Create(AppState& s, int n) {
-  names_ = std::make_unique<TDynFileArray>(s, n);
+  name_texts_.Clear();
+  names_.clear();
+  names_.reserve(static_cast<std::size_t>(n));
   times_ = std::make_unique<TDynLongIntArray>(s, n);
   sizes_ = std::make_unique<TDynSizeArray>(s, n);
   states_ = std::make_unique<TDynWordArray>(s, n);
@@ -24,7 +27,7 @@ bool FileList::Create(AppState& s, int n) {
   metadata_.clear();
   metadata_.reserve(static_cast<std::size_t>(n));
   count_ = 0;
-  if (!names_->Valid() || !times_->Valid() || !sizes_->Valid() || !states_->Valid()) {
+  if (!times_->Valid() || !sizes_->Valid() || !states_->Valid()) {
     s.flags.PairStopped = 1;
     return false;
   }
@@ -33,7 +36,8 @@ bool FileList::Create(AppState& s, int n) {
 }
 
 void FileList::Free() {
-  names_.reset();
+  name_texts_.Clear();
+  names_ = {};
   times_.reset();
   sizes_.reset();
   states_.reset();
@@ -44,7 +48,9 @@ void FileList::Free() {
 }
 
 bool FileList::Add(const FindData& entry) {
-  if (!names_->Store(count_, entry.name)) return false;
+  // A name holding a zero could never be found again.
+  if (entry.name.find('\0') != std::string::npos) return false;
+  names_.push_back(name_texts_.Add(entry.name));
   times_->Item(count_) = static_cast<std::int32_t>(entry.dos_time);
   sizes_->Item(count_) = static_cast<std::int64_t>(entry.size);
   exact_.push_back(ExactTime{entry.mtime_sec, entry.mtime_nsec});
@@ -62,7 +68,7 @@ std::uint32_t FileSearchMask(const OptionSet& o) {
 
 namespace {
 
-enum class ReadResult { kRead, kPathNotFound, kUnreadable, kTooMany };
+enum class ReadResult { kRead, kPathNotFound, kUnreadable };
 
 // What one directory read found: every file entry (directories are not
 // asked for), and the names that could not be taken at all.
@@ -73,8 +79,7 @@ struct DirRead {
   Status failure;  // why the directory could not be read
 };
 
-// Reads dir, stopping one past the limit so the count is taken before any
-// filtering.
+// Reads every entry of dir, however many there are.
 ReadResult ReadEntries(AppState& s, std::string_view dir, DirRead* read) {
   std::unique_ptr<DirSearch> search;
   const Status status = s.fs.FindFirst(SearchPattern(dir), FileSearchMask(s.opt.ActiveOptions), &search);
@@ -86,10 +91,7 @@ ReadResult ReadEntries(AppState& s, std::string_view dir, DirRead* read) {
   }
   read->unusable = search->Unusable();
   FindData entry;
-  while (search->Next(&entry)) {
-    read->entries.push_back(std::move(entry));
-    if (read->entries.size() > static_cast<std::size_t>(kMaxFilesPerDirectory)) return ReadResult::kTooMany;
-  }
+  while (search->Next(&entry)) read->entries.push_back(std::move(entry));
   return ReadResult::kRead;
 }
 
@@ -110,10 +112,6 @@ bool ReportReadFailure(AppState& s, const Side& side, ReadResult result, const S
     case ReadResult::kUnreadable:
       ReportUnreadableDirectory(s, side.dir, failure.ToString());
       break;
-    case ReadResult::kTooMany:
-      ReportCapacityExceeded(s, "Velqo Cannot Handle More Than 20000 Files in Any Directory", side.dir,
-                             " Was Not Updated.");
-      break;
   }
   s.flags.PairStopped = 1;
   return true;
@@ -126,9 +124,10 @@ void ShowCount(AppState& s, const Side& side, std::size_t count) {
   MBDebug(s, text.View(), side.count_caption);
 }
 
-// Names differing only in case, on either side: reported where they are,
-// and left out of both lists, so that neither twin is paired with, copied
-// over or deleted for the other side's namesake.
+// Names differing only in case, on either side, where Dir 2 folds case (so
+// both cannot arrive there): reported where they are, and left out of both
+// lists, so that neither twin is paired with, copied over or deleted for
+// the other side's namesake.
 std::unordered_set<std::string> LeftOutTwins(AppState& s, const Side* sides, const DirRead* reads) {
   std::unordered_set<std::string> keys;
   for (int i = 0; i < 2; ++i) {
@@ -144,20 +143,21 @@ std::unordered_set<std::string> LeftOutTwins(AppState& s, const Side* sides, con
 
 // Names the patterns exclude, as spelled on either side: left out of both
 // lists, so that an excluded file is neither copied over nor deleted for
-// its namesake of another spelling.
-void AddExcludedNames(const AppState& s, const DirRead* reads, std::unordered_set<std::string>* keys) {
+// its namesake (of another spelling, where Dir 2 folds case).
+void AddExcludedNames(const AppState& s, const DirRead* reads, bool fold_case,
+                      std::unordered_set<std::string>* keys) {
   if (s.PathPatterns.empty()) return;
   for (int i = 0; i < 2; ++i) {
     for (const FindData& entry : reads[i].entries) {
       if (s.PathPatterns.Excludes(JoinBelowTop(s.PairBelowTop, entry.name), false)) {
-        keys->insert(AsciiLowerCopy(entry.name));
+        keys->insert(NameKey(entry.name, fold_case));
       }
     }
   }
 }
 
 void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unordered_set<std::string>& left_out,
-             FileList& list) {
+             bool fold_case, FileList& list) {
   AdmitContext context;
   // An exact comparison of the first characters, as the purge drive is given.
   const std::string_view drive = s.opt.ActiveOptions.ExclDaysDriveString.view();
@@ -167,7 +167,7 @@ void LoadOne(AppState& s, const Side& side, const DirRead& read, const std::unor
   if (!list.Create(s, read.entries.empty() ? 1 : static_cast<int>(read.entries.size()))) return;
   for (const FindData& entry : read.entries) {
     if (s.flags.PairStopped == 1) break;
-    if (!left_out.empty() && left_out.count(AsciiLowerCopy(entry.name)) != 0) continue;
+    if (!left_out.empty() && left_out.count(NameKey(entry.name, fold_case)) != 0) continue;
     if (!AdmitFile(s, context, entry, side.dir)) continue;
     if (!list.Add(entry)) ReportPathTooLong(s, ChildPath(side.dir, entry.name));
   }
@@ -209,11 +209,13 @@ void LoadFileArrays(AppState& s, PairLists& lists) {
   for (int i = 0; i < 2; ++i) {
     for (const std::string& name : reads[i].unusable) ReportUnusableName(s, sides[i].dir, name);
   }
-  std::unordered_set<std::string> left_out = LeftOutTwins(s, sides, reads);
-  AddExcludedNames(s, reads, &left_out);
-  LoadOne(s, sides[0], reads[0], left_out, lists.list1);
+  lists.fold_case = FoldsCase(s, s.Path2.view());
+  std::unordered_set<std::string> left_out;
+  if (lists.fold_case) left_out = LeftOutTwins(s, sides, reads);
+  AddExcludedNames(s, reads, lists.fold_case, &left_out);
+  LoadOne(s, sides[0], reads[0], left_out, lists.fold_case, lists.list1);
   if (s.flags.PairStopped == 1) return;
-  LoadOne(s, sides[1], reads[1], left_out, lists.list2);
+  LoadOne(s, sides[1], reads[1], left_out, lists.fold_case, lists.list2);
 }
 
 }  // namespace velqo

@@ -9,11 +9,9 @@
 #include "common/platform/platform.h"
 #include "config/app_state.h"
 #include "engine/dyn_arrays.h"
+#include "engine/text_store.h"
 
 namespace velqo {
-
-// One directory may hold at most this many files, counted before filtering.
-constexpr int kMaxFilesPerDirectory = 20000;
 
 // What Part of a pair a file is, once matched.
 enum FileState : std::int32_t {
@@ -26,20 +24,20 @@ enum FileState : std::int32_t {
 // The admitted files of one directory: name (case kept), packed local and
 // exact last-write time, full 64-bit size and state, in the order the file system
 // returned them. The arrays are sized by the directory's entry count (at
-// least 1) and exist only for one pair.
+// least 1), whatever it is, and exist only for one pair.
 class FileList {
  public:
   // Creates the arrays for n entries with every state 0; false (message
   // shown, PairStopped set) when they cannot be made.
   bool Create(AppState& s, int n);
-  bool created() const { return names_ != nullptr; }
+  bool created() const { return states_ != nullptr; }
   void Free();
 
   int count() const { return count_; }
   // Stores an admitted entry at position count(); false when refused.
   bool Add(const FindData& entry);
 
-  std::string_view Name(int i) { return names_->Item(i); }
+  std::string_view Name(int i) const { return names_[static_cast<std::size_t>(i)]; }
   std::uint32_t Time(int i) { return static_cast<std::uint32_t>(times_->Item(i)); }
   // The last-write time as the file system keeps it.
   std::int64_t Seconds(int i) const { return exact_[static_cast<std::size_t>(i)].seconds; }
@@ -57,7 +55,8 @@ class FileList {
   void SetState(int i, std::int32_t state) { states_->Item(i) = state; }
 
  private:
-  std::unique_ptr<TDynFileArray> names_;
+  TextStore name_texts_;
+  std::vector<std::string_view> names_;
   std::unique_ptr<TDynLongIntArray> times_;
   std::unique_ptr<TDynSizeArray> sizes_;
   std::unique_ptr<TDynWordArray> states_;
@@ -75,6 +74,8 @@ class FileList {
 struct PairLists {
   FileList list1;
   FileList list2;
+  // Dir 2 folds case: names match ignoring case, and twins are refused.
+  bool fold_case = true;
 };
 
 // Ensures both directories exist, then reads, counts and filters each

@@ -10,6 +10,7 @@
 #include "common/platform/platform_ops.h"
 #include "common/text/tostring.h"
 #include "engine/action_phases.h"
+#include "engine/case_folding.h"
 #include "engine/change_detection.h"
 #include "engine/pair_context.h"
 #include "engine/skipped_paths.h"
@@ -18,24 +19,28 @@ namespace velqo {
 
 namespace {
 
-// The first entry of a list for each name folded to lower case: looking a
-// name up here gives exactly what a search from the list's first entry
-// would find, without comparing against every entry.
+// The first entry of a list for each name, folded to lower case where the
+// target folds case: looking a name up here gives exactly what a search
+// from the list's first entry would find, without comparing against every
+// entry. Where names keep their case only the exact name matches.
 class NameIndex {
  public:
-  explicit NameIndex(FileList& list) {
+  NameIndex(FileList& list, bool fold_case) : fold_case_(fold_case) {
     first_.reserve(static_cast<std::size_t>(list.count()));
-    for (int i = 0; i < list.count(); ++i) first_.emplace(AsciiLowerCopy(list.Name(i)), i);
+    for (int i = 0; i < list.count(); ++i) first_.emplace(NameKey(list.Name(i), fold_case_), i);
   }
-  // The position of the first entry named name ignoring case, or -1.
+  // The position of the first entry of that name, or -1.
   int Find(std::string_view name) {
     key_.assign(name);
-    for (char& c : key_) c = AsciiLower(c);
+    if (fold_case_) {
+      for (char& c : key_) c = AsciiLower(c);
+    }
     const auto it = first_.find(key_);
     return it == first_.end() ? -1 : it->second;
   }
 
  private:
+  bool fold_case_;
   std::unordered_map<std::string, int> first_;
   std::string key_;
 };
@@ -251,7 +256,7 @@ void GenerateFileIndices(AppState& s, PairContext& pair) {
   FileList& outer = outer_is_2 ? pair.lists.list2 : pair.lists.list1;
   FileList& inner = outer_is_2 ? pair.lists.list1 : pair.lists.list2;
   if (outer.count() > 0) {
-    NameIndex index(inner);
+    NameIndex index(inner, pair.lists.fold_case);
     for (int i = 0; i < outer.count() && s.flags.PairStopped == 0; ++i) {
       if (i % 100 == 0) s.host.PumpEvents();
       const int match = index.Find(outer.Name(i));

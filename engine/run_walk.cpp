@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "common/platform/platform_ops.h"
+#include "engine/case_folding.h"
 #include "engine/cleanup_dirs.h"
 #include "engine/dir_acquisition.h"
 #include "engine/empty_source.h"
@@ -52,7 +53,9 @@ std::string SpelledOnDisk(AppState& s, std::string_view path1, std::string_view 
 // A Dir 2 directory of the walk with case twins beside it: the exact name
 // would be paired while its twin never is, so neither is. True when path2
 // (or a directory above it, in skipped) has such twins; reported once.
-bool Dir2HasTwins(AppState& s, const std::string& path2, std::vector<std::string>* skipped) {
+bool Dir2HasTwins(AppState& s, const std::string& path2, bool folds_case, std::vector<std::string>* skipped) {
+  // Where names keep their case, twins are two directories like any two.
+  if (!folds_case) return false;
   for (const std::string& dir : *skipped) {
     if (path2.size() > dir.size() && path2.compare(0, dir.size(), dir) == 0 && path2[dir.size()] == '\\') {
       return true;
@@ -116,7 +119,7 @@ void ReconcileWalk(AppState& s, DirWalk& walk, std::string_view root1, std::stri
     if (index > 0 && root2.size() == 3) root2.pop_back();
     const std::string path2 = index == 0 ? std::string(root2) : CounterpartOf(path1, root1, root2);
     s.PairBelowTop = walk.BelowTop(index);
-    const bool skipped = index > 0 && (Dir2HasTwins(s, path2, &left_alone) ||
+    const bool skipped = index > 0 && (Dir2HasTwins(s, path2, walk.folds_case(), &left_alone) ||
                                        Dir2SpellingExcluded(s, path2, s.PairBelowTop, &left_alone));
     if (!skipped) ReconcileOne(s, path1, path2, root1, root2, index == 0);
     ++index;
@@ -138,16 +141,13 @@ void RunDirectoryWalk(AppState& s, std::string_view root1, std::string_view root
   if (origin == WalkOrigin::kMainWindow) s.host.SetStatusText("Acquiring Directories... ");
   if (!EmptySourceMayGoOn(s, root1, root2)) return;
   DirWalk walk(s, root1);
-  if (!walk.ok()) return;
+  walk.SetFoldsCase(FoldsCase(s, root2));
   AcquireDirectories(s, walk, WalkMode::kDir1);
   // Ctrl-C or Cancel during the walk ends the run before anything changes.
   if (s.flags.CancelRequested == 1) return;
-  // Removal compares Dir 2 with the whole Dir 1 tree: with part of it
-  // unlisted, directories that do have a counterpart would look surplus.
-  if (CleanUpMayRemoveDirectories(s) && walk.Complete()) {
-    RemoveSurplusDirectories(s, walk, root1, root2, same_structure);
-  }
-  if (!walk.Complete()) return;
+  // Removal compares Dir 2 with the whole Dir 1 tree, so it comes after
+  // the whole walk.
+  if (CleanUpMayRemoveDirectories(s)) RemoveSurplusDirectories(s, walk, root1, root2, same_structure);
   if (origin == WalkOrigin::kBatchItem) s.host.SetProgressPosition(0);
   ReconcileWalk(s, walk, root1, std::string(root2));
 }

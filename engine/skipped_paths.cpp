@@ -33,9 +33,9 @@ void ShowUnlessJfdi(AppState& s, const std::string& text) {
 void ReportPathTooLong(AppState& s, std::string_view path) {
   std::string text = "The Path ";
   text += path;
-  text += " Is Longer Than 256 Characters - It Was Left Out Of This Update.";
+  text += " Is Longer Than 32767 Characters - It Was Left Out Of This Update.";
   ShowUnlessJfdi(s, text);
-  LogFailure(s, "!!! Path Longer Than 256 Characters - Left Out Of This Update: !!!", path);
+  LogFailure(s, "!!! Path Longer Than 32767 Characters - Left Out Of This Update: !!!", path);
 }
 
 void ReportUnreadableDirectory(AppState& s, std::string_view dir, std::string_view reason) {
@@ -57,9 +57,9 @@ void ReportUnusableName(AppState& s, std::string_view dir, std::string_view name
   text += name;
   text += " In The Directory ";
   text += dir;
-  text += " Contains A Backslash - It Was Left Out Of This Update.";
+  text += " Holds The Character That Stands For A Backslash Here - It Was Left Out Of This Update.";
   ShowUnlessJfdi(s, text);
-  LogFailure(s, "!!! Name Containing A Backslash - Left Out Of This Update: !!!", ChildPath(dir, name));
+  LogFailure(s, "!!! Name Holding The Stand-In For A Backslash - Left Out Of This Update: !!!", ChildPath(dir, name));
 }
 
 void ReportCaseTwins(AppState& s, std::string_view dir, const std::vector<std::string>& names) {
@@ -76,17 +76,6 @@ void ReportCaseTwins(AppState& s, std::string_view dir, const std::vector<std::s
   WriteLogLine(s, "!!! Names Differing Only In Case - Left Out Of This Update: !!!");
   for (const std::string& name : names) WriteLogLine(s, ChildPath(dir, name));
   s.flags.ErrorLogged = 1;
-}
-
-void ReportCapacityExceeded(AppState& s, std::string_view limit, std::string_view dir,
-                            std::string_view consequence) {
-  std::string text(limit);
-  text += " - ";
-  text += dir;
-  text += consequence;
-  s.host.MessageBox(text, "Capacity Exceeded", Icon::kError, Buttons::kOk);
-  if (s.opt.ActiveOptions.EnableLog == 1) WriteLogLine(s, "!!! Capacity Exceeded - Not Updated: !!!");
-  LogFailure(s, limit, dir);
 }
 
 void ReportSameDateConflict(AppState& s, std::string_view name) {

@@ -10,11 +10,11 @@
 namespace velqo {
 
 // Things the engine cannot work on are reported and skipped, never
-// guessed at: a path that would not fit its 256-character array (cutting it
+// guessed at: a path that would not fit its 32767-character array (cutting it
 // would name some other file), and a directory that cannot be read (taking
 // it for an empty one would make CleanUp delete its replica).
 
-// Reports that path (longer than 256 characters) was left alone: a box
+// Reports that path (longer than 32767 characters) was left alone: a box
 // unless JFDI, a failure notice in the log when logging is on.
 void ReportPathTooLong(AppState& s, std::string_view path);
 
@@ -22,8 +22,9 @@ void ReportPathTooLong(AppState& s, std::string_view path);
 // reason: the file system's, shown in brackets after the directory.
 void ReportUnreadableDirectory(AppState& s, std::string_view dir, std::string_view reason);
 
-// Reports that name, in directory dir, holds a backslash and so cannot be
-// a name here: it was left out.
+// Reports that name, in directory dir, holds the character that stands
+// for a backslash in the program's paths, so it cannot be told from a name
+// holding one: it was left out.
 void ReportUnusableName(AppState& s, std::string_view dir, std::string_view name);
 
 // Reports that the entries names of directory dir differ only in case: one
@@ -38,12 +39,6 @@ void ReportSameDateConflict(AppState& s, std::string_view name);
 // Names, as a warning that fails nothing, a Dir 2 file newer than its Dir 1
 // namesake that a one-way run leaves as it is.
 void WarnNewerInDir2(AppState& s, std::string_view name);
-
-// Reports that a limit of the data model kept a directory (or the walk
-// below a top directory) out of the update: a box naming it and why, a
-// failure notice in the log.
-void ReportCapacityExceeded(AppState& s, std::string_view limit, std::string_view dir,
-                            std::string_view consequence);
 
 // Builds dir + (backslash) + name into out; reports and returns false when
 // the result does not fit.

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ make libgtest-dev clang libclang-rt-14-dev rsync libacl1-dev
           qt6-base-dev libgl-dev libqt6svg6 libsqlite3-dev libssh-dev
-          openssh-server openssh-client liburing-dev)
+          openssh-server openssh-client liburing-dev dosfstools)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

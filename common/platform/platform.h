@@ -261,7 +261,7 @@ class Platform {
 
   // Converts a path typed by a user: a host path ("/home/ann/docs", "~/x")
   // becomes the Windows form through the drive map; a Windows path is
-  // returned with "/" turned into "\". Fails with kTooLong beyond 256
+  // returned with "/" turned into "\". Fails with kTooLong beyond 32767
   // characters and kInvalidArgument when it cannot be converted.
   virtual Status ToWindowsPath(std::string_view typed, std::string* windows) = 0;
   // Resolves a Windows path to the host path it names.

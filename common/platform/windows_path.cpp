@@ -74,6 +74,34 @@ Status ParseWindowsPath(std::string_view text, std::string_view current, Windows
   return Status::Ok();
 }
 
+namespace {
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  std::string out;
+  std::size_t start = 0;
+  for (std::size_t at = text.find(from); at != std::string_view::npos; at = text.find(from, start)) {
+    out.append(text.substr(start, at - start));
+    out.append(to);
+    start = at + from.size();
+  }
+  out.append(text.substr(start));
+  return out;
+}
+
+}  // namespace
+
+std::string NameOnHost(std::string_view name) {
+  if (name.find(kBackslashStandIn) == std::string_view::npos) return std::string(name);
+  return ReplaceAll(name, kBackslashStandIn, "\\");
+}
+
+std::string NameInProgram(std::string_view host_name) {
+  if (host_name.find('\\') == std::string_view::npos) return std::string(host_name);
+  return ReplaceAll(host_name, "\\", kBackslashStandIn);
+}
+
+std::string HostPathInProgram(std::string_view host) { return NameInProgram(host); }
+
 std::string JoinHostPath(std::string_view dir, std::string_view name) {
   std::string s(dir);
   if (s.empty() || s.back() != '/') s += '/';

@@ -47,7 +47,7 @@ bool DirListing::ReadOpen(int fd) {
         temporaries_.emplace_back(name);
         continue;
       }
-      if (name.find('\\') != std::string_view::npos) {
+      if (name.find(kBackslashStandIn) != std::string_view::npos) {
         unusable_.push_back(Unusable{std::string(name), e->d_type});
         continue;
       }

@@ -17,9 +17,10 @@ namespace velqo {
 class DirListing {
  public:
   // Reads the directory open as dir_fd (any handle, O_PATH too). Leaves
-  // out "." and "..", the layer's temporary files, and names holding "\"
-  // (they cannot be Windows names; unusable() keeps them). False with errno
-  // when the directory cannot be read.
+  // out "." and "..", the layer's temporary files, and names holding the
+  // stand-in for "\" (they could not be told from names holding "\";
+  // unusable() keeps them). False with errno when the directory cannot be
+  // read.
   bool ReadAt(int dir_fd);
   // The same from a directory opened for reading by the caller (fd is
   // read to its end and left open).
@@ -31,8 +32,8 @@ class DirListing {
   // Every name equal to name ignoring case.
   void AllMatches(std::string_view name, std::vector<std::string>* out);
 
-  // Names left out because they hold "\", with the type their directory
-  // entries gave.
+  // Names left out because they hold the stand-in for "\", with the type
+  // their directory entries gave.
   struct Unusable {
     std::string name;
     unsigned char type = 0;

@@ -1,6 +1,7 @@
 #include "common/posix/path_resolver.h"
 
 #include <fcntl.h>
+#include <sys/vfs.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +26,19 @@ constexpr time_t kSettledSeconds = 2;
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// File systems whose own lookups may take names differing only in case
+// for one (FAT, exFAT, NTFS, SMB shares): there another spelling of a
+// name still finds its entry, as Windows would.
+bool FoldsCase(int dir_fd) {
+  constexpr long kFolding[] = {0x4d44, 0x2011BAB0, 0x5346544e, 0x7366746e, 0xFF534D42, 0xFE534D42, 0x517B};
+  struct statfs sfs;
+  if (fstatfs(dir_fd, &sfs) != 0) return false;
+  for (const long magic : kFolding) {
+    if (static_cast<long>(sfs.f_type) == magic) return true;
+  }
+  return false;
 }
 
 std::string LastHostName(const std::string& host) {
@@ -183,8 +197,9 @@ Status PathResolver::WalkBelow(const WindowsPath& path, const std::vector<std::s
   return Status::Ok();
 }
 
-Status PathResolver::Step(const std::string& part, bool last, const std::string& key, bool follow,
+Status PathResolver::Step(const std::string& windows_part, bool last, const std::string& key, bool follow,
                           Walk* walk, ResolvedPath* r) {
+  const std::string part = NameOnHost(windows_part);
   Lookup lookup = Lookup::kMissing;
   Found found;
   if (walk->parent_exists) {
@@ -313,7 +328,15 @@ bool PathResolver::FindInSettledListing(const Reached& dir, const std::string& n
     *result = Lookup::kMissing;
     return true;
   }
-  if (count > 1) {
+  if (ExactBelow(dir) && match != name) {
+    // Whether another spelling stands for the name depends on the file
+    // system: the slower way asks it.
+    if (count == 1) return false;
+    std::vector<std::string> all;
+    names.AllMatches(name, &all);
+    if (std::find(all.begin(), all.end(), name) == all.end()) return false;
+    match = name;
+  } else if (count > 1) {
     // Twins: only an exact name is found; the slower way says why not.
     std::vector<std::string> all;
     names.AllMatches(name, &all);
@@ -339,6 +362,7 @@ Status PathResolver::FindEntry(const Reached& dir, const std::string& name, Look
   }
   if (errno == ENAMETOOLONG) return Status::TooLong(JoinHostPath(dir.host, name));
   if (errno != ENOENT) return Status::FromErrno(errno, "look up " + JoinHostPath(dir.host, name));
+  if (ExactBelow(dir) && !FoldsCase(dir.dir->fd())) return Status::Ok();
   Listing* listing = CurrentListing(dir);
   if (listing == nullptr) return Status::FromErrno(errno, "read " + dir.host);
   std::string_view match;
@@ -392,7 +416,9 @@ Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>
     Listing* listing = CurrentListing(cached);
     if (listing == nullptr) return Status::FromErrno(errno, "read " + cached.host);
     std::string_view first;
-    if (listing->names.Matches(path.parts.back(), &first) > 1) listing->names.AllMatches(path.parts.back(), names);
+    const std::string name = NameOnHost(path.parts.back());
+    if (listing->names.Matches(name, &first) > 1) listing->names.AllMatches(name, names);
+    for (std::string& found : *names) found = NameInProgram(found);
     return Status::Ok();
   }
   ResolvedPath parent;
@@ -410,7 +436,9 @@ Status PathResolver::NamesLike(const WindowsPath& path, std::vector<std::string>
   if (listing == nullptr) return Status::FromErrno(errno, "read " + parent.host);
   // The index answers the common case (one name or none) without a scan.
   std::string_view first;
-  if (listing->names.Matches(path.parts.back(), &first) > 1) listing->names.AllMatches(path.parts.back(), names);
+  const std::string name = NameOnHost(path.parts.back());
+  if (listing->names.Matches(name, &first) > 1) listing->names.AllMatches(name, names);
+  for (std::string& found : *names) found = NameInProgram(found);
   return Status::Ok();
 }
 

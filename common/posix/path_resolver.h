@@ -52,7 +52,10 @@ bool IsTemporaryName(std::string_view name);
 // the middle of a path fails the resolution, a link as the last name is
 // the entry itself. A name matches exactly when such an entry exists, else
 // ignoring the case of A to Z when exactly one entry does; two or more make
-// the resolution fail. A name that does not exist keeps its spelling.
+// the resolution fail. Below a pinned top the second way is taken only on
+// file systems that fold case themselves: where names keep their case,
+// Docs never stands for docs. A name that does not exist keeps its
+// spelling.
 // Resolved directories and directory listings are cached; the cache checks
 // itself against the directories' identities and change times and is told
 // about the layer's own changes.
@@ -155,12 +158,15 @@ class PathResolver {
   // The cached directory of a Windows prefix key, when it is still the one
   // that path leads to (a stat taken now in at->st).
   bool CachedDirectory(const std::string& key, Reached* at);
+  // Whether names in dir are looked up only as the file system finds them:
+  // dir lies at or below a pinned top.
+  static bool ExactBelow(const Reached& dir) { return dir.top != nullptr; }
   // FindEntry from a settled listing of dir known to be current; false
   // when there is none (or it does not settle the question).
   bool FindInSettledListing(const Reached& dir, const std::string& name, Lookup* result, Found* found);
-  // The entry of dir matching name: exactly, else the one entry equal to it
-  // ignoring case. Fails on two or more such entries, or when dir cannot
-  // be searched.
+  // The entry of dir matching name: exactly, else (not below a pinned top,
+  // or on a file system that folds case) the one entry equal to it ignoring
+  // case. Fails on two or more such entries, or when dir cannot be searched.
   Status FindEntry(const Reached& dir, const std::string& name, Lookup* result, Found* found);
   // Steps from dir into its subdirectory found; kLinkRefused for a link
   // unless links are followed; *is_dir false for something else.

@@ -197,7 +197,7 @@ FindData PosixPlatform::EntryOf(std::string name, std::uint32_t attributes, cons
 
 Status PosixPlatform::HostToWindows(std::string_view host, std::string* windows) const {
   std::string out;
-  if (!drives_.ToWindows(host, &out)) {
+  if (!drives_.ToWindows(HostPathInProgram(host), &out)) {
     return Status::InvalidArgument("no Windows form for " + std::string(host));
   }
   if (out.size() > kMaxWindowsPath) return Status::TooLong(out);

@@ -161,7 +161,7 @@ Status PosixPlatform::FindOne(std::string_view pattern, std::string_view last, s
   const std::uint32_t attributes =
       WithoutStoredFlags(mask) ? AttributeStore::ReadWithoutFlags(r.st, r.name) : AttributesOf(r);
   if (IsListable(r.st) && !IsTemporaryName(r.name) && !Excluded(attributes, mask)) {
-    found->push_back(EntryOf(r.name, attributes, r.st, nullptr));
+    found->push_back(EntryOf(NameInProgram(r.name), attributes, r.st, nullptr));
   }
   return Status::Ok();
 }
@@ -283,7 +283,7 @@ Status PosixPlatform::CollectEntries(int dir_fd, const std::string& dir_host, de
         without_flags ? AttributeStore::ReadWithoutFlags(probe.st, name)
                       : attributes_.ReadAt(dir_fd, dir_host, name, probe.st, probe.stored_read ? &probe.stored : nullptr);
     if (Excluded(attributes, mask)) return Status::Ok();
-    found->push_back(EntryOf(std::string(name), attributes, probe.st, &times));
+    found->push_back(EntryOf(NameInProgram(name), attributes, probe.st, &times));
     return Status::Ok();
   };
   found->reserve(found->size() + picked.size());

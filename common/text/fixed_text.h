@@ -78,7 +78,9 @@ class FixedText {
   std::size_t length_ = 0;
 };
 
-// The 257-character path arrays (at most 256 characters).
-using PathText = FixedText<257>;
+// The paths of a run (at most 32767 characters, as long as a Windows path
+// can be), and the paths the settings files store (at most 256).
+using PathText = FixedText<32768>;
+using StoredPathText = FixedText<257>;
 
 }  // namespace velqo

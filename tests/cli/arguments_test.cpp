@@ -231,12 +231,13 @@ TEST_F(ConvertTest, TurnsHostAndWindowsPathsIntoTheDriveForm) {
 TEST_F(ConvertTest, RefusesPathsLongerThanTheProgramCanHold) {
   std::string windows = "unchanged";
   std::string why;
-  EXPECT_FALSE(Convert("C:\\" + std::string(254, 'a'), &windows, &why));
-  EXPECT_NE(why.find("256"), std::string::npos);
+  EXPECT_FALSE(Convert("C:\\" + std::string(32765, 'a'), &windows, &why));
+  EXPECT_NE(why.find("32767"), std::string::npos);
   EXPECT_EQ(windows, "unchanged");
-  EXPECT_FALSE(Convert(sandbox.DriveDir('d') + "/" + std::string(260, 'b'), &windows, &why));
-  EXPECT_NE(why.find("256"), std::string::npos);
-  EXPECT_TRUE(Convert("C:\\" + std::string(253, 'a'), &windows, &why)) << why;
+  EXPECT_FALSE(Convert(sandbox.DriveDir('d') + "/" + std::string(32770, 'b'), &windows, &why));
+  EXPECT_NE(why.find("32767"), std::string::npos);
+  EXPECT_TRUE(Convert("C:\\" + std::string(32764, 'a'), &windows, &why)) << why;
+  EXPECT_TRUE(Convert("C:\\" + std::string(300, 'a'), &windows, &why)) << why;
 }
 
 TEST(ConvertUnmapped, RefusesAHostPathNoDriveHolds) {

@@ -191,7 +191,7 @@ TEST_F(CliFilters, DeleteDirsKeepsASurplusDirectoryThatHoldsExcludedEntries) {
   EXPECT_NE(log.find("D:\\w\\old2\r\n"), std::string::npos) << log;
 }
 
-TEST_F(CliFilters, WhatEitherSideSpellsExcludedIsLeftAloneOnBoth) {
+TEST_F(CliFilters, EachSpellingIsItsOwnEntryAndJudgedAsSpelled) {
   File("C:\\w\\Notes.TXT", "dir 1 notes", 1700009000);
   File("C:\\w\\Build\\a.dat", "dir 1 build", 1700009000);
   File("D:\\w\\notes.txt", "dir 2 notes");
@@ -199,9 +199,12 @@ TEST_F(CliFilters, WhatEitherSideSpellsExcludedIsLeftAloneOnBoth) {
   const ChildResult r =
       RunOn({"-a", "--mirror", "--no-backup", "--exclude=*.txt", "--exclude=build/"});
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
-  // Patterns are matched as spelled: Dir 1's names match none, Dir 2's do.
-  EXPECT_EQ(DirEntries("D:\\w"), (std::vector<std::string>{"build", "notes.txt"}));
+  // Names that differ in case are other names: Dir 1's match no pattern
+  // and are copied; Dir 2's are excluded, so the mirror leaves them alone.
+  EXPECT_EQ(DirEntries("D:\\w"), (std::vector<std::string>{"Build", "Notes.TXT", "build", "notes.txt"}));
+  EXPECT_EQ(sandbox.ReadFile("D:\\w\\Notes.TXT"), "dir 1 notes");
   EXPECT_EQ(sandbox.ReadFile("D:\\w\\notes.txt"), "dir 2 notes");
+  EXPECT_EQ(DirEntries("D:\\w\\Build"), std::vector<std::string>{"a.dat"});
   EXPECT_EQ(DirEntries("D:\\w\\build"), std::vector<std::string>{"mine.dat"});
 }
 

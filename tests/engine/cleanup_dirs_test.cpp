@@ -16,7 +16,7 @@ class CleanupDirsTest : public EngineTest {
     opt().DIRDEL = 1;
     opt().CreateNewDir = 1;
     sandbox.MakeDir("C:\\WORK\\Keep");
-    sandbox.MakeDir("D:\\WORK\\KEEP");
+    sandbox.MakeDir("D:\\WORK\\Keep");
     host.dir1 = "C:\\WORK";
     host.dir2 = "D:\\WORK";
   }
@@ -55,32 +55,32 @@ TEST_F(CleanupDirsTest, WithJfdiASurplusSubtreeGoesInOneRemovalWithTwoLogLines) 
   File("D:\\WORK\\X\\Y\\Z\\z.txt", "z", Base());
   Run();
   EXPECT_FALSE(sandbox.Exists("D:\\WORK\\X"));
-  EXPECT_TRUE(sandbox.Exists("D:\\WORK\\KEEP"));
+  EXPECT_TRUE(sandbox.Exists("D:\\WORK\\Keep"));
   const std::vector<std::string> log = LogLines();
   int removals = 0;
   for (std::size_t i = 0; i + 1 < log.size(); ++i) {
     if (log[i].find("has been deleted by CleanUp") == std::string::npos) continue;
     ++removals;
-    EXPECT_EQ(log[i + 1], "       D:\\WORK\\x");
+    EXPECT_EQ(log[i + 1], "       D:\\WORK\\X");
   }
   EXPECT_EQ(removals, 1);
 }
 
 TEST_F(CleanupDirsTest, AnsweringNoKeepsTheDirectoryAndAsksNothingBelowIt) {
   sandbox.MakeDir("D:\\WORK\\X\\Y");
-  sandbox.MakeDir("D:\\WORK\\KEEP\\Gone");
-  host.Answer(Answer::kNo);   // D:\WORK\x
-  host.Answer(Answer::kYes);  // D:\WORK\keep\gone
+  sandbox.MakeDir("D:\\WORK\\Keep\\Gone");
+  host.Answer(Answer::kNo);   // D:\WORK\X
+  host.Answer(Answer::kYes);  // D:\WORK\Keep\Gone
   Run();
   EXPECT_EQ(RemovalQuestions(),
             (std::vector<std::string>{
-                "Do You Wish To Delete D:\\WORK\\x And All Of Its Subdirectories As Part Of The "
+                "Do You Wish To Delete D:\\WORK\\X And All Of Its Subdirectories As Part Of The "
                 "Current CleanUp Operation?",
-                "Do You Wish To Delete D:\\WORK\\keep\\gone And All Of Its Subdirectories As Part "
+                "Do You Wish To Delete D:\\WORK\\Keep\\Gone And All Of Its Subdirectories As Part "
                 "Of The Current CleanUp Operation?"}));
   EXPECT_TRUE(sandbox.Exists("D:\\WORK\\X\\Y"));
-  EXPECT_FALSE(sandbox.Exists("D:\\WORK\\KEEP\\Gone"));
-  EXPECT_TRUE(sandbox.Exists("D:\\WORK\\KEEP"));
+  EXPECT_FALSE(sandbox.Exists("D:\\WORK\\Keep\\Gone"));
+  EXPECT_TRUE(sandbox.Exists("D:\\WORK\\Keep"));
 }
 
 TEST_F(CleanupDirsTest, ASiblingWhoseNameExtendsASurplusOneIsNotTakenAsInsideIt) {
@@ -97,7 +97,7 @@ TEST_F(CleanupDirsTest, AFailedRemovalIsLoggedAsSuchAndTheRunGoesOn) {
   sandbox.MakeDir("D:\\WORK\\Busy");
   sandbox.MakeDir("D:\\WORK\\Free");
   File("C:\\WORK\\f.txt", "f", Base());
-  platform.failing_removals.insert("D:\\WORK\\busy");
+  platform.failing_removals.insert("D:\\WORK\\Busy");
   Run();
   EXPECT_TRUE(sandbox.Exists("D:\\WORK\\Busy"));
   EXPECT_FALSE(sandbox.Exists("D:\\WORK\\Free"));
@@ -109,7 +109,7 @@ TEST_F(CleanupDirsTest, NothingBelowAnUnreadableDir1DirectoryIsRemoved) {
   opt().JFDI = 1;
   sandbox.MakeDir("C:\\WORK\\Locked");
   sandbox.MakeDir("D:\\WORK\\Locked\\Inside");
-  platform.unreadable.insert("C:\\WORK\\locked\\*.*");
+  platform.unreadable.insert("C:\\WORK\\Locked\\*.*");
   Run();
   EXPECT_TRUE(sandbox.Exists("D:\\WORK\\Locked\\Inside"));
 }

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <set>
 
+#include "common/platform/windows_path.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace velqo::testing {
@@ -71,7 +72,8 @@ class LinuxSafetyTest : public EngineTest {
   std::string outside;
 };
 
-TEST_F(LinuxSafetyTest, CaseTwinFilesAreLeftOutOnBothSidesAndReported) {
+TEST_F(LinuxSafetyTest, CaseTwinFilesAreLeftOutOnBothSidesAndReportedWhereDir2FoldsCase) {
+  platform.fs_names['D'] = "FAT32";
   File("C:\\A\\NOTES", "newest", Base() + 3 * kHour);
   File("C:\\A\\notes", "other", Base());
   File("D:\\B\\NOTES", "older", Base() + kHour);
@@ -96,7 +98,8 @@ TEST_F(LinuxSafetyTest, CaseTwinFilesAreLeftOutOnBothSidesAndReported) {
   EXPECT_TRUE(LogHas("C:\\A\\notes"));
 }
 
-TEST_F(LinuxSafetyTest, CaseTwinDirectoriesAreNeitherWalkedNorRemovedOnEitherSide) {
+TEST_F(LinuxSafetyTest, CaseTwinDirectoriesAreNeitherWalkedNorRemovedWhereDir2FoldsCase) {
+  platform.fs_names['D'] = "FAT32";
   Mirror();
   File("C:\\T\\Docs\\a.txt", "a", Base());
   File("C:\\T\\docs\\b.txt", "b", Base());
@@ -115,6 +118,51 @@ TEST_F(LinuxSafetyTest, CaseTwinDirectoriesAreNeitherWalkedNorRemovedOnEitherSid
   EXPECT_TRUE(LogHas("D:\\T\\Pics"));
   EXPECT_TRUE(LogHas("C:\\T\\docs"));
   EXPECT_EQ(state->flags.ErrorLogged, 1);
+}
+
+TEST_F(LinuxSafetyTest, WhereNamesKeepTheirCaseTwinsAreCopiedAndMatchedByTheirExactNames) {
+  File("C:\\A\\NOTES", "upper", Base() + kHour);
+  File("C:\\A\\notes", "lower", Base() + kHour);
+  File("C:\\A\\Notes", "mixed", Base() + kHour);
+  File("D:\\B\\notes", "old lower", Base());
+  opt().Add1To2 = 1;
+  opt().JFDI = 1;
+  Run();
+  // Each arrives under its own name; only the exact namesake is replaced.
+  EXPECT_EQ(HostNames("D:\\B"), (std::set<std::string>{"NOTES", "notes", "Notes"}));
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\NOTES"), "upper");
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\notes"), "lower");
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\Notes"), "mixed");
+  EXPECT_FALSE(host.ShownContaining("Differ Only In Case"));
+  EXPECT_EQ(state->flags.ErrorLogged, 0);
+}
+
+TEST_F(LinuxSafetyTest, AMirrorGivesTheReplicaTheSourceSpellingOfDirectoriesAndFiles) {
+  Mirror();
+  File("C:\\T\\Docs\\Report.txt", "report", Base());
+  File("C:\\T\\Docs\\docs\\inner.txt", "inner", Base());
+  File("D:\\T\\docs\\report.txt", "stale", Base());
+  File("D:\\T\\docs\\only-here.txt", "gone", Base());
+  Run();
+  // A source Docs is not merged into the target's docs: the replica holds
+  // exactly the source's names.
+  EXPECT_EQ(HostNames("D:\\T"), std::set<std::string>{"Docs"});
+  EXPECT_EQ(HostNames("D:\\T\\Docs"), (std::set<std::string>{"Report.txt", "docs"}));
+  EXPECT_EQ(sandbox.ReadFile("D:\\T\\Docs\\Report.txt"), "report");
+  EXPECT_EQ(sandbox.ReadFile("D:\\T\\Docs\\docs\\inner.txt"), "inner");
+  EXPECT_EQ(HostNames("C:\\T\\Docs"), (std::set<std::string>{"Report.txt", "docs"}));
+  EXPECT_EQ(state->flags.ErrorLogged, 0);
+}
+
+TEST_F(LinuxSafetyTest, AddingWithoutCleanUpKeepsTheTargetsOtherSpellingBesideTheSources) {
+  Mirror();
+  AddOnly();
+  File("C:\\T\\Docs\\a.txt", "a", Base());
+  File("D:\\T\\docs\\b.txt", "b", Base());
+  Run();
+  EXPECT_EQ(HostNames("D:\\T"), (std::set<std::string>{"Docs", "docs"}));
+  EXPECT_EQ(HostNames("D:\\T\\Docs"), std::set<std::string>{"a.txt"});
+  EXPECT_EQ(HostNames("D:\\T\\docs"), std::set<std::string>{"b.txt"});
 }
 
 TEST_F(LinuxSafetyTest, ALinkInDir2NeverLeadsOutsideInAnyMode) {
@@ -197,15 +245,31 @@ TEST_F(LinuxSafetyTest, TopsGivenAsLinksAreFollowedOnce) {
   EXPECT_TRUE(host.Messages().empty());
 }
 
-TEST_F(LinuxSafetyTest, NamesHoldingABackslashAreReportedAndLeftOut) {
+TEST_F(LinuxSafetyTest, NamesHoldingABackslashAreCopiedAsTheirBytesStand) {
+  Mirror();
+  File("C:\\T\\plain.txt", "p", Base());
+  std::filesystem::create_directories(sandbox.HostPath("C:\\T") + "/odd\\dir");
+  std::ofstream(sandbox.HostPath("C:\\T") + "/odd\\dir/a\\b.txt") << "x";
+  std::ofstream(sandbox.HostPath("D:\\T") + "/gone\\too") << "surplus";
+  Run();
+  EXPECT_EQ(HostNames("D:\\T"), (std::set<std::string>{"plain.txt", "odd\\dir"}));
+  std::set<std::string> inside;
+  for (const auto& e : fsys::directory_iterator(sandbox.HostPath("D:\\T") + "/odd\\dir")) {
+    inside.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(inside, std::set<std::string>{"a\\b.txt"});
+  EXPECT_EQ(state->flags.ErrorLogged, 0);
+}
+
+TEST_F(LinuxSafetyTest, NamesHoldingTheBackslashStandInAreReportedAndLeftOut) {
   AddOnly();
   File("C:\\A\\plain.txt", "p", Base());
-  std::ofstream(sandbox.HostPath("C:\\A") + "/odd\\name.txt") << "x";
+  const std::string odd = "odd" + std::string(kBackslashStandIn) + "name.txt";
+  std::ofstream(sandbox.HostPath("C:\\A") + "/" + odd) << "x";
   Run();
-  EXPECT_TRUE(sandbox.Exists("D:\\B\\plain.txt"));
   EXPECT_EQ(HostNames("D:\\B"), std::set<std::string>{"plain.txt"});
-  EXPECT_TRUE(host.ShownContaining("The Name odd\\name.txt In The Directory C:\\A Contains A Backslash"));
-  EXPECT_TRUE(LogHas("!!! Name Containing A Backslash - Left Out Of This Update: !!!"));
+  EXPECT_TRUE(host.ShownContaining("The Name " + odd + " In The Directory C:\\A Holds The Character"));
+  EXPECT_TRUE(LogHas("!!! Name Holding The Stand-In For A Backslash - Left Out Of This Update: !!!"));
   EXPECT_EQ(state->flags.ErrorLogged, 1);
 }
 

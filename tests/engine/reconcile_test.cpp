@@ -23,12 +23,17 @@ TEST_F(MatchingTest, OnCoarseTimesTwoSecondsApartAreEqualFourSecondsMakeTheLater
   EXPECT_EQ(sandbox.ReadFile("C:\\A\\four.txt"), "2");  // Dir 2's was newer
 }
 
-TEST_F(MatchingTest, NamesMatchIgnoringCase) {
+TEST_F(MatchingTest, NamesMatchExactlyWhereTheyKeepTheirCase) {
+  opt().VelqoOnly = 0;
+  opt().AddBothWays = 1;
   File("C:\\A\\Readme.TXT", "new", Base() + kHour);
   File("D:\\B\\README.txt", "old", Base());
   Run();
-  EXPECT_EQ(sandbox.ReadFile("D:\\B\\README.txt"), "new");
-  EXPECT_FALSE(sandbox.Exists("D:\\B\\Readme.TXT"));
+  // Two files of two names: each side gains the other's.
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\README.txt"), "old");
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\Readme.TXT"), "new");
+  EXPECT_EQ(sandbox.ReadFile("C:\\A\\README.txt"), "old");
+  EXPECT_EQ(sandbox.ReadFile("C:\\A\\Readme.TXT"), "new");
 }
 
 TEST_F(MatchingTest, TheSizeDropQuestionAsksOnlyWhenTheNewFileIsTenTimesSmaller) {
@@ -49,7 +54,9 @@ TEST_F(MatchingTest, TheSizeDropQuestionAsksOnlyWhenTheNewFileIsTenTimesSmaller)
 
 TEST_F(MatchingTest, TheSizeDropQuestionComparesFullSizesAndIsSilentUnderJfdi) {
   // 300 MB replacing 4 GB is a real drop, though 300 MB is past any 32-bit guard.
-  // The two sides spell the name differently so each can be given its size.
+  // The two sides spell the name differently so each can be given its
+  // size; a Dir 2 that folds case pairs them.
+  platform.fs_names['D'] = "FAT32";
   File("C:\\A\\big.bin", "n", Base() + kHour);
   File("D:\\B\\BIG.BIN", "o", Base());
   platform.sizes.emplace("big.bin", 300'000'000);
@@ -63,7 +70,9 @@ TEST_F(MatchingTest, TheSizeDropQuestionComparesFullSizesAndIsSilentUnderJfdi) {
   opt().JFDI = 1;
   Run();
   EXPECT_TRUE(host.Messages().empty());
-  EXPECT_EQ(sandbox.ReadFile("D:\\B\\BIG.BIN"), "n");
+  // The volume is FAT only by name: the copy lands under Dir 1's spelling,
+  // which a real FAT volume would take for BIG.BIN.
+  EXPECT_EQ(sandbox.ReadFile("D:\\B\\big.bin"), "n");
 }
 
 class SpaceTest : public EngineTest {

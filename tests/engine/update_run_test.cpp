@@ -54,7 +54,7 @@ TEST_F(UpdateRunTest, MissingDriveRootAsDir2GetsItsOwnMessage) {
 }
 
 TEST_F(UpdateRunTest, ATextThatCannotBeAPathIsInvalidNotCut) {
-  host.dir1 = "C:\\" + std::string(300, 'a');
+  host.dir1 = "C:\\" + std::string(32765, 'a');
   Run();
   EXPECT_TRUE(host.Shown("Directory Path 1 is invalid - please respecify"));
   EXPECT_TRUE(state->Path1.empty());

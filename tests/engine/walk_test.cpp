@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <set>
+#include <string>
 
 #include "engine/dir_acquisition.h"
 #include "tests/engine/engine_fixture.h"
@@ -31,8 +33,8 @@ TEST_F(WalkTest, ADriveRootDir2TakesTheTailWithItsBackslash) {
   host.dir2 = "E:\\";
   Run();
   EXPECT_EQ(PairsReconciled(),
-            (std::vector<std::string>{"C:\\DATA", "C:\\DATA\\sub", "C:\\DATA\\sub\\deep"}));
-  // New Dir 2 directories are spelled as their Dir 1 counterparts are.
+            (std::vector<std::string>{"C:\\DATA", "C:\\DATA\\Sub", "C:\\DATA\\Sub\\Deep"}));
+  // The pairs and the new Dir 2 directories are spelled as Dir 1's are.
   EXPECT_EQ(sandbox.ReadFile("E:\\Sub\\Deep\\f.txt"), "f");
 }
 
@@ -42,7 +44,7 @@ TEST_F(WalkTest, ADriveRootDir1KeepsItsTypedCaseAndMapsBelowDir2) {
   host.dir1 = "e:\\";
   host.dir2 = "D:\\BACKUP";
   Run();
-  EXPECT_EQ(PairsReconciled(), (std::vector<std::string>{"e:\\", "e:\\data"}));
+  EXPECT_EQ(PairsReconciled(), (std::vector<std::string>{"e:\\", "e:\\Data"}));
   EXPECT_EQ(sandbox.ReadFile("D:\\BACKUP\\Data\\f.txt"), "f");
 }
 
@@ -55,7 +57,7 @@ TEST_F(WalkTest, SubdirectoriesOnlyLeavesTheTopAloneAndIsBreadthFirst) {
   Run();
   std::vector<std::string> pairs = PairsReconciled();
   ASSERT_EQ(pairs.size(), 3u);
-  EXPECT_EQ(pairs[2], "C:\\A\\p\\q");  // the deeper level comes last
+  EXPECT_EQ(pairs[2], "C:\\A\\P\\Q");  // the deeper level comes last
   EXPECT_FALSE(sandbox.Exists("D:\\B\\top.txt"));
   EXPECT_EQ(host.progress_max, 3);
 }
@@ -116,35 +118,36 @@ TEST_F(WalkTest, OnlyTheExactAttributeCombinationsAreAccepted) {
   EXPECT_EQ(DirectorySearchMask(o), 55u);
 }
 
-TEST_F(WalkTest, TenThousandSubdirectoriesAreOverCapacityAndNoneIsReconciled) {
-  sandbox.MakeDir("C:\\A\\real");
-  platform.fake_subdirs["C:\\A\\*.*"] = kDirCapacity - 1;
-  File("C:\\A\\f.txt", "f", Base());
-  Run();
-  int capacity_boxes = 0;
-  for (const std::string& text : host.MessageTexts()) {
-    capacity_boxes += text ==
-                      "Velqo Cannot Handle More Than 10000 SubDirectories Per Update - C:\\A And Its "
-                      "Subdirectories Were Not Updated.";
-  }
-  EXPECT_EQ(capacity_boxes, 1);
-  // Logged as the failure it is, not as a run with nothing to do.
-  EXPECT_TRUE(LogHas("Capacity Exceeded - Not Updated"));
-  EXPECT_EQ(state->flags.ErrorLogged, 1);
-  EXPECT_TRUE(PairsReconciled().empty());
-  EXPECT_FALSE(sandbox.Exists("D:\\B\\f.txt"));
+TEST_F(WalkTest, AWalkOfMoreThanTenThousandDirectoriesListsEveryOne) {
+  sandbox.MakeDir("C:\\A\\real\\deeper");
+  platform.fake_subdirs["C:\\A\\*.*"] = 12000;
+  state->opt.ActiveOptions = opt();
+  DirWalk walk(*state, "C:\\A");
+  AcquireDirectories(*state, walk, WalkMode::kDir1);
+  // The top, real, the 12,000 listed beside it, and real's own directory
+  // on the next level.
+  ASSERT_EQ(walk.count(), 12003);
+  std::set<std::string> paths;
+  for (int i = 0; i < walk.count(); ++i) paths.emplace(walk.Entry(i));
+  EXPECT_EQ(paths.size(), 12003u);
+  EXPECT_EQ(paths.count("C:\\A\\d0"), 1u);
+  EXPECT_EQ(paths.count("C:\\A\\d11999"), 1u);
+  EXPECT_EQ(walk.Entry(walk.count() - 1), "C:\\A\\real\\deeper");
+  EXPECT_EQ(walk.BelowTop(walk.count() - 1), "real/deeper");
+  EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(WalkTest, ATooLongDir2CounterpartIsReportedAndSkipped) {
+TEST_F(WalkTest, ADir2CounterpartBeyond256CharactersIsReconciled) {
   const std::string long_name(120, 'n');
-  sandbox.MakeDir("C:\\A\\" + long_name);
+  File("C:\\A\\" + long_name + "\\g.txt", "g", Base());
   File("C:\\A\\f.txt", "f", Base());
   host.dir2 = "D:\\" + std::string(140, 'b');
   sandbox.MakeDir(host.dir2);
   Run();
-  EXPECT_TRUE(host.ShownContaining("Is Longer Than 256 Characters"));
-  EXPECT_EQ(sandbox.ReadFile(host.dir2 + "\\f.txt"), "f");  // the top pair still ran
-  EXPECT_TRUE(LogHas("!!! Path Longer Than 256 Characters"));
+  EXPECT_FALSE(host.ShownContaining("Is Longer Than"));
+  EXPECT_EQ(sandbox.ReadFile(host.dir2 + "\\f.txt"), "f");
+  EXPECT_EQ(sandbox.ReadFile(host.dir2 + "\\" + long_name + "\\g.txt"), "g");
+  EXPECT_EQ(state->flags.ErrorLogged, 0);
 }
 
 TEST_F(WalkTest, DirKeysSortByLengthShortestFirst) {

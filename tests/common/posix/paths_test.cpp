@@ -17,6 +17,7 @@
 #include "common/platform/drive_map.h"
 #include "common/platform/platform_ops.h"
 #include "common/platform/platform_wrapper.h"
+#include "common/platform/windows_path.h"
 #include "common/posix/posix_platform.h"
 #include "tests/support/sandbox.h"
 
@@ -118,17 +119,19 @@ TEST_F(PlatformPathsTest, TypedPathsBecomeWindowsPaths) {
   EXPECT_EQ(WindowsCode(*fs, "docs\\x"), Status::Code::kInvalidArgument);
   EXPECT_EQ(WindowsCode(*fs, "~ann/x"), Status::Code::kInvalidArgument);
   EXPECT_EQ(WindowsCode(*fs, "\\\\server\\share"), Status::Code::kInvalidArgument);
-  EXPECT_EQ(WindowsCode(*fs, d + "/back\\slash"), Status::Code::kInvalidArgument);
-  EXPECT_EQ(WindowsCode(*fs, "C:\\" + std::string(254, 'a')), Status::Code::kTooLong);
-  EXPECT_EQ(WindowsCode(*fs, d + "/" + std::string(254, 'a')), Status::Code::kTooLong);
-  EXPECT_EQ(Windows(*fs, "C:\\" + std::string(253, 'a')).size(), 256u);
+  // A backslash inside a host name is part of that name.
+  EXPECT_EQ(Windows(*fs, d + "/back\\slash"), "D:\\back" + std::string(kBackslashStandIn) + "slash");
+  EXPECT_EQ(WindowsCode(*fs, "C:\\" + std::string(32765, 'a')), Status::Code::kTooLong);
+  EXPECT_EQ(WindowsCode(*fs, d + "/" + std::string(32765, 'a')), Status::Code::kTooLong);
+  EXPECT_EQ(Windows(*fs, "C:\\" + std::string(32764, 'a')).size(), 32767u);
 }
 
-TEST_F(PlatformPathsTest, PathsBeyond256CharactersFailCleanlyAndAreNeverCut) {
+TEST_F(PlatformPathsTest, PathsBeyond32767CharactersFailCleanlyAndAreNeverCut) {
   auto fs = Make(sandbox.Config());
   const std::string fits = "C:\\" + std::string(253, 'a');
-  const std::string too_long = "C:\\" + std::string(254, 'a');
-  ASSERT_EQ(too_long.size(), 257u);
+  std::string too_long = "C:\\" + std::string(253, 'a');
+  while (too_long.size() <= 32767) too_long += "\\" + std::string(200, 'b');
+  ASSERT_GT(too_long.size(), 32767u);
   EXPECT_TRUE(fs->CreateNewFile(fits).ok());
   EXPECT_EQ(fs->CreateNewFile(too_long).code(), Status::Code::kTooLong);
   EXPECT_EQ(fs->CreateDirectory(too_long).code(), Status::Code::kTooLong);
@@ -362,6 +365,31 @@ TEST_F(PlatformPathsTest, ASettledDirectoryAnswersLookupsAsAFreshLookWould) {
   // Through the layer: the twin goes, the other is found by any spelling.
   ASSERT_TRUE(fs->DeleteFile("C:\\Old\\Sub\\Twin.txt").ok());
   EXPECT_EQ(Host(*fs, "c:\\old\\sub\\twin.txt"), dir + "/TWIN.txt");
+}
+
+// Below the tops of a run names are the file system's: another spelling is
+// another entry where names keep their case. A typed top still finds its
+// directory under any spelling, as before a run.
+TEST_F(PlatformPathsTest, BelowAPinnedTopOnlyTheExactNameFindsAnEntry) {
+  sandbox.WriteFile("C:\\Top\\Docs\\Plan.txt", "p");
+  sandbox.WriteFile("C:\\Top\\Docs\\Old\\x", "x");
+  auto fs = Make(sandbox.Config());
+  const std::string top = sandbox.HostPath("C:\\Top");
+  ASSERT_TRUE(fs->PinTops({"c:\\top"}).ok());
+  EXPECT_EQ(Host(*fs, "c:\\top"), top);
+  EXPECT_EQ(Host(*fs, "c:\\top\\Docs\\Plan.txt"), top + "/Docs/Plan.txt");
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_FALSE(EntryExists(*fs, "c:\\top\\docs")) << round;
+    EXPECT_FALSE(EntryExists(*fs, "c:\\top\\Docs\\plan.txt")) << round;
+    // A missing name keeps its spelling, and so does everything below it.
+    EXPECT_EQ(Host(*fs, "c:\\top\\docs\\old\\x"), top + "/docs/old/x");
+  }
+  ASSERT_TRUE(fs->CreateDirectory("c:\\top\\docs").ok());
+  EXPECT_TRUE(std::filesystem::is_directory(top + "/docs"));
+  EXPECT_TRUE(std::filesystem::is_directory(top + "/Docs"));
+  // Outside the pinned tops the old way holds.
+  sandbox.WriteFile("C:\\Elsewhere\\Mixed.TXT", "m");
+  EXPECT_EQ(Host(*fs, "c:\\elsewhere\\mixed.txt"), sandbox.HostPath("C:\\Elsewhere") + "/Mixed.TXT");
 }
 
 class PlatformProcessTest : public PlatformPathsTest {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/time/dos_time.h"
+#include "common/platform/windows_path.h"
 #include "common/platform/platform_ops.h"
 #include "common/posix/posix_platform.h"
 #include "common/posix/xattr_at.h"
@@ -124,13 +125,14 @@ TEST_F(PlatformSearchTest, ReportsSizeTimeAndOneEntryForAFullPathPattern) {
   EXPECT_EQ(fs->FindFirst("Q:\\*.*", kMaskAllFiles, &search).code(), Status::Code::kPathNotFound);
 }
 
-TEST_F(PlatformSearchTest, LeavesOutNamesSocketsAndTemporaryFilesNoWindowsProgramCouldUseButListsPipes) {
+TEST_F(PlatformSearchTest, LeavesOutSocketsTemporaryFilesAndTheBackslashStandInButListsPipes) {
   sandbox.WriteFile("C:\\S\\keep", "k");
   {
-    std::ofstream odd(sandbox.HostPath("C:\\S") + "/back\\slash");  // a host name holding a backslash
+    // A host name holding the character that stands for a backslash could
+    // not be told from one holding a backslash.
+    std::ofstream odd(sandbox.HostPath("C:\\S") + "/stand" + std::string(kBackslashStandIn) + "in");
     odd << "b";
   }
-  ASSERT_TRUE(std::filesystem::exists(sandbox.HostPath("C:\\S") + "/back\\slash"));
   ASSERT_EQ(mkfifo(sandbox.HostPath("C:\\S\\pipe").c_str(), 0644), 0);
   sandbox.WriteFile("C:\\S\\.velqo~tmp.abc123", "left over by an interrupted copy");
   const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -147,6 +149,38 @@ TEST_F(PlatformSearchTest, LeavesOutNamesSocketsAndTemporaryFilesNoWindowsProgra
   EXPECT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries.count("keep"), 1u);
   EXPECT_EQ(entries.count("pipe"), 1u);  // a copy makes it anew
+  std::unique_ptr<DirSearch> search;
+  ASSERT_TRUE(fs->FindFirst("C:\\S\\*.*", kMaskAllFiles, &search).ok());
+  EXPECT_EQ(search->Unusable(), std::vector<std::string>{"stand" + std::string(kBackslashStandIn) + "in"});
+}
+
+TEST_F(PlatformSearchTest, AHostNameHoldingABackslashIsOneNameEverywhere) {
+  const std::string dir = sandbox.HostPath("C:\\S");
+  std::filesystem::create_directories(dir + "/sub\\dir");
+  std::ofstream(dir + "/sub\\dir/a\\b.txt") << "ab";
+  const std::string sub = "sub" + std::string(kBackslashStandIn) + "dir";
+  const std::string file = "a" + std::string(kBackslashStandIn) + "b.txt";
+  const auto dirs = AttributesByName("C:\\S\\*.*", kAttrDirectory);
+  EXPECT_EQ(dirs.count(sub), 1u);
+  const auto files = AttributesByName("C:\\S\\" + sub + "\\*.*", kMaskAllFiles);
+  ASSERT_EQ(files.count(file), 1u);
+  std::string contents;
+  ASSERT_TRUE(fs->ReadFile("C:\\S\\" + sub + "\\" + file, &contents).ok());
+  EXPECT_EQ(contents, "ab");
+  ASSERT_TRUE(fs->CopyFile("C:\\S\\" + sub + "\\" + file, "C:\\S\\" + sub + "\\copy" + file).ok());
+  std::ifstream copied(dir + "/sub\\dir/copya\\b.txt");
+  std::string copied_text;
+  std::getline(copied, copied_text);
+  EXPECT_EQ(copied_text, "ab");
+  ASSERT_TRUE(fs->CreateDirectory("C:\\S\\new" + std::string(kBackslashStandIn) + "one").ok());
+  EXPECT_TRUE(std::filesystem::is_directory(dir + "/new\\one"));
+  // A typed host path keeps the name whole.
+  std::string windows;
+  ASSERT_TRUE(fs->ToWindowsPath(dir + "/sub\\dir", &windows).ok());
+  EXPECT_EQ(windows, "C:\\S\\" + sub);
+  std::string host;
+  ASSERT_TRUE(fs->ToHostPath(windows + "\\" + file, &host).ok());
+  EXPECT_EQ(host, dir + "/sub\\dir/a\\b.txt");
 }
 
 TEST_F(PlatformSearchTest, ResolvesLowerCasedPathsToTheDirectoriesThatExist) {
