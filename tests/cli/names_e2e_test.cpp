@@ -78,9 +78,13 @@ TEST_F(CliNames, AMirrorDoesNotMergeDocsIntoDocsButTakesTheSourceSpelling) {
   Write(dst_ + "/docs/extra.txt", "extra");
   const ChildResult r = Backup({"--mirror", "--delete-dirs", "--no-backup"}, dst_);
   ASSERT_EQ(r.exit_status, 0) << r.out << r.err;
-  EXPECT_EQ(Names(dst_), std::vector<std::string>{"Docs"});
+  // The replica's old spelling is gone, kept among the mirror's versions.
+  EXPECT_EQ(Names(dst_), (std::vector<std::string>{".velqo-versions", "Docs"}));
   EXPECT_EQ(Names(dst_ + "/Docs"), std::vector<std::string>{"Plan.txt"});
   EXPECT_EQ(ReadText(dst_ + "/Docs/Plan.txt"), "plan");
+  const std::vector<std::string> runs = Names(dst_ + "/.velqo-versions");
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(Names(dst_ + "/.velqo-versions/" + runs[0] + "/docs"), (std::vector<std::string>{"extra.txt", "plan.txt"}));
 }
 
 TEST_F(CliNames, ABackupLeavesTheTargetsOtherSpellingAlone) {

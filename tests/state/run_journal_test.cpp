@@ -5,23 +5,12 @@
 
 #include "state/run_journal.h"
 #include "state/state_db.h"
+#include "tests/state/temp_folder_test.h"
 
 namespace velqo::state {
 namespace {
 
-class RunJournalTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/velqo-journal-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-  }
-  std::string dir_;
-};
+class RunJournalTest : public TempFolderTest {};
 
 JournalChange Change(int kind, std::string path, std::string version, std::int64_t size) {
   JournalChange c;

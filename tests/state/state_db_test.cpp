@@ -7,23 +7,12 @@
 
 #include "state/pair_key.h"
 #include "state/state_db.h"
+#include "tests/state/temp_folder_test.h"
 
 namespace velqo::state {
 namespace {
 
-class StateDbTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/velqo-state-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-  }
-  std::string dir_;
-};
+class StateDbTest : public TempFolderTest {};
 
 TEST_F(StateDbTest, CommittedRowsSurviveReopeningAndUncommittedOnesDoNot) {
   std::string path = dir_ + "/state.db";

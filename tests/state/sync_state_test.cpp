@@ -5,21 +5,16 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include "tests/state/temp_folder_test.h"
 
 namespace velqo::state {
 namespace {
 
-class SyncStateTest : public ::testing::Test {
+class SyncStateTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/velqo-sync-state-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    TempFolderTest::SetUp();
     ASSERT_TRUE(Database::Open(dir_ + "/state.db", &db_).ok());
-  }
-  void TearDown() override {
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
 
   static SyncRow Row(const std::string& path, std::uint64_t size = 1) {
@@ -46,7 +41,6 @@ class SyncStateTest : public ::testing::Test {
     return paths;
   }
 
-  std::string dir_;
   Database db_;
   const PairKey key_ = MakePairKey("/a", "/b");
 };

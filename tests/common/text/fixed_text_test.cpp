@@ -20,14 +20,23 @@ TEST(FixedTextTest, AssignRefusesTextThatDoesNotFitAndKeepsTheOld) {
   EXPECT_STREQ(text.c_str(), "");
 }
 
-TEST(FixedTextTest, PathTextHoldsExactly256Characters) {
+// A run's paths take as much as a long Windows path; the paths the
+// settings files store keep their 256 characters.
+TEST(FixedTextTest, PathTextsHoldExactlyTheirLongestPaths) {
   PathText path;
-  const std::string longest = "C:\\" + std::string(253, 'd');
+  const std::string longest = "C:\\" + std::string(32764, 'd');
   ASSERT_TRUE(path.Assign(longest));
   EXPECT_FALSE(path.Assign(longest + "x"));
   EXPECT_EQ(path.str(), longest);
   EXPECT_FALSE(path.Append("x"));
-  EXPECT_EQ(path.size(), 256u);
+  EXPECT_EQ(path.size(), 32767u);
+
+  StoredPathText stored;
+  const std::string stored_longest = "C:\\" + std::string(253, 'd');
+  ASSERT_TRUE(stored.Assign(stored_longest));
+  EXPECT_FALSE(stored.Assign(stored_longest + "x"));
+  EXPECT_EQ(stored.str(), stored_longest);
+  EXPECT_EQ(stored.size(), 256u);
 }
 
 TEST(FixedTextTest, AssignCutKeepsWhatFitsUpToAZero) {
